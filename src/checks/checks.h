@@ -1,0 +1,32 @@
+#pragma once
+
+// The registry checks, one per scanner name. Each receives the hive handle, the hive's name, the
+// value name, its own copy of the value's data as text, the scanner name and the key path, and
+// records at most the problems its rules name.
+
+#include <string>
+
+#include "platform/registry.h"
+
+namespace tessivar {
+
+struct ScanContext;
+
+void CheckActiveX(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                  std::string data, const std::string& scannerName, const std::string& keyPath);
+void CheckApplicationPath(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                          std::string data, const std::string& scannerName, const std::string& keyPath);
+void CheckHelpFile(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                   std::string data, const std::string& scannerName, const std::string& keyPath);
+void CheckSharedFile(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                     std::string data, const std::string& scannerName, const std::string& keyPath);
+void CheckStartup(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                  std::string data, const std::string& scannerName, const std::string& keyPath);
+void CheckUninstall(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                    std::string data, const std::string& scannerName, const std::string& keyPath);
+void CheckVirtualDevice(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                        std::string data, const std::string& scannerName, const std::string& keyPath);
+void CheckFont(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+               std::string data, const std::string& scannerName, const std::string& keyPath);
+
+} // namespace tessivar

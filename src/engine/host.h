@@ -1,0 +1,28 @@
+#pragma once
+
+// What long work asks of whoever shows it: a chance to repaint and react between steps, the
+// modal message box, and a sound. The Qt window implements it with its event loop; the command
+// line with no-ops and its own prompts; tests with scripted answers.
+
+#include <string>
+
+namespace tessivar {
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // Called after every step of a walk, a fill or a repair. Must be cheap: a scan calls it
+    // once per key and per value.
+    virtual void yield() = 0;
+
+    // Shows the message box for the kind named in `MessageboxRequest` ("CANCEL SCANNING",
+    // "FILES REPAIRED", "DELETE BACKUP FILE", ...) modally, and leaves the answer ("YES" or
+    // "NO") in the same text, as the message box does.
+    virtual void showMessageBox(std::string& MessageboxRequest) = 0;
+
+    // Starts playing a wave file asynchronously, with no fallback sound; false when it could not.
+    virtual bool playSoundAsync(const std::string& path) = 0;
+};
+
+} // namespace tessivar

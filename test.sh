@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the plain build, a pass under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and bounded fuzz runs of every parser.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+./scripts/install-deps.sh
+
+jobs=$(nproc)
+fuzz_seconds=${TESSIVAR_FUZZ_SECONDS:-60}
+
+# One Wine prefix per run, shared by every test that needs the real Wine.
+export TESSIVAR_TEST_WINEPREFIX="$PWD/build/test-wineprefix"
+./scripts/make-test-prefix.sh "$TESSIVAR_TEST_WINEPREFIX"
+
+echo "== build and test"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVAR_BUILD_BENCH=ON >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== fuzzing (${fuzz_seconds}s per target)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVAR_BUILD_FUZZ=ON \
+    -DTESSIVAR_BUILD_TESTS=OFF -DTESSIVAR_BUILD_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j "$jobs"
+./scripts/run-fuzzers.sh build-fuzz/fuzz "$fuzz_seconds"
+
+echo "== address and undefined-behaviour sanitizers"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSIVAR_SANITIZE=ON -DTESSIVAR_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs"
