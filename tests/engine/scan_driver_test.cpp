@@ -174,6 +174,7 @@ TEST_F(DriverTest, RunKeysOwnValuesAndTheFontsKeyOfThePlatformAreWalked)
     EXPECT_EQ(std::find(shown.begin(), shown.end(), "other font"), shown.end());
 
     shown.clear();
+    model.lblRegistryFilesScan.clear();
     registry.setPlatformId(1);
     ImgScanNowMouseMove_Click(context);
     EXPECT_NE(std::find(shown.begin(), shown.end(), "other font"), shown.end());
