@@ -77,6 +77,8 @@ struct ScanModel {
     bool ImgDeleteProgressVisible = false;
     bool tmrPicVisibleOrNotEnabled = false;
     bool cmdShowLogEnabled = false;
+    // Whether the last scan's report was written completely (the command line says where it is).
+    bool scanReportWritten = false;
     bool mainWindowEnabled = true;
     MousePointer mousePointer = MousePointer::normal;
 

@@ -51,6 +51,14 @@ public:
     }
     void carriageReturnLine() { line("\r"); }
 
+    // True when every piece was written.
+    bool finish()
+    {
+        flush();
+        return m_started && !m_failed && m_complete;
+    }
+
+private:
     void flush()
     {
         if (m_buffer.empty())
@@ -61,18 +69,20 @@ public:
             // report, or an old report with a new tail, would only mislead.
             m_failed = !m_files.writeFile(m_path, m_buffer);
         } else if (!m_failed) {
-            // appendLine adds the final line end itself.
-            m_files.appendLine(m_path, std::string_view(m_buffer).substr(0, m_buffer.size() - 2));
+            // appendLine adds the final line end itself. A piece that cannot be written is
+            // skipped; the rest of the report still is.
+            if (!m_files.appendLine(m_path, std::string_view(m_buffer).substr(0, m_buffer.size() - 2)))
+                m_complete = false;
         }
         m_buffer.clear();
     }
 
-private:
     FileSystem& m_files;
     std::string m_path;
     std::string m_buffer;
     bool m_started = false;
     bool m_failed = false;
+    bool m_complete = true;
 };
 
 std::string repeated(std::string_view piece, int times)
@@ -109,9 +119,15 @@ std::string ShortDateText(const LocalDateTime& moment)
     return twoDigits(moment.day) + "/" + twoDigits(moment.month) + "/" + std::to_string(moment.year);
 }
 
+bool ScanReportWanted(ScanContext& context)
+{
+    return settingNumber(context.settings.ReadSetting(kChkMakeLogFile, kMakeLogFileDefaultForReport)) != 0;
+}
+
 void MakeScanReport(ScanContext& context)
 {
-    if (settingNumber(context.settings.ReadSetting(kChkMakeLogFile, kMakeLogFileDefaultForReport)) == 0)
+    context.model.scanReportWritten = false;
+    if (!ScanReportWanted(context))
         return;
 
     const std::string path = ScanReportPath(context);
@@ -178,7 +194,7 @@ void MakeScanReport(ScanContext& context)
     out.line(repeated("<", 61) + " End of Report " + repeated(">", 46));
     out.line("This report was written by " + product + "; each scan replaces it.");
     out.emptyLines(1);
-    out.flush();
+    context.model.scanReportWritten = out.finish();
 }
 
 void ReturnToStartView(ScanContext& context)

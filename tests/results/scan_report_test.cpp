@@ -73,6 +73,7 @@ TEST_F(ReportTest, MatchesTheHandWrittenReportByteForByte)
 
     MakeScanReport(context);
 
+    EXPECT_TRUE(model.scanReportWritten);
     const std::string expected = readFixture("three_problems_one_shortcut.txt");
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(report(), expected);
@@ -106,8 +107,10 @@ TEST_F(ReportTest, WrittenOnlyWhenTheSettingAsksForIt)
             backend.set("chkMakeLogFile", c.stored);
         else
             backend = test::MemorySettings{};
+        model.scanReportWritten = !c.written;
         MakeScanReport(context);
         EXPECT_EQ(files.exists(kDefaultReport), c.written);
+        EXPECT_EQ(model.scanReportWritten, c.written);
     }
 }
 
@@ -158,6 +161,7 @@ TEST_F(ReportTest, MissingOrUnwritableFolderGivesNoReportAndNoPartialOne)
     MakeScanReport(context);
     files.clearFailures();
     EXPECT_EQ(report(), "old");
+    EXPECT_FALSE(model.scanReportWritten);
 }
 
 TEST_F(ReportTest, LargeReportWrittenInPiecesIsComplete)
