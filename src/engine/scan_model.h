@@ -77,6 +77,7 @@ struct ScanModel {
     bool lblDeletingCourrutpfilsVisible = false;
     bool ImgDeleteProgressVisible = false;
     bool tmrPicVisibleOrNotEnabled = false;
+    bool tmrRefreshlvwContentsEnabled = false; // one-shot, 50 ms, started by each resize
     bool cmdShowLogEnabled = false;
     bool mainWindowEnabled = true;
     MousePointer mousePointer = MousePointer::normal;
