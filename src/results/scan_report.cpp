@@ -15,23 +15,6 @@ namespace {
 // thousands of rows is never held in memory twice.
 constexpr std::size_t kFlushBytes = 256 * 1024;
 
-// A check-box setting read as a number: the leading integer of the text, 0 when there is none.
-long settingNumber(std::string_view text)
-{
-    std::size_t i = text.find_first_not_of(' ');
-    if (i == std::string_view::npos)
-        return 0;
-    bool negative = false;
-    if (text[i] == '-' || text[i] == '+')
-        negative = text[i++] == '-';
-    long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (value < 100000000)
-            value = value * 10 + (text[i] - '0');
-    }
-    return negative ? -value : value;
-}
-
 // The first piece replaces the old report in one step; later pieces are appended.
 class ReportWriter {
 public:
@@ -121,7 +104,7 @@ std::string ShortDateText(const LocalDateTime& moment)
 
 bool ScanReportWanted(ScanContext& context)
 {
-    return settingNumber(context.settings.ReadSetting(kChkMakeLogFile, kMakeLogFileDefaultForReport)) != 0;
+    return ReadNumberSetting(context.settings, kChkMakeLogFile, kMakeLogFileDefaultForReport) != 0;
 }
 
 void MakeScanReport(ScanContext& context)

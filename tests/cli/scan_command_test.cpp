@@ -91,7 +91,7 @@ TEST_F(ScanCommandTest, ReportPathIsGivenOnlyWhenAReportWasWritten)
 
 TEST_F(ScanCommandTest, SummaryRowsAreFollowedByTheirDetails)
 {
-    registry.setString(HKEY_LOCAL_MACHINE, kHelpKey, "gone.hlp", "C:\\gone\\gone.hlp");
+    registry.setString(HKEY_LOCAL_MACHINE, kHelpKey, "gone.hlp", "C:\\gone");
     registry.setString(HKEY_LOCAL_MACHINE, kVxdKey, "dev", "C:\\windows\\system32\\gone.vxd");
     registry.setString(HKEY_LOCAL_MACHINE, kVxdKey, "dev2", "C:\\windows\\system32\\gone2.vxd");
     const auto outcome = run({"--all"});
@@ -106,11 +106,11 @@ TEST_F(ScanCommandTest, SummaryRowsAreFollowedByTheirDetails)
 
 TEST_F(ScanCommandTest, TsvGivesTheSevenFieldsWithControlCharactersBlanked)
 {
-    registry.setString(HKEY_LOCAL_MACHINE, kVxdKey, "tab\there", "C:\\gone\tdir\\gone.vxd");
+    registry.setString(HKEY_LOCAL_MACHINE, kVxdKey, "tab\there\nand line", "C:\\gone dir\\gone.vxd");
     const auto outcome = run({"--all", "--tsv"});
     EXPECT_EQ(outcome.exitCode, kScanExitProblems);
     EXPECT_EQ(out.str(), "MainKey\tKeyName\tKeyValue\tRegistry Scanners\tFullKeyPath\tmainkeyname\tDefaultOrNot\n"
-                         "-2147483646\ttab here\tC:\\gone dir\\gone.vxd\tVxD Section\t" +
+                         "-2147483646\ttab here and line\tC:\\gone dir\\gone.vxd\tVxD Section\t" +
                              std::string(kVxdKey) + "\tHKEY_LOCAL_MACHINE\t\n");
 }
 

@@ -210,6 +210,80 @@ TEST_F(WalkerTest, SubkeyNamesAreShownUntilTheCancelButtonIsDisabled)
     EXPECT_EQ(registry.openHandleCount(), 0u);
 }
 
+// The configuration-files section walks with the scanner name "Application Paths" but must check
+// nothing; it is told apart by its status text, trimmed and in any letter case.
+TEST_F(WalkerTest, NothingIsDispatchedWhileTheStatusNamesTheConfigurationFiles)
+{
+    set(std::string(kRoot) + "\\App", "", "C:\\gone\\gone.exe");
+    struct Case {
+        const char* status;
+        std::size_t rows;
+    };
+    for (const Case c : {Case{" Configuration files...", 0}, Case{"CONFIGURATION FILES...  ", 0},
+                         Case{" Configuration files..", 1}, Case{" Software Locations....", 1}}) {
+        SCOPED_TRACE(c.status);
+        model.lvwErrors.clear();
+        model.lblStatus = c.status;
+        walkTree("Application Paths");
+        EXPECT_EQ(model.lvwErrors.count(), c.rows);
+    }
+}
+
+TEST_F(WalkerTest, UnnamedValueIsDispatchedAndRecordedAsDefault)
+{
+    set(std::string(kRoot) + "\\Drivers", "", "C:\\gone\\gone.vxd");
+    walkTree("VxD Section");
+    ASSERT_EQ(model.lvwErrors.count(), 1u);
+    const ProblemEntry& row = model.lvwErrors.at(1);
+    EXPECT_EQ(row.KeyName, "(Default)");
+    EXPECT_EQ(row.KeyValue, "C:\\gone\\gone.vxd");
+    EXPECT_EQ(row.RegistryScanners, "VxD Section");
+    EXPECT_EQ(row.FullKeyPath, std::string(kRoot) + "\\Drivers");
+    EXPECT_EQ(row.mainkeyname, "HKEY_LOCAL_MACHINE");
+    EXPECT_EQ(row.MainKey, "-2147483646");
+    EXPECT_EQ(model.lblProblemsFound, "1");
+}
+
+TEST_F(WalkerTest, UnknownScannerNameAndCancelledScanDispatchNothing)
+{
+    DispatchValue(context, "C:\\gone\\gone.vxd", "VxD section", "v", HKEY_LOCAL_MACHINE, kHKLM, "k");
+    EXPECT_EQ(model.lvwErrors.count(), 0u);
+    model.ScanCancelled = true;
+    DispatchValue(context, "C:\\gone\\gone.vxd", "VxD Section", "v", HKEY_LOCAL_MACHINE, kHKLM, "k");
+    EXPECT_EQ(model.lvwErrors.count(), 0u);
+    model.ScanCancelled = false;
+    DispatchValue(context, "C:\\gone\\gone.vxd", "VxD Section", "v", HKEY_LOCAL_MACHINE, kHKLM, "k");
+    EXPECT_EQ(model.lvwErrors.count(), 1u);
+}
+
+// Cancelling while a check runs (here: while its detection sound starts) ends the key's walk
+// right after that check; the next value is not visited.
+TEST_F(WalkerTest, CancelDuringACheckStopsBeforeTheNextValue)
+{
+    class CancellingHost : public test::FakeHost {
+    public:
+        explicit CancellingHost(ScanModel& m) : model(m) {}
+        bool playSoundAsync(const std::string&) override
+        {
+            model.ScanCancelled = true;
+            return true;
+        }
+        ScanModel& model;
+    } cancelling(model);
+    ScanContext local{registry, files, settings, clock, cancelling, model};
+    files.addFile("C:\\sounds\\ding.wav");
+    backend.set("chkPlaySound", "1");
+    backend.set("txtWaveFilesPath", "C:\\sounds\\ding.wav");
+    set(kRoot, "first", "C:\\gone\\first.vxd");
+    set(kRoot, "second", "C:\\gone\\second.vxd");
+    WalkKeyValues(local, HKEY_LOCAL_MACHINE, kRoot, "VxD Section", kHKLM);
+    ASSERT_EQ(model.lvwErrors.count(), 1u);
+    EXPECT_EQ(model.lvwErrors.at(1).KeyName, "first");
+    EXPECT_EQ(model.lblRegistryFilesScan, "C:\\gone\\first.vxd");
+    EXPECT_EQ(cancelling.yields, 0u);
+    EXPECT_EQ(registry.openHandleCount(), 0u);
+}
+
 TEST(DispatchTable, ScannerNamesSelectTheirChecksExactly)
 {
     struct Case {

@@ -100,7 +100,8 @@ TEST_F(ReportTest, WrittenOnlyWhenTheSettingAsksForIt)
         bool written;
     };
     for (const Case c : {Case{nullptr, false}, Case{"0", false}, Case{"1", true}, Case{"2", true},
-                         Case{"maybe", false}, Case{" 1", true}}) {
+                         Case{"maybe", false}, Case{" 1 ", true},
+                         Case{"-1", true}}) {
         SCOPED_TRACE(c.stored ? c.stored : "(missing)");
         files.remove(kDefaultReport);
         if (c.stored)
