@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ clang libclang-rt-14-dev make libgtest-dev libgmock-dev libbenchmark-dev
-          wine wine64 xxd)
+          wine wine64)
 
 missing=()
 for p in "${packages[@]}"; do
