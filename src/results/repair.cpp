@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "engine/host.h"
-#include "engine/path_utils.h"
 #include "engine/registry_ops.h"
 #include "engine/scan_context.h"
+#include "engine/section_list.h"
 #include "results/backup_format.h"
 #include "results/scan_report.h"
 
@@ -19,6 +19,15 @@ constexpr std::string_view kDefaultName = "(Default)";
 std::string valueText(std::string_view hiveName, std::string_view keyPath, std::string_view valueName)
 {
     return std::string(hiveName) + "\\" + std::string(keyPath) + " \"" + std::string(valueName) + "\"";
+}
+
+// The re-test before a change: a file or folder of that name, whatever its attributes. A search
+// that cannot be carried out counts as "there", so that nothing is removed on a doubt.
+bool isThereNow(FileSystem& files, std::string_view path)
+{
+    constexpr std::uint32_t kAnything = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE;
+    return files.searchPath(path, kAnything) != SearchOutcome::notFound;
 }
 
 // The hive handle of an entry: its MainKey as signed 32-bit text; an empty MainKey keeps the
@@ -98,7 +107,7 @@ RepairRun::Result RepairRun::repairValue(const ProblemEntry& entry, HKEY hive, R
     if (valueName.empty())
         return Result::skipped;
     // The file may have come back since the scan; then the entry is no problem any more.
-    if (FileOrFolderIsPresent(m_context.files, entry.KeyValue))
+    if (isThereNow(m_context.files, entry.KeyValue))
         return Result::leftPresent;
 
     Registry& registry = m_context.registry;
@@ -297,8 +306,7 @@ RepairOutcome RepairAll(ScanContext& context, const RepairOptions& options)
 
     showFilesRepaired(context, outcome);
     context.host.RefreshThePicControls();
-    if (options.LoadlvwRegistryvaluesScanValues)
-        options.LoadlvwRegistryvaluesScanValues();
+    LoadlvwRegistryvaluesScanValues(context);
     ReturnToStartView(context);
     return outcome;
 }

@@ -24,8 +24,6 @@ struct RepairOptions {
     // Asked again just before a broken shortcut is deleted: false when it works now (its target
     // came back). Unset: only the shortcut file's own presence is tested.
     std::function<bool(const std::string& shortcutPath)> shortcutStillBroken;
-    // The main window's reload of the section selection list, run after the box has closed.
-    std::function<void()> LoadlvwRegistryvaluesScanValues;
 };
 
 struct RepairOutcome {
