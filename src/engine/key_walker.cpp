@@ -67,6 +67,39 @@ void closeAll(Registry& registry, std::vector<Level>& levels)
     }
 }
 
+// The value loop of a key already open: every value in turn until one does not fit the buffers
+// or the scan is cancelled. The key stays open.
+void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::string& keyPath,
+                         const std::string& scannerName, const std::string& hiveName)
+{
+    Registry& registry = context.registry;
+    ScanModel& model = context.model;
+    std::array<char, kEnumBufferSize + 1> name{};
+    std::array<std::uint8_t, kEnumBufferSize + 1> data{};
+    for (std::uint32_t index = 0;; ++index) {
+        if (model.ScanCancelled)
+            return;
+        std::uint32_t nameLength = kEnumBufferSize;
+        std::uint32_t dataSize = kEnumBufferSize;
+        if (registry.RegEnumValueA(key, index, name.data(), &nameLength, nullptr, data.data(), &dataSize) !=
+            ERROR_SUCCESS)
+            return;
+        if (nameLength > kEnumBufferSize)
+            nameLength = kEnumBufferSize;
+        const std::string valueName(name.data(), nameLength);
+
+        std::string text = ReadValueAsText(registry, key, valueName);
+        model.lblRegistryFilesScan = text;
+        if (model.ScanCancelled)
+            return;
+        if (!statusIsConfigurationFiles(model.lblStatus))
+            DispatchValue(context, text, scannerName, valueName, hive, hiveName, keyPath);
+        if (model.ScanCancelled)
+            return;
+        context.host.yield();
+    }
+}
+
 } // namespace
 
 RegistryCheck CheckForScanner(std::string_view scannerName)
@@ -80,7 +113,7 @@ RegistryCheck CheckForScanner(std::string_view scannerName)
 
 // Written as a loop over an explicit stack rather than by recursion, so that a registry file
 // nesting keys thousands deep cannot exhaust the call stack; the order of the steps and the one
-// open key per level are those of the recursive walk.
+// open key per level are those of the recursive walk (values of a subkey, then its subtree).
 void WalkKeyTree(ScanContext& context, HKEY hive, const std::string& keyPath, const std::string& scannerName,
                  const std::string& hiveName)
 {
@@ -129,13 +162,15 @@ void WalkKeyTree(ScanContext& context, HKEY hive, const std::string& keyPath, co
         path += subkeyName;
         model.lblRegistryScan.assign(subkeyName);
 
-        if (!registry.isLinkKey(level.key, subkeyName)) {
-            WalkKeyValues(context, hive, path, scannerName, hiveName);
-            HKEY child = 0;
-            if (registry.RegOpenKeyExA(hive, path, 0, KEY_ENUMERATE_SUB_KEYS, &child) == ERROR_SUCCESS) {
-                levels.push_back({child, 0, path.size()});
-                continue;
-            }
+        // The subkey is opened once, relative to its parent, for its values and then its own
+        // subkeys: the same key the full path names (no link lies on the way), found without
+        // resolving the path from the hive again.
+        HKEY child = 0;
+        if (!registry.isLinkKey(level.key, subkeyName) &&
+            registry.RegOpenKeyExA(level.key, subkeyName, 0, KEY_READ, &child) == ERROR_SUCCESS) {
+            walkValuesOfOpenKey(context, child, hive, path, scannerName, hiveName);
+            levels.push_back({child, 0, path.size()});
+            continue;
         }
         if (finishSubkey())
             return;
@@ -145,38 +180,11 @@ void WalkKeyTree(ScanContext& context, HKEY hive, const std::string& keyPath, co
 void WalkKeyValues(ScanContext& context, HKEY hive, const std::string& keyPath, const std::string& scannerName,
                    const std::string& hiveName)
 {
-    Registry& registry = context.registry;
-    ScanModel& model = context.model;
-
     HKEY key = 0;
-    if (registry.RegOpenKeyA(hive, keyPath, &key) != ERROR_SUCCESS)
+    if (context.registry.RegOpenKeyA(hive, keyPath, &key) != ERROR_SUCCESS)
         return;
-
-    std::array<char, kEnumBufferSize + 1> name{};
-    std::array<std::uint8_t, kEnumBufferSize + 1> data{};
-    for (std::uint32_t index = 0;; ++index) {
-        if (model.ScanCancelled)
-            break;
-        std::uint32_t nameLength = kEnumBufferSize;
-        std::uint32_t dataSize = kEnumBufferSize;
-        if (registry.RegEnumValueA(key, index, name.data(), &nameLength, nullptr, data.data(), &dataSize) !=
-            ERROR_SUCCESS)
-            break;
-        if (nameLength > kEnumBufferSize)
-            nameLength = kEnumBufferSize;
-        const std::string valueName(name.data(), nameLength);
-
-        std::string text = ReadValueAsText(registry, key, valueName);
-        model.lblRegistryFilesScan = text;
-        if (model.ScanCancelled)
-            break;
-        if (!statusIsConfigurationFiles(model.lblStatus))
-            DispatchValue(context, text, scannerName, valueName, hive, hiveName, keyPath);
-        if (model.ScanCancelled)
-            break;
-        context.host.yield();
-    }
-    registry.RegCloseKey(key);
+    walkValuesOfOpenKey(context, key, hive, keyPath, scannerName, hiveName);
+    context.registry.RegCloseKey(key);
 }
 
 void ListSubkeyNames(ScanContext& context, HKEY hive, const std::string& keyPath)
