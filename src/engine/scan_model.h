@@ -44,6 +44,9 @@ struct ScanModel {
     ShortcutList lvwShortcut;
     TextList lvwRegistryProblems;      // "Summary"
     TextList lvwRegistryErrorsDetail;  // "Details"
+    // Counts the fills of the detail list, so that a fill started by a newer click during a
+    // yield makes the older one stop.
+    std::uint64_t lvwRegistryErrorsDetailFill = 0;
 
     // The section selection list and its select-all box.
     std::vector<SectionListEntry> lvwRegistryvaluesScan;

@@ -139,6 +139,9 @@ public:
     // Whether anything changed since parse().
     bool changed() const { return m_changed; }
     void markChanged() { m_changed = true; }
+    // Records a problem found outside the file's own text (for example an architecture that
+    // disagrees with the prefix's other files); the file is then not written.
+    void addProblem(std::size_t line, std::string message);
 
     // The file as the server would write it; untouched keys in their original text unless
     // `layout` asks for every key to be written by the rules.
@@ -150,7 +153,6 @@ private:
     friend class RegFileWriter;
 
     RegFile() = default;
-    void addProblem(std::size_t line, std::string message);
     void retire(std::unique_ptr<RegKey> key);
 
     std::unique_ptr<const std::string> m_text;
