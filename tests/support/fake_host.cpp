@@ -1,0 +1,59 @@
+#include "support/fake_host.h"
+
+#include "engine/scan_model.h"
+
+namespace tessivar::test {
+
+void FakeHost::yield()
+{
+    ++yields;
+    auto found = m_actions.find(yields);
+    if (found != m_actions.end()) {
+        // Moved out first: an action may schedule further actions.
+        auto actions = std::move(found->second);
+        m_actions.erase(found);
+        for (auto& action : actions)
+            action();
+    }
+    if (m_everyYield)
+        m_everyYield();
+}
+
+void FakeHost::showMessageBox(std::string& MessageboxRequest)
+{
+    messageBoxKinds.push_back(MessageboxRequest);
+    if (whileMessageBoxOpen)
+        whileMessageBoxOpen(MessageboxRequest);
+    if (m_answers.empty()) {
+        MessageboxRequest = defaultAnswer;
+        return;
+    }
+    MessageboxRequest = m_answers.front();
+    m_answers.pop_front();
+}
+
+bool FakeHost::playSoundAsync(const std::string& path)
+{
+    soundsPlayed.push_back(path);
+    return soundStarts;
+}
+
+void FakeHost::atYield(std::uint64_t n, std::function<void()> action)
+{
+    m_actions[n].push_back(std::move(action));
+}
+
+void FakeHost::cancelAtYield(std::uint64_t n, ScanModel& model)
+{
+    atYield(n, [&model] { model.ScanCancelled = true; });
+}
+
+void FakeHost::resetCounts()
+{
+    yields = 0;
+    m_actions.clear();
+    messageBoxKinds.clear();
+    soundsPlayed.clear();
+}
+
+} // namespace tessivar::test

@@ -1,0 +1,58 @@
+#pragma once
+
+// A Host for tests: counts yields, runs scripted actions at chosen yields (to cancel a scan in the
+// middle of a walk), answers message boxes from a queue and remembers which kinds were asked, and
+// records the sounds it was asked to play.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/host.h"
+
+namespace tessivar {
+struct ScanModel;
+}
+
+namespace tessivar::test {
+
+class FakeHost : public Host {
+public:
+    void yield() override;
+    void showMessageBox(std::string& MessageboxRequest) override;
+    bool playSoundAsync(const std::string& path) override;
+
+    // Runs `action` during the n-th yield (1-based, counted from construction or the last
+    // resetCounts). Several actions may share one n; they run in the order they were added.
+    void atYield(std::uint64_t n, std::function<void()> action);
+    // Sets model.ScanCancelled at the n-th yield, as the cancel button does.
+    void cancelAtYield(std::uint64_t n, ScanModel& model);
+    // Runs `action` at every yield, after any action scheduled for that yield.
+    void onEveryYield(std::function<void()> action) { m_everyYield = std::move(action); }
+
+    // Answers for the next message boxes, in order ("YES" or "NO"). When the queue is empty the
+    // box answers `defaultAnswer`.
+    void queueAnswer(std::string answer) { m_answers.push_back(std::move(answer)); }
+    std::string defaultAnswer = "NO";
+    // Runs while the box is "open", after the kind was recorded and before the answer is given.
+    std::function<void(const std::string& kind)> whileMessageBoxOpen;
+
+    // What playSoundAsync answers.
+    bool soundStarts = true;
+
+    void resetCounts();
+
+    std::uint64_t yields = 0;
+    std::vector<std::string> messageBoxKinds;
+    std::vector<std::string> soundsPlayed;   // every path asked for, whatever the answer
+
+private:
+    std::map<std::uint64_t, std::vector<std::function<void()>>> m_actions;
+    std::function<void()> m_everyYield;
+    std::deque<std::string> m_answers;
+};
+
+} // namespace tessivar::test
