@@ -23,6 +23,10 @@ public:
 
     // Starts playing a wave file asynchronously, with no fallback sound; false when it could not.
     virtual bool playSoundAsync(const std::string& path) = 0;
+
+    // Repaints the window's skinned pictures and lists; the cancel question calls it while the
+    // scan waits. Nothing to do where there is no window.
+    virtual void RefreshThePicControls() {}
 };
 
 } // namespace tessivar
