@@ -83,7 +83,7 @@ TEST_P(ProgramFileChecks, ApplicationPath)
 }
 
 INSTANTIATE_TEST_SUITE_P(DataForms, ProgramFileChecks, ::testing::ValuesIn(kProgramFileCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 // The data of a ProgID key is a class name, whatever it ends in; only the key's own name decides.
 TEST(ActiveXCheck, ClassNameKeysAreNeverExamined)

@@ -13,6 +13,7 @@
 #include "engine/problem_list.h"
 #include "engine/scan_context.h"
 #include "support/fake_file_system.h"
+#include "support/fake_registry.h"
 #include "support/null_platform.h"
 
 namespace tessivar::test {
@@ -40,7 +41,7 @@ inline void addCheckScene(FakeFileSystem& files)
 
 struct CheckContext {
     FakeFileSystem files;
-    NullRegistry registry;
+    FakeRegistry registry;
     FixedClock clock;
     FakeHost host;
     MemorySettings backend;
@@ -48,7 +49,14 @@ struct CheckContext {
     ScanModel model;
     ScanContext context{registry, files, settings, clock, host, model};
 
-    CheckContext() { addCheckScene(files); }
+    CheckContext()
+    {
+        addCheckScene(files);
+        registry.setString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                           "C:\\Program Files");
+        registry.setString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir",
+                           "C:\\Program Files\\Common Files");
+    }
     CheckContext(const CheckContext&) = delete;
     CheckContext& operator=(const CheckContext&) = delete;
 
@@ -98,6 +106,15 @@ inline std::string describeRow(const ProblemEntry& r)
     return "[" + r.MainKey + " | " + r.KeyName + " | " + r.KeyValue + " | " + r.RegistryScanners + " | " +
            r.FullKeyPath + " | " + r.mainkeyname + " | " + r.DefaultOrNot + "]";
 }
+
+// Names the instances of a parameterised table after its rows' `name`.
+struct CaseName {
+    template <class ParamInfo>
+    std::string operator()(const ParamInfo& param) const
+    {
+        return param.param.name;
+    }
+};
 
 // Compares every field of every row, in order, and the detection count: one signal per row.
 inline void expectRows(const CheckContext& machine, const std::vector<ProblemEntry>& expected)

@@ -97,7 +97,7 @@ TEST_P(DrivePathChecks, VirtualDevice)
 }
 
 INSTANTIATE_TEST_SUITE_P(DataForms, DrivePathChecks, ::testing::ValuesIn(kDrivePathCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 TEST(DrivePathChecks, NamedValueKeepsItsName)
 {

@@ -48,7 +48,7 @@ TEST_P(HelpFileCheck, DataForms)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HelpFileCheck, ::testing::ValuesIn(kHelpCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 // The value name is the font's display name; the data a file of the font folder or a full path.
 const NameAndPlaceCase kFontCases[] = {
@@ -83,7 +83,7 @@ TEST_P(FontCheck, DataForms)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FontCheck, ::testing::ValuesIn(kFontCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 TEST(FontCheck, FollowsTheWindowsFolder)
 {

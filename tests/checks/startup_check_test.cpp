@@ -69,7 +69,7 @@ TEST_P(StartupCheck, DataForms)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, StartupCheck, ::testing::ValuesIn(kStartupCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 TEST(StartupCheck, UnnamedValueAndCurrentUserHive)
 {

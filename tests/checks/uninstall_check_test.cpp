@@ -64,7 +64,7 @@ TEST_P(UninstallCheck, DataForms)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, UninstallCheck, ::testing::ValuesIn(kUninstallCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 } // namespace
 } // namespace tessivar::test
