@@ -27,6 +27,10 @@ public:
     // Repaints the window's skinned pictures and lists; the cancel question calls it while the
     // scan waits. Nothing to do where there is no window.
     virtual void RefreshThePicControls() {}
+
+    // Puts every skinned button of the main window back to its idle look, as the mouse moving
+    // over the window's background does; the section list asks for it after each rebuild.
+    virtual void Picture1_MouseMove() {}
 };
 
 } // namespace tessivar

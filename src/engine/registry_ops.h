@@ -17,7 +17,8 @@ namespace tessivar {
 std::string ReadValueAsText(Registry& registry, HKEY key, std::string_view valueName);
 
 // A REG_SZ (without its terminating zero) or REG_DWORD value; the status of the last query, -1
-// for any other type (value untouched).
+// for any other type (value untouched). REG_SZ data stored without a terminating zero is taken
+// whole.
 using TypedValue = std::variant<std::string, std::int32_t>;
 LSTATUS QueryTypedValue(Registry& registry, HKEY key, std::string_view valueName, TypedValue& value);
 
@@ -28,12 +29,15 @@ bool ReadValueFromKey(Registry& registry, HKEY hive, std::string_view keyPath, s
 
 void EnsureKey(Registry& registry, HKEY hive, std::string_view keyPath);
 // Stores REG_SZ (with a terminating zero, blanks kept) or REG_DWORD; creates the key if needed.
+// A DWORD is written only when the text is a decimal 32-bit number (signed, or the unsigned
+// spelling of the same bits); other text, and any other type, writes nothing.
 void WriteTypedValue(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName,
                      std::string_view value, std::uint32_t type);
 LSTATUS StoreTypedValue(Registry& registry, HKEY key, std::string_view valueName, std::uint32_t type,
                         std::string_view value);
 // REG_DWORD when the text reads as a number, else REG_SZ trimmed and without a terminating zero;
-// the key is never created.
+// the key is never created. A number is an optional sign and decimal digits (blanks around them
+// allowed) within the signed 32-bit range; fractions, hex and longer digit strings stay text.
 void WriteValueGuessType(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName,
                          std::string_view value);
 // "(Default)" deletes a value of that literal name, not the unnamed value.

@@ -44,6 +44,9 @@ struct ScanModel {
     ShortcutList lvwShortcut;
     TextList lvwRegistryProblems;      // "Summary"
     TextList lvwRegistryErrorsDetail;  // "Details"
+    // Counts the fills of the detail list, so that a fill started by a newer click during a
+    // yield makes the older one stop.
+    std::uint64_t lvwRegistryErrorsDetailFill = 0;
 
     // The section selection list and its select-all box.
     std::vector<SectionListEntry> lvwRegistryvaluesScan;
@@ -62,6 +65,7 @@ struct ScanModel {
     double PicProgressWidth = 0;   // twips, a "single" as the window holds it
     std::int32_t ProgressStep = 0;
     double ImgDeleteProgressInsideWidth = 0;
+    double ImgDeleteProgressWidth = kPicMainProgressWidth; // the repair progress box, twips
 
     bool ImgScanNowNormalEnabled = true; // disabled exactly while a scan runs
     bool cmdCancelOrStopEnabled = false;
@@ -76,12 +80,22 @@ struct ScanModel {
     bool lblDeletingCourrutpfilsVisible = false;
     bool ImgDeleteProgressVisible = false;
     bool tmrPicVisibleOrNotEnabled = false;
+    bool tmrRefreshlvwContentsEnabled = false; // one-shot, 50 ms, started by each resize
     bool cmdShowLogEnabled = false;
     bool mainWindowEnabled = true;
     MousePointer mousePointer = MousePointer::normal;
 
     // The message box's shared text: the kind asked for, then the answer read back.
     std::string MessageboxRequest;
+
+    // Repair: the run's backup file, the results view's controls it drives, and what the
+    // "FILES REPAIRED" box says about the run (its own fixed text when everything was repaired).
+    std::string CurrentBackupPath;
+    bool lvwRegistryProblemsVisible = true;
+    bool lvwRegistryErrorsDetailVisible = true;
+    bool ImgRepairNormalEnabled = true;
+    bool ImgReturnNormalEnabled = true;
+    std::string filesRepairedText;
 };
 
 } // namespace tessivar

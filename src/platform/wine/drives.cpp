@@ -1,0 +1,112 @@
+#include "platform/wine/drives.h"
+
+#include <sys/stat.h>
+
+#include <system_error>
+
+#include "platform/registry.h"
+
+namespace tessivar::wine {
+
+namespace {
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool isFolder(const std::filesystem::path& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+DriveTypeReader driveTypeReaderFor(Registry& registry)
+{
+    return [&registry](char lowerLetter) -> std::string {
+        HKEY key = 0;
+        if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives", 0, KEY_QUERY_VALUE, &key) !=
+            ERROR_SUCCESS)
+            return {};
+        const char name[3] = {lowerLetter, ':', 0};
+        std::string text;
+        std::uint32_t type = 0;
+        std::uint32_t size = 0;
+        if (registry.RegQueryValueExA(key, name, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ &&
+            size > 0 && size < 4096) {
+            std::string buffer(size, '\0');
+            if (registry.RegQueryValueExA(key, name, &type, reinterpret_cast<std::uint8_t*>(buffer.data()), &size) ==
+                ERROR_SUCCESS) {
+                buffer.resize(std::min<std::size_t>(size, buffer.size()));
+                text = buffer.substr(0, buffer.find('\0'));
+            }
+        }
+        registry.RegCloseKey(key);
+        return text;
+    };
+}
+
+DriveType driveTypeFor(char lowerLetter, const std::string& setting)
+{
+    if (equalsIgnoringAsciiCase(setting, "hd"))
+        return DriveType::fixed;
+    if (equalsIgnoringAsciiCase(setting, "floppy"))
+        return DriveType::removable;
+    if (equalsIgnoringAsciiCase(setting, "cdrom"))
+        return DriveType::cdrom;
+    if (equalsIgnoringAsciiCase(setting, "network"))
+        return DriveType::network;
+    if (equalsIgnoringAsciiCase(setting, "ramdisk"))
+        return DriveType::ramDisk;
+    return (lowerLetter == 'a' || lowerLetter == 'b') ? DriveType::removable : DriveType::fixed;
+}
+
+std::optional<std::filesystem::path> driveRoot(const std::filesystem::path& prefix, char lowerLetter)
+{
+    const std::filesystem::path devices = prefix / "dosdevices";
+    const std::filesystem::path link = devices / std::string{lowerLetter, ':'};
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(link, error);
+    if (error || !std::filesystem::exists(status))
+        return std::nullopt;
+    if (!std::filesystem::is_symlink(status))
+        return link; // a plain folder standing in for the link works the same for Wine
+    auto target = std::filesystem::read_symlink(link, error);
+    if (error)
+        return std::nullopt;
+    if (target.is_relative())
+        target = devices / target;
+    target = target.lexically_normal();
+    std::string text = target.string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return std::filesystem::path(text);
+}
+
+std::vector<WineDrive> listDrives(const std::filesystem::path& prefix, const DriveTypeReader& readType)
+{
+    std::vector<WineDrive> drives;
+    for (char letter = 'a'; letter <= 'z'; ++letter) {
+        const auto root = driveRoot(prefix, letter);
+        if (!root)
+            continue;
+        WineDrive drive;
+        drive.letter = letter;
+        drive.root = *root;
+        drive.hasRoot = isFolder(*root);
+        drive.type = drive.hasRoot ? driveTypeFor(letter, readType ? readType(letter) : std::string()) : DriveType::unknown;
+        drives.push_back(std::move(drive));
+    }
+    return drives;
+}
+
+} // namespace tessivar::wine

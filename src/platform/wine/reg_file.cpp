@@ -1,0 +1,250 @@
+#include "platform/wine/reg_file.h"
+
+#include "platform/wine/reg_file_parser.h"
+#include "platform/wine/reg_text.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace tessivar::wine {
+
+namespace {
+
+// More than this many problems says nothing new, and a hostile file must not fill the memory.
+constexpr std::size_t kMaxProblems = 100;
+
+} // namespace
+
+std::uint64_t filetimeNow()
+{
+    const auto since = std::chrono::system_clock::now().time_since_epoch();
+    const auto ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(since).count() / 100;
+    return kFiletimeUnixEpoch + static_cast<std::uint64_t>(ticks);
+}
+
+// --- RegKey ---
+
+std::size_t RegKey::lowerBoundChild(std::u16string_view name) const
+{
+    if (!m_children.empty() && compareNames(m_children.back()->m_name, name) < 0)
+        return m_children.size();
+    const auto it = std::lower_bound(m_children.begin(), m_children.end(), name,
+                                     [](const std::unique_ptr<RegKey>& entry, std::u16string_view wanted) {
+                                         return compareNames(entry->m_name, wanted) < 0;
+                                     });
+    return static_cast<std::size_t>(it - m_children.begin());
+}
+
+RegKey* RegKey::findChild(std::u16string_view name) const
+{
+    const std::size_t index = lowerBoundChild(name);
+    if (index < m_children.size() && namesEqual(m_children[index]->m_name, name))
+        return m_children[index].get();
+    return nullptr;
+}
+
+RegKey* RegKey::obtainChild(std::u16string_view name)
+{
+    const std::size_t index = lowerBoundChild(name);
+    if (index < m_children.size() && namesEqual(m_children[index]->m_name, name))
+        return m_children[index].get();
+    auto made = std::unique_ptr<RegKey>(new RegKey(m_file, this, std::u16string(name)));
+    RegKey* key = made.get();
+    m_children.insert(m_children.begin() + static_cast<std::ptrdiff_t>(index), std::move(made));
+    return key;
+}
+
+RegKey* RegKey::createChild(std::u16string_view name, std::uint64_t filetime, bool* created)
+{
+    if (RegKey* existing = findChild(name)) {
+        if (created)
+            *created = false;
+        return existing;
+    }
+    touch(filetime);
+    RegKey* key = obtainChild(name);
+    key->m_modified = filetime;
+    key->m_changed = true;
+    key->m_valuesDecoded = true;
+    if (created)
+        *created = true;
+    return key;
+}
+
+void RegKey::removeChild(RegKey* child, std::uint64_t filetime)
+{
+    const auto it = std::find_if(m_children.begin(), m_children.end(),
+                                 [child](const std::unique_ptr<RegKey>& entry) { return entry.get() == child; });
+    if (it == m_children.end())
+        return;
+    touch(filetime);
+    std::vector<RegKey*> stack;
+    stack.push_back(child);
+    while (!stack.empty()) {
+        RegKey* next = stack.back();
+        stack.pop_back();
+        next->m_deleted = true;
+        for (const auto& grandChild : next->m_children)
+            stack.push_back(grandChild.get());
+    }
+    std::unique_ptr<RegKey> owned = std::move(*it);
+    m_children.erase(it);
+    m_file->retire(std::move(owned));
+}
+
+void RegKey::decodeValues()
+{
+    if (m_valuesDecoded)
+        return;
+    m_valuesDecoded = true;
+    for (const TextSlice& slice : m_text)
+        RegFileParser::decodeSection(*m_file->m_text, slice, m_values, nullptr);
+}
+
+const std::vector<RegValue>& RegKey::values()
+{
+    decodeValues();
+    return m_values;
+}
+
+const RegValue* RegKey::findValue(std::u16string_view name)
+{
+    decodeValues();
+    const auto it = std::lower_bound(m_values.begin(), m_values.end(), name, [](const RegValue& entry, std::u16string_view wanted) {
+        return compareNames(entry.name, wanted) < 0;
+    });
+    if (it != m_values.end() && namesEqual(it->name, name))
+        return &*it;
+    return nullptr;
+}
+
+void RegKey::setValue(std::u16string_view name, std::uint32_t type, std::string data, std::uint64_t filetime)
+{
+    touch(filetime);
+    RegFileParser::mergeValue(m_values, RegValue{std::u16string(name), type, std::move(data)});
+}
+
+bool RegKey::removeValue(std::u16string_view name, std::uint64_t filetime)
+{
+    decodeValues();
+    const auto it = std::find_if(m_values.begin(), m_values.end(),
+                                 [name](const RegValue& entry) { return namesEqual(entry.name, name); });
+    if (it == m_values.end())
+        return false;
+    touch(filetime);
+    m_values.erase(it);
+    return true;
+}
+
+void RegKey::removeAllValues(std::uint64_t filetime)
+{
+    touch(filetime);
+    m_values.clear();
+}
+
+void RegKey::setLink(bool link, std::uint64_t filetime)
+{
+    touch(filetime);
+    m_link = link;
+}
+
+void RegKey::setClassName(std::u16string className, std::uint64_t filetime)
+{
+    touch(filetime);
+    m_class = std::move(className);
+}
+
+void RegKey::touch(std::uint64_t filetime)
+{
+    decodeValues(); // the key is now written from its values, so they must be at hand
+    m_modified = filetime;
+    m_changed = true;
+    m_file->m_changed = true;
+}
+
+// --- RegFile ---
+
+RegFile::~RegFile() = default;
+
+std::unique_ptr<RegFile> RegFile::parse(std::string text, std::string fileName, std::uint64_t loadTime)
+{
+    std::unique_ptr<RegFile> file(new RegFile());
+    file->m_text = std::make_unique<const std::string>(std::move(text));
+    file->m_fileName = std::move(fileName);
+    file->m_root = std::unique_ptr<RegKey>(new RegKey(file.get(), nullptr, {}));
+    file->m_root->m_modified = loadTime;
+    RegFileParser::load(*file, loadTime);
+    if (!file->m_headerValid) {
+        // The server ignores such a file completely and starts with an empty branch.
+        file->m_root = std::unique_ptr<RegKey>(new RegKey(file.get(), nullptr, {}));
+        file->m_root->m_modified = loadTime;
+        file->m_headerLength = 0;
+    }
+    return file;
+}
+
+std::unique_ptr<RegFile> RegFile::createEmpty(std::string fileName, std::string_view rootPath, std::string_view arch)
+{
+    std::unique_ptr<RegFile> file(new RegFile());
+    file->m_text = std::make_unique<const std::string>();
+    file->m_fileName = std::move(fileName);
+    file->m_root = std::unique_ptr<RegKey>(new RegKey(file.get(), nullptr, {}));
+    file->m_root->m_modified = filetimeNow();
+    file->m_root->m_valuesDecoded = true;
+    file->m_root->m_changed = true;
+    file->m_arch = std::string(arch);
+    std::string header = "WINE REGISTRY Version 2\n;; All keys relative to ";
+    for (char c : rootPath) {
+        header += c;
+        if (c == '\\')
+            header += '\\';
+    }
+    header += "\n";
+    if (!arch.empty())
+        header += "\n#arch=" + std::string(arch) + "\n";
+    file->m_newHeader = std::move(header);
+    return file;
+}
+
+void RegFile::addProblem(std::size_t line, std::string message)
+{
+    if (m_problems.size() < kMaxProblems)
+        m_problems.push_back(ParseProblem{line, std::move(message)});
+}
+
+void RegFile::retire(std::unique_ptr<RegKey> key)
+{
+    m_retired.push_back(std::move(key));
+}
+
+const std::vector<ParseProblem>& RegFile::problems()
+{
+    if (!m_valuesChecked) {
+        m_valuesChecked = true;
+        std::vector<RegKey*> stack{m_root.get()};
+        std::vector<RegValue> scratch;
+        while (!stack.empty()) {
+            RegKey* key = stack.back();
+            stack.pop_back();
+            for (const RegKey::TextSlice& slice : key->m_text) {
+                scratch.clear();
+                RegFileParser::decodeSection(*m_text, slice, scratch, this);
+            }
+            for (const auto& child : key->m_children)
+                stack.push_back(child.get());
+        }
+        std::stable_sort(m_problems.begin(), m_problems.end(),
+                         [](const ParseProblem& a, const ParseProblem& b) { return a.line < b.line; });
+    }
+    return m_problems;
+}
+
+std::string RegFile::firstProblemMessage()
+{
+    const auto& found = problems();
+    if (found.empty())
+        return {};
+    return m_fileName + " line " + std::to_string(found.front().line) + ": " + found.front().message;
+}
+
+} // namespace tessivar::wine

@@ -1,0 +1,413 @@
+#include "platform/wine/reg_file_parser.h"
+
+#include "platform/wine/reg_text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tessivar::wine {
+
+namespace {
+
+constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
+constexpr std::uint64_t kTicksPerSecond = 10000000ull;
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+unsigned hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return static_cast<unsigned>(c - '0');
+    if (c >= 'a' && c <= 'f')
+        return static_cast<unsigned>(c - 'a' + 10);
+    return static_cast<unsigned>(c - 'A' + 10);
+}
+
+std::size_t skipSpaces(std::string_view text, std::size_t pos)
+{
+    while (pos < text.size() && isSpace(text[pos]))
+        ++pos;
+    return pos;
+}
+
+bool endsWithBackslash(std::string_view content)
+{
+    std::size_t end = content.size();
+    while (end > 0 && isSpace(content[end - 1]))
+        --end;
+    return end > 0 && content[end - 1] == '\\';
+}
+
+// Where the data of a value line starts (just after "=" and spaces), or npos.
+std::size_t dataStart(std::string_view content, std::u16string& name, bool* nameLossy)
+{
+    std::size_t pos = 0;
+    if (content[0] == '@') {
+        pos = 1;
+    } else {
+        pos = unescape(content, 1, '"', name, nameLossy);
+        if (pos == std::string_view::npos)
+            return pos;
+    }
+    pos = skipSpaces(content, pos);
+    if (pos >= content.size() || content[pos] != '=')
+        return std::string_view::npos;
+    return skipSpaces(content, pos + 1);
+}
+
+bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
+{
+    return text.size() - std::min(pos, text.size()) >= prefix.size() && text.compare(pos, prefix.size(), prefix) == 0;
+}
+
+bool isHexValueLine(std::string_view content)
+{
+    std::u16string name;
+    const std::size_t pos = dataStart(content, name, nullptr);
+    return pos != std::string_view::npos && (startsWith(content, pos, "hex:") || startsWith(content, pos, "hex("));
+}
+
+// Sets the time of a key whose time is still unknown, and of its parents while theirs is too.
+void updateKeyTime(RegKey* key, std::uint64_t filetime, std::uint64_t RegKey::* field)
+{
+    while (key && key->*field == 0) {
+        key->*field = filetime;
+        key = key->parent();
+    }
+}
+
+enum class ValueOutcome { value, malformed, dropped };
+
+// Reads one value line (and its continuation lines) as the server reads it.
+ValueOutcome readValue(RegLineCursor& cursor, std::string_view content, RegValue& value, bool* lossy)
+{
+    std::size_t start = 1;
+    if (content[0] != '@') {
+        // Without a complete name the server has nothing to store the value under.
+        start = unescape(content, 1, '"', value.name, lossy);
+        if (start == std::string_view::npos)
+            return ValueOutcome::dropped;
+    }
+    start = skipSpaces(content, start);
+    if (start >= content.size() || content[start] != '=')
+        return ValueOutcome::malformed;
+    start = skipSpaces(content, start + 1);
+    std::size_t pos = start;
+    std::uint32_t type = 0;
+    enum class Parse { string, dword, hex } parse = Parse::hex;
+    if (startsWith(content, pos, "\"")) {
+        type = 1, parse = Parse::string, pos += 1;
+    } else if (startsWith(content, pos, "str:\"")) {
+        type = 1, parse = Parse::string, pos += 5;
+    } else if (startsWith(content, pos, "str(2):\"")) {
+        type = 2, parse = Parse::string, pos += 8;
+    } else if (startsWith(content, pos, "str(7):\"")) {
+        type = 7, parse = Parse::string, pos += 8;
+    } else if (startsWith(content, pos, "hex:")) {
+        type = 3, parse = Parse::hex, pos += 4;
+    } else if (startsWith(content, pos, "dword:")) {
+        type = 4, parse = Parse::dword, pos += 6;
+    } else if (startsWith(content, pos, "hex(")) {
+        pos += 4;
+        std::size_t digits = 0;
+        std::uint32_t number = 0;
+        while (pos < content.size() && isHexDigit(content[pos]) && digits < 9) {
+            number = number * 16 + hexValue(content[pos]);
+            ++pos, ++digits;
+        }
+        if (digits == 0 || digits > 8 || !startsWith(content, pos, "):"))
+            return ValueOutcome::malformed;
+        type = number, parse = Parse::hex, pos += 2;
+    } else {
+        return ValueOutcome::malformed;
+    }
+
+    value.type = type;
+    value.data.clear();
+    if (parse == Parse::string) {
+        std::u16string text;
+        if (unescape(content, pos, '"', text, lossy) == std::string_view::npos)
+            return ValueOutcome::malformed;
+        text += u'\0';
+        value.data = utf16ToBytes(text);
+        return ValueOutcome::value;
+    }
+    if (parse == Parse::dword) {
+        std::size_t digits = 0;
+        std::uint64_t number = 0;
+        while (pos < content.size() && isHexDigit(content[pos])) {
+            number = std::min<std::uint64_t>(number * 16 + hexValue(content[pos]), 0xFFFFFFFFFFFFull);
+            ++pos, ++digits;
+        }
+        // The server takes any hex text here; what it would read differently from what is
+        // written ("dword:" alone, junk, more than 8 digits) is a problem for writing.
+        if (digits == 0 || digits > 8 || skipSpaces(content, pos) != content.size())
+            *lossy = true;
+        const auto dword = static_cast<std::uint32_t>(number);
+        value.data.assign({static_cast<char>(dword & 0xFF), static_cast<char>((dword >> 8) & 0xFF),
+                           static_cast<char>((dword >> 16) & 0xFF), static_cast<char>(dword >> 24)});
+        return ValueOutcome::value;
+    }
+    std::string_view line = content;
+    for (;;) {
+        while (pos < line.size() && isHexDigit(line[pos])) {
+            unsigned byte = 0;
+            while (pos < line.size() && isHexDigit(line[pos])) {
+                byte = byte * 16 + hexValue(line[pos]);
+                if (byte > 0xFF)
+                    return ValueOutcome::malformed;
+                ++pos;
+            }
+            value.data += static_cast<char>(byte);
+            pos = skipSpaces(line, pos);
+            if (pos < line.size() && line[pos] == ',')
+                ++pos;
+            pos = skipSpaces(line, pos);
+        }
+        pos = skipSpaces(line, pos);
+        if (pos >= line.size())
+            return ValueOutcome::value;
+        if (line[pos] != '\\')
+            return ValueOutcome::malformed;
+        if (skipSpaces(line, pos + 1) != line.size())
+            *lossy = true;
+        RegLine next;
+        if (!cursor.next(next))
+            return ValueOutcome::malformed;
+        line = next.content;
+        pos = skipSpaces(line, 0);
+    }
+}
+
+} // namespace
+
+std::string_view trimLeft(std::string_view text)
+{
+    std::size_t pos = 0;
+    while (pos < text.size() && isSpace(text[pos]))
+        ++pos;
+    return text.substr(pos);
+}
+
+bool RegLineCursor::next(RegLine& line)
+{
+    if (m_pos >= m_end)
+        return false;
+    const char* base = m_text.data();
+    const void* found = std::memchr(base + m_pos, '\n', m_end - m_pos);
+    const std::size_t eol = found ? static_cast<std::size_t>(static_cast<const char*>(found) - base) : m_end;
+    std::size_t contentEnd = eol;
+    if (contentEnd > m_pos && base[contentEnd - 1] == '\r')
+        --contentEnd;
+    line.content = std::string_view(base + m_pos, contentEnd - m_pos);
+    line.begin = m_pos;
+    line.end = found ? eol + 1 : eol;
+    line.number = m_line++;
+    m_pos = line.end;
+    return true;
+}
+
+void RegFileParser::mergeValue(std::vector<RegValue>& values, RegValue value)
+{
+    if (!values.empty() && compareNames(values.back().name, value.name) < 0) {
+        values.push_back(std::move(value));
+        return;
+    }
+    auto it = std::lower_bound(values.begin(), values.end(), value.name, [](const RegValue& entry, const std::u16string& name) {
+        return compareNames(entry.name, name) < 0;
+    });
+    if (it != values.end() && namesEqual(it->name, value.name)) {
+        it->type = value.type;
+        it->data = std::move(value.data);
+        return;
+    }
+    values.insert(it, std::move(value));
+}
+
+void RegFileParser::decodeSection(std::string_view text, const RegKey::TextSlice& slice, std::vector<RegValue>& values,
+                                  RegFile* file)
+{
+    RegLineCursor cursor(text, slice.offset, slice.offset + slice.length, slice.line);
+    RegLine line;
+    cursor.next(line); // the key line
+    while (cursor.next(line)) {
+        std::string_view content = trimLeft(line.content);
+        if (const auto nul = content.find('\0'); nul != std::string_view::npos)
+            content = content.substr(0, nul);
+        if (content.empty() || (content[0] != '"' && content[0] != '@'))
+            continue;
+        RegValue value;
+        bool lossy = false;
+        const ValueOutcome outcome = readValue(cursor, content, value, &lossy);
+        if (outcome == ValueOutcome::dropped) {
+            if (file)
+                file->addProblem(line.number, "Malformed value name");
+            continue;
+        }
+        if (outcome == ValueOutcome::malformed) {
+            if (file)
+                file->addProblem(line.number, "Malformed value");
+            value.type = 0;
+            value.data.clear();
+        } else if (lossy && file) {
+            file->addProblem(line.number, "Value that would not be written back as it reads");
+        }
+        mergeValue(values, std::move(value));
+    }
+}
+
+void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
+{
+    const std::string_view text = *file.m_text;
+    RegLineCursor cursor(text, 0, text.size(), 1);
+    RegLine line;
+    if (!cursor.next(line) || line.content != kHeader) {
+        file.m_headerValid = false;
+        file.addProblem(1, "Not a valid registry file");
+        return;
+    }
+    if (std::memchr(text.data(), '\r', text.size()))
+        file.m_textReusable = false;
+    file.m_headerLength = line.end;
+
+    RegKey* current = nullptr;
+    RegKey::TextSlice section;
+    std::size_t sectionEnd = 0;
+    std::uint64_t sectionTime = 0;
+    bool inSection = false;
+
+    auto closeSection = [&] {
+        if (!current)
+            return;
+        section.length = sectionEnd - section.offset;
+        if (!current->m_text.empty())
+            current->m_changed = true; // a repeated key is written merged, as the server writes it
+        if (section.length == 0 || text[section.offset + section.length - 1] != '\n')
+            current->m_changed = true;
+        current->m_text.push_back(section);
+        updateKeyTime(current, sectionTime, &RegKey::m_modified);
+        current = nullptr;
+    };
+
+    std::u16string path;
+    while (cursor.next(line)) {
+        std::string_view content = trimLeft(line.content);
+        if (const auto nul = content.find('\0'); nul != std::string_view::npos) {
+            file.addProblem(line.number, "NUL byte in line");
+            content = content.substr(0, nul);
+        }
+        const char first = content.empty() ? '\0' : content[0];
+        switch (first) {
+        case '[': {
+            closeSection();
+            inSection = true;
+            path.clear();
+            bool lossy = false;
+            const std::size_t after = unescape(content, 1, ']', path, &lossy);
+            if (after == std::string_view::npos || (!path.empty() && path[0] == u'\\')) {
+                file.addProblem(line.number, "Malformed key");
+                break;
+            }
+            if (lossy)
+                file.addProblem(line.number, "Key name that would not be written back as it reads");
+            std::size_t pos = skipSpaces(content, after);
+            std::uint64_t seconds = 0;
+            std::size_t digits = 0;
+            while (pos < content.size() && content[pos] >= '0' && content[pos] <= '9' && digits < 12) {
+                seconds = seconds * 10 + static_cast<unsigned>(content[pos] - '0');
+                ++pos, ++digits;
+            }
+            if (digits > 10 || seconds > 0xFFFFFFFFull)
+                file.addProblem(line.number, "Malformed key time");
+            sectionTime = digits ? static_cast<std::uint32_t>(seconds) * kTicksPerSecond + kFiletimeUnixEpoch : loadTime;
+
+            RegKey* key = file.m_root.get();
+            std::size_t begin = 0;
+            while (begin <= path.size()) {
+                std::size_t end = path.find(u'\\', begin);
+                if (end == std::u16string::npos)
+                    end = path.size();
+                if (end > begin)
+                    key = key->obtainChild(std::u16string_view(path).substr(begin, end - begin));
+                begin = end + 1;
+            }
+            current = key;
+            section = RegKey::TextSlice{line.begin, 0, line.number};
+            sectionEnd = line.end;
+            break;
+        }
+        case '@':
+        case '"':
+            if (endsWithBackslash(content) && isHexValueLine(content)) {
+                RegLine more;
+                bool again = true;
+                while (again && cursor.next(more)) {
+                    line = more;
+                    again = endsWithBackslash(more.content);
+                }
+            }
+            if (!current)
+                file.addProblem(line.number, "Value without key");
+            sectionEnd = line.end;
+            break;
+        case '#':
+            if (current) {
+                sectionEnd = line.end;
+                if (content.starts_with("#time=")) {
+                    std::uint64_t stamp = 0;
+                    for (std::size_t pos = 6; pos < content.size() && isHexDigit(content[pos]); ++pos)
+                        stamp = (stamp << 4) | hexValue(content[pos]);
+                    updateKeyTime(current, stamp, &RegKey::m_modified);
+                }
+                if (content.starts_with("#class=")) {
+                    std::u16string className;
+                    bool lossy = false;
+                    if (content.size() < 8 || content[7] != '"' ||
+                        unescape(content, 8, '"', className, &lossy) == std::string_view::npos || lossy)
+                        file.addProblem(line.number, "Malformed class");
+                    else
+                        current->m_class = std::move(className);
+                }
+                if (content.starts_with("#link"))
+                    current->m_link = true;
+            } else if (content.starts_with("#arch=")) {
+                const std::string_view arch = content.substr(6);
+                if (arch != "win32" && arch != "win64") {
+                    file.addProblem(line.number, "Unknown architecture");
+                    file.m_headerValid = false;
+                    return;
+                }
+                file.m_arch = std::string(arch);
+                if (!inSection)
+                    file.m_headerLength = line.end;
+            } else if (!inSection) {
+                file.m_headerLength = line.end;
+            }
+            break;
+        case ';':
+            if (current)
+                sectionEnd = line.end;
+            else if (!inSection)
+                file.m_headerLength = line.end;
+            break;
+        case '\0':
+            break;
+        default:
+            file.addProblem(line.number, "Unrecognized input");
+            if (current)
+                sectionEnd = line.end;
+            break;
+        }
+    }
+    closeSection();
+}
+
+} // namespace tessivar::wine

@@ -1,0 +1,49 @@
+#pragma once
+
+// The reading half of RegFile: the line structure of the file at load time, and the value lines
+// of one key when they are first needed. Internal to the Wine back-end.
+
+#include "platform/wine/reg_file.h"
+
+#include <string_view>
+
+namespace tessivar::wine {
+
+// One line of the file: `content` without its line end (LF, and one CR before it).
+struct RegLine {
+    std::string_view content;
+    std::size_t begin = 0; // offset of the line
+    std::size_t end = 0;   // offset after its line end
+    std::size_t number = 0;
+};
+
+class RegLineCursor {
+public:
+    RegLineCursor(std::string_view text, std::size_t begin, std::size_t end, std::size_t firstLine)
+        : m_text(text), m_pos(begin), m_end(end), m_line(firstLine)
+    {
+    }
+    bool next(RegLine& line);
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos;
+    std::size_t m_end;
+    std::size_t m_line;
+};
+
+class RegFileParser {
+public:
+    // Builds the key tree of `file` from its text (values stay undecoded).
+    static void load(RegFile& file, std::uint64_t loadTime);
+    // Decodes the value lines of one section into `values`, merging repeated names as the server
+    // does. With `file` set, what the server would lose is recorded there as a problem.
+    static void decodeSection(std::string_view text, const RegKey::TextSlice& slice, std::vector<RegValue>& values,
+                              RegFile* file);
+    // Inserts or replaces by name (any letter case), keeping the first spelling and the order.
+    static void mergeValue(std::vector<RegValue>& values, RegValue value);
+};
+
+std::string_view trimLeft(std::string_view text);
+
+} // namespace tessivar::wine

@@ -1,0 +1,347 @@
+#include "platform/wine/reg_text.h"
+
+#include <algorithm>
+#include <clocale>
+#include <locale.h>
+#include <wctype.h>
+
+namespace tessivar::wine {
+
+namespace {
+
+// towlower answers for all of Unicode only in a UTF-8 locale; the program's own locale may be "C".
+locale_t unicodeLocale()
+{
+    static const locale_t locale = [] {
+        locale_t made = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        if (!made)
+            made = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", static_cast<locale_t>(nullptr));
+        return made;
+    }();
+    return locale;
+}
+
+char16_t foldSlow(char16_t unit)
+{
+    if (unit >= 0xD800 && unit <= 0xDFFF)
+        return unit;
+    if (locale_t locale = unicodeLocale()) {
+        const wint_t lower = towlower_l(static_cast<wint_t>(unit), locale);
+        if (lower <= 0xFFFF && (lower < 0xD800 || lower > 0xDFFF))
+            return static_cast<char16_t>(lower);
+        return unit;
+    }
+    // Without a Unicode locale, Latin-1 at least.
+    if (unit >= 0xC0 && unit <= 0xDE && unit != 0xD7)
+        return static_cast<char16_t>(unit + 0x20);
+    return unit;
+}
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return c - 'A' + 10;
+}
+
+void appendCodePoint(std::string& out, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+void appendUnitAsCodePoint(std::u16string& out, std::uint32_t cp)
+{
+    if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (cp >> 10));
+        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(cp);
+    }
+}
+
+// Decodes one UTF-8 sequence at text[pos]. Returns its length, 0 when it is not valid. With
+// `allowSurrogates`, encoded surrogates (WTF-8) are accepted.
+std::size_t decodeUtf8(std::string_view text, std::size_t pos, bool allowSurrogates, std::uint32_t* cp)
+{
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    std::size_t length = 0;
+    std::uint32_t value = 0;
+    std::uint32_t minimum = 0;
+    if (lead < 0x80) {
+        *cp = lead;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        value = lead & 0x1F;
+        minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        value = lead & 0x0F;
+        minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        value = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (pos + length > text.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[pos + i]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (next & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF)
+        return 0;
+    if (!allowSurrogates && value >= 0xD800 && value <= 0xDFFF)
+        return 0;
+    *cp = value;
+    return length;
+}
+
+std::string utf16ToUtf8Impl(std::u16string_view text, bool keepLoneSurrogates)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit < 0x80) {
+            out += static_cast<char>(unit);
+            continue;
+        }
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            appendCodePoint(out, 0x10000 + ((static_cast<std::uint32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            ++i;
+            continue;
+        }
+        if (unit >= 0xD800 && unit <= 0xDFFF && !keepLoneSurrogates)
+            appendCodePoint(out, 0xFFFD);
+        else
+            appendCodePoint(out, unit);
+    }
+    return out;
+}
+
+} // namespace
+
+char16_t foldCase(char16_t unit)
+{
+    if (unit < 0x80)
+        return (unit >= 'A' && unit <= 'Z') ? static_cast<char16_t>(unit + 32) : unit;
+    return foldSlow(unit);
+}
+
+int compareNames(std::u16string_view a, std::u16string_view b)
+{
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const char16_t x = foldCase(a[i]);
+        const char16_t y = foldCase(b[i]);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool namesEqual(std::u16string_view a, std::u16string_view b)
+{
+    return a.size() == b.size() && compareNames(a, b) == 0;
+}
+
+void appendEscaped(std::string& out, std::u16string_view text, std::string_view delimiters, bool dropFinalNul)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    static constexpr std::string_view kEscapes = ".......abtnvfr.............e....";
+    char buffer[16];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const bool hasNext = i + 1 < text.size();
+        const char16_t next = hasNext ? text[i + 1] : 0;
+        if (c > 127) {
+            // Four digits only where a following hex digit would otherwise run into the escape.
+            const bool pad = hasNext && next < 128 && isHexDigit(static_cast<char>(next));
+            int digits = 4;
+            if (!pad) {
+                digits = 1;
+                while (digits < 4 && (c >> (4 * digits)) != 0)
+                    ++digits;
+            }
+            out += "\\x";
+            for (int d = digits - 1; d >= 0; --d)
+                out += kHex[(c >> (4 * d)) & 0xF];
+            continue;
+        }
+        if (c < 32) {
+            if (c == 0 && !hasNext && dropFinalNul)
+                continue;
+            if (kEscapes[c] != '.') {
+                out += '\\';
+                out += kEscapes[c];
+            } else {
+                const bool pad = hasNext && next >= '0' && next <= '7';
+                const int length = pad ? 3 : (c >= 8 ? 2 : 1);
+                int value = c;
+                for (int d = length - 1; d >= 0; --d) {
+                    buffer[d] = static_cast<char>('0' + (value & 7));
+                    value >>= 3;
+                }
+                out += '\\';
+                out.append(buffer, static_cast<std::size_t>(length));
+            }
+            continue;
+        }
+        if (c == '\\' || delimiters.find(static_cast<char>(c)) != std::string_view::npos)
+            out += '\\';
+        out += static_cast<char>(c);
+    }
+}
+
+std::size_t unescape(std::string_view text, std::size_t pos, char delimiter, std::u16string& out, bool* lossy)
+{
+    while (pos < text.size()) {
+        const char c = text[pos];
+        if (c == delimiter)
+            return pos + 1;
+        if (c == '\0') {
+            // The server reads lines as C strings: the rest of this line is invisible to it.
+            if (lossy)
+                *lossy = true;
+            return std::string_view::npos;
+        }
+        if (c == '\\') {
+            ++pos;
+            if (pos >= text.size())
+                return std::string_view::npos;
+            const char e = text[pos];
+            switch (e) {
+            case 'a': out += u'\a'; ++pos; continue;
+            case 'b': out += u'\b'; ++pos; continue;
+            case 'e': out += char16_t(27); ++pos; continue;
+            case 'f': out += u'\f'; ++pos; continue;
+            case 'n': out += u'\n'; ++pos; continue;
+            case 'r': out += u'\r'; ++pos; continue;
+            case 't': out += u'\t'; ++pos; continue;
+            case 'v': out += u'\v'; ++pos; continue;
+            case 'x': {
+                ++pos;
+                if (pos >= text.size() || !isHexDigit(text[pos])) {
+                    out += u'x';
+                    continue;
+                }
+                unsigned value = 0;
+                for (int n = 0; n < 4 && pos < text.size() && isHexDigit(text[pos]); ++n, ++pos)
+                    value = value * 16 + static_cast<unsigned>(hexValue(text[pos]));
+                out += static_cast<char16_t>(value);
+                continue;
+            }
+            default:
+                break;
+            }
+            if (e >= '0' && e <= '7') {
+                unsigned value = 0;
+                for (int n = 0; n < 3 && pos < text.size() && text[pos] >= '0' && text[pos] <= '7'; ++n, ++pos)
+                    value = value * 8 + static_cast<unsigned>(text[pos] - '0');
+                out += static_cast<char16_t>(value);
+                continue;
+            }
+            if (e == '\0') {
+                if (lossy)
+                    *lossy = true;
+                return std::string_view::npos;
+            }
+            // Any other escaped character stands for itself; it is read below.
+        }
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            out += static_cast<char16_t>(byte);
+            ++pos;
+            continue;
+        }
+        std::uint32_t cp = 0;
+        if (const std::size_t length = decodeUtf8(text, pos, false, &cp)) {
+            appendUnitAsCodePoint(out, cp);
+            pos += length;
+        } else {
+            if (lossy)
+                *lossy = true;
+            ++pos;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::u16string utf8ToUtf16(std::string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::uint32_t cp = 0;
+        if (const std::size_t length = decodeUtf8(text, pos, true, &cp)) {
+            appendUnitAsCodePoint(out, cp);
+            pos += length;
+        } else {
+            out += char16_t(0xFFFD);
+            ++pos;
+        }
+    }
+    return out;
+}
+
+std::string utf16ToWtf8(std::u16string_view text)
+{
+    return utf16ToUtf8Impl(text, true);
+}
+
+std::string utf16ToUtf8(std::u16string_view text)
+{
+    return utf16ToUtf8Impl(text, false);
+}
+
+std::u16string bytesToUtf16(std::string_view bytes)
+{
+    std::u16string out(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                       (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    return out;
+}
+
+std::string utf16ToBytes(std::u16string_view text)
+{
+    std::string out(text.size() * 2, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out[2 * i] = static_cast<char>(text[i] & 0xFF);
+        out[2 * i + 1] = static_cast<char>(text[i] >> 8);
+    }
+    return out;
+}
+
+} // namespace tessivar::wine

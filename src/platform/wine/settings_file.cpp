@@ -1,0 +1,226 @@
+#include "platform/wine/settings_file.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <system_error>
+
+#include "platform/wine/settings_text.h"
+
+namespace tessivar::wine {
+
+namespace {
+
+enum class Load { missing, loaded, damaged };
+
+struct Loaded {
+    Load state = Load::missing;
+    SettingsDocument document;
+};
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    // Closes now and says whether the close succeeded (it can report a late write error).
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// The whole file, or nullopt with errno set (EFBIG when it is too large to be a settings file).
+std::optional<std::string> readWhole(const std::filesystem::path& file)
+{
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        return std::nullopt;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EISDIR;
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        // Checked while reading, so a file that grows meanwhile cannot make us hold more.
+        if (bytes.size() + static_cast<std::size_t>(got) > kMaxSettingsFileSize) {
+            errno = EFBIG;
+            return std::nullopt;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    return bytes;
+}
+
+Loaded load(const std::filesystem::path& file)
+{
+    auto bytes = readWhole(file);
+    if (!bytes)
+        return Loaded{errno == ENOENT ? Load::missing : Load::damaged, {}};
+    auto document = ParseSettingsText(*bytes);
+    if (!document)
+        return Loaded{Load::damaged, {}};
+    return Loaded{Load::loaded, std::move(*document)};
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+void syncFolder(const std::filesystem::path& folder)
+{
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid())
+        ::fsync(fd.get());
+}
+
+bool moveAside(const std::filesystem::path& file)
+{
+    for (int n = 1; n <= 9999; ++n) {
+        std::filesystem::path aside = file;
+        aside += ".corrupt-" + std::to_string(n);
+        std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(aside, error)))
+            continue;
+        // Under the lock no other instance of ours races for the name.
+        if (::rename(file.c_str(), aside.c_str()) == 0) {
+            syncFolder(file.parent_path());
+            return true;
+        }
+        return errno == ENOENT;
+    }
+    return false;
+}
+
+bool replaceAtomically(const std::filesystem::path& file, std::string_view bytes)
+{
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path temporary = file;
+    temporary += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd.valid())
+        return false;
+    const bool written = writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+    if (!fd.close() || !written || ::rename(temporary.c_str(), file.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    syncFolder(file.parent_path());
+    return true;
+}
+
+std::filesystem::path absoluteFromEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (!value || !*value)
+        return {};
+    std::filesystem::path folder(value);
+    return folder.is_absolute() ? folder : std::filesystem::path();
+}
+
+} // namespace
+
+SettingsFile::SettingsFile(std::filesystem::path file, std::string_view application, std::string_view section)
+    : m_file(std::move(file)), m_sectionName(std::string(application) + "/" + std::string(section))
+{
+}
+
+std::filesystem::path SettingsFile::defaultPath()
+{
+    std::filesystem::path config = absoluteFromEnvironment("XDG_CONFIG_HOME");
+    if (config.empty()) {
+        const std::filesystem::path home = absoluteFromEnvironment("HOME");
+        if (home.empty())
+            return {};
+        config = home / ".config";
+    }
+    return config / "tessivar" / "settings.ini";
+}
+
+std::optional<std::string> SettingsFile::read(std::string_view key)
+{
+    if (m_file.empty())
+        return std::nullopt;
+    const Loaded loaded = load(m_file);
+    if (loaded.state != Load::loaded)
+        return std::nullopt;
+    const auto* entry = loaded.document.find(m_sectionName, key);
+    if (!entry)
+        return std::nullopt;
+    return entry->value;
+}
+
+bool SettingsFile::write(std::string_view key, std::string_view value)
+{
+    if (m_file.empty() || key.empty())
+        return false;
+    const std::filesystem::path folder = m_file.parent_path();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        return false;
+
+    std::filesystem::path lockPath = m_file;
+    lockPath += ".lock";
+    FileDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!lock.valid())
+        return false;
+    while (::flock(lock.get(), LOCK_EX) != 0)
+        if (errno != EINTR)
+            return false;
+
+    Loaded loaded = load(m_file);
+    if (loaded.state == Load::damaged) {
+        if (!moveAside(m_file))
+            return false;
+        loaded.document = {};
+    }
+    loaded.document.set(m_sectionName, key, value);
+    const std::string text = SettingsText(loaded.document);
+    // A file we could not read back would be set aside as damaged and every setting lost.
+    if (text.size() > kMaxSettingsFileSize)
+        return false;
+    return replaceAtomically(m_file, text);
+    // The lock is released when `lock` closes.
+}
+
+} // namespace tessivar::wine

@@ -1,0 +1,324 @@
+#include "results/repair.h"
+
+#include <charconv>
+#include <cstdint>
+
+#include "engine/host.h"
+#include "engine/registry_ops.h"
+#include "engine/scan_context.h"
+#include "engine/section_list.h"
+#include "results/backup_format.h"
+#include "results/scan_report.h"
+
+namespace tessivar {
+
+namespace {
+
+constexpr std::string_view kDefaultName = "(Default)";
+
+std::string valueText(std::string_view hiveName, std::string_view keyPath, std::string_view valueName)
+{
+    return std::string(hiveName) + "\\" + std::string(keyPath) + " \"" + std::string(valueName) + "\"";
+}
+
+// The re-test before a change: a file or folder of that name, whatever its attributes. A search
+// that cannot be carried out counts as "there", so that nothing is removed on a doubt.
+bool isThereNow(FileSystem& files, std::string_view path)
+{
+    constexpr std::uint32_t kAnything = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE;
+    return files.searchPath(path, kAnything) != SearchOutcome::notFound;
+}
+
+// The hive handle of an entry: its MainKey as signed 32-bit text; an empty MainKey keeps the
+// handle in use.
+HKEY hiveOfEntry(const ProblemEntry& entry, HKEY inUse)
+{
+    if (entry.MainKey.empty())
+        return inUse;
+    std::int64_t number = 0;
+    const auto* first = entry.MainKey.data();
+    const auto* last = first + entry.MainKey.size();
+    const auto result = std::from_chars(first, last, number);
+    if (result.ec != std::errc() || result.ptr != last || number < INT32_MIN || number > UINT32_MAX)
+        return 0;
+    return static_cast<HKEY>(static_cast<std::uint32_t>(number));
+}
+
+class RepairRun {
+public:
+    RepairRun(ScanContext& context, const RepairOptions& options, bool backupsOn)
+        : m_context(context), m_options(options), m_backupsOn(backupsOn)
+    {
+    }
+
+    void registryPhase(RepairOutcome& outcome);
+    void shortcutPhase(RepairOutcome& outcome);
+
+private:
+    enum class Result { repaired, skipped, leftBackupFailed, leftPresent, failed };
+
+    Result repairValue(const ProblemEntry& entry, HKEY hive, RepairOutcome& outcome);
+    Result repairShortcut(const ShortcutEntry& entry, RepairOutcome& outcome);
+    bool backUp(const RegistryRecord& record, RepairOutcome& outcome);
+    static void count(Result result, RepairOutcome& outcome);
+
+    ScanContext& m_context;
+    const RepairOptions& m_options;
+    bool m_backupsOn = true;
+    BackupFileState m_backupState;
+};
+
+void RepairRun::count(Result result, RepairOutcome& outcome)
+{
+    switch (result) {
+    case Result::repaired:
+        ++outcome.repaired;
+        break;
+    case Result::leftBackupFailed:
+        ++outcome.leftBackupFailed;
+        break;
+    case Result::leftPresent:
+        ++outcome.leftPresent;
+        break;
+    case Result::failed:
+        ++outcome.failed;
+        break;
+    case Result::skipped:
+        break;
+    }
+}
+
+bool RepairRun::backUp(const RegistryRecord& record, RepairOutcome& outcome)
+{
+    if (!m_backupsOn)
+        return true;
+    const std::string& path = m_context.model.CurrentBackupPath;
+    if (WriteBackupRecord(m_context.files, m_context.settings, path, record, &m_backupState) == BackupWrite::failed)
+        return false;
+    outcome.backupPath = path;
+    return true;
+}
+
+RepairRun::Result RepairRun::repairValue(const ProblemEntry& entry, HKEY hive, RepairOutcome& outcome)
+{
+    const std::string& keyPath = entry.FullKeyPath;
+    const std::string& valueName = entry.KeyName;
+    if (valueName.empty())
+        return Result::skipped;
+    // The file may have come back since the scan; then the entry is no problem any more.
+    if (isThereNow(m_context.files, entry.KeyValue))
+        return Result::leftPresent;
+
+    Registry& registry = m_context.registry;
+    const std::string_view hiveName = predefinedKeyName(hive);
+    const std::string shownHive = hiveName.empty() ? entry.mainkeyname : std::string(hiveName);
+    if (valueName == kDefaultName) {
+        // Both values this changes are saved: the unnamed one it empties and one literally named
+        // "(Default)" that it deletes.
+        RawValue unnamed = ReadRawValue(registry, hive, keyPath, "");
+        RawValue literal = ReadRawValue(registry, hive, keyPath, kDefaultName);
+        const bool hadUnnamed = unnamed.present;
+        const bool hadLiteral = literal.present;
+        if (!backUp(MakeRegistryRecord(entry, hiveName, "", std::move(unnamed)), outcome))
+            return Result::leftBackupFailed;
+        if (hadLiteral && !backUp(MakeRegistryRecord(entry, hiveName, kDefaultName, std::move(literal)), outcome))
+            return Result::leftBackupFailed;
+        // An unnamed value that is gone already is not made up as an empty one.
+        if (hadUnnamed) {
+            WriteValueGuessType(registry, hive, keyPath, "", "");
+            outcome.changes.push_back("emptied " + valueText(shownHive, keyPath, ""));
+        }
+        if (hadLiteral) {
+            RemoveValue(registry, hive, keyPath, kDefaultName);
+            outcome.changes.push_back("removed " + valueText(shownHive, keyPath, kDefaultName));
+        }
+        return Result::repaired;
+    }
+    RawValue before = ReadRawValue(registry, hive, keyPath, valueName);
+    const bool present = before.present;
+    if (!backUp(MakeRegistryRecord(entry, hiveName, valueName, std::move(before)), outcome))
+        return Result::leftBackupFailed;
+    RemoveValue(registry, hive, keyPath, valueName);
+    if (present)
+        outcome.changes.push_back("removed " + valueText(shownHive, keyPath, valueName));
+    return Result::repaired;
+}
+
+void RepairRun::registryPhase(RepairOutcome& outcome)
+{
+    ScanModel& model = m_context.model;
+    model.lvwRegistryProblemsVisible = false;
+    model.lvwRegistryErrorsDetailVisible = false;
+    model.ImgRepairNormalEnabled = false;
+    model.ImgReturnNormalEnabled = false;
+    model.lblDeletingCourrutpfilsVisible = true;
+    model.ImgDeleteProgressVisible = true;
+    model.ImgDeleteProgressInsideWidth = 5;
+
+    std::vector<ProblemEntry> left;
+    std::vector<ProblemEntry> changed;
+    HKEY hive = 0;
+    RegistryBatch batch(m_context.registry);
+    while (model.lvwErrors.count() > 0) {
+        AdvanceDeleteProgress(model);
+        ProblemEntry entry = model.lvwErrors.at(1);
+        hive = hiveOfEntry(entry, hive);
+        const Result result = repairValue(entry, hive, outcome);
+        count(result, outcome);
+        if (result == Result::repaired)
+            changed.push_back(entry);
+        else if (result != Result::skipped)
+            left.push_back(entry);
+        model.lvwErrors.removeFirst();
+        m_context.host.yield();
+    }
+    std::string why;
+    if (!batch.commit(&why) && !changed.empty()) {
+        // The files on disk are as they were before the run: every change of it counts as left.
+        outcome.repaired -= static_cast<int>(changed.size());
+        outcome.leftUnsaved += static_cast<int>(changed.size());
+        outcome.changes.clear();
+        outcome.changes.push_back("the registry could not be saved, nothing in it was changed: " + why);
+        left.insert(left.end(), changed.begin(), changed.end());
+    }
+    for (auto& entry : left)
+        model.lvwErrors.append(std::move(entry));
+}
+
+RepairRun::Result RepairRun::repairShortcut(const ShortcutEntry& entry, RepairOutcome& outcome)
+{
+    FileSystem& files = m_context.files;
+    const auto attributes = files.GetFileAttributesA(entry.path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return Result::repaired; // gone already: nothing to save, nothing to delete
+    if (m_options.shortcutStillBroken && !m_options.shortcutStillBroken(entry.path))
+        return Result::leftPresent;
+    if (m_backupsOn) {
+        const std::string& path = m_context.model.CurrentBackupPath;
+        if (WriteBackupRecord(files, m_context.settings, path, entry, nullptr, &m_backupState) == BackupWrite::failed)
+            return Result::leftBackupFailed;
+        outcome.backupPath = path;
+    }
+    if (!files.DeleteFileA(entry.path))
+        return Result::failed;
+    outcome.changes.push_back("deleted " + entry.path);
+    return Result::repaired;
+}
+
+void RepairRun::shortcutPhase(RepairOutcome& outcome)
+{
+    ScanModel& model = m_context.model;
+    ShortcutList left;
+    for (std::size_t i = 1; i <= model.lvwShortcut.count(); ++i) {
+        AdvanceDeleteProgress(model);
+        const ShortcutEntry& entry = model.lvwShortcut.at(i);
+        const Result result = repairShortcut(entry, outcome);
+        count(result, outcome);
+        if (result != Result::repaired && result != Result::skipped)
+            left.append(entry);
+        m_context.host.yield();
+    }
+    model.lvwShortcut = std::move(left);
+}
+
+void showFilesRepaired(ScanContext& context, const RepairOutcome& outcome)
+{
+    ScanModel& model = context.model;
+    model.filesRepairedText = FilesRepairedText(outcome);
+    model.MessageboxRequest.clear();
+    model.MessageboxRequest = "FILES REPAIRED";
+    context.host.showMessageBox(model.MessageboxRequest);
+    model.MessageboxRequest.clear();
+}
+
+std::string plural(int n, std::string_view one, std::string_view many)
+{
+    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+} // namespace
+
+void AdvanceDeleteProgress(ScanModel& model)
+{
+    model.ImgDeleteProgressInsideWidth += 5;
+    if (model.ImgDeleteProgressInsideWidth >= model.ImgDeleteProgressWidth)
+        model.ImgDeleteProgressInsideWidth = 1;
+}
+
+std::string FilesRepairedText(const RepairOutcome& outcome)
+{
+    if (outcome.refused)
+        return "Nothing was repaired: " + outcome.refusal;
+    if (outcome.left() == 0)
+        return std::string(kAllRepairedText);
+    std::string text = plural(outcome.repaired, "problem was", "problems were") + " repaired. Left as they were: ";
+    std::vector<std::string> reasons;
+    if (outcome.leftBackupFailed > 0)
+        reasons.push_back(std::to_string(outcome.leftBackupFailed) + " because their backup could not be written");
+    if (outcome.leftPresent > 0)
+        reasons.push_back(std::to_string(outcome.leftPresent) + " because their file exists again");
+    if (outcome.leftUnsaved > 0)
+        reasons.push_back(std::to_string(outcome.leftUnsaved) + " because the registry could not be saved");
+    if (outcome.failed > 0)
+        reasons.push_back(std::to_string(outcome.failed) + " because they could not be removed");
+    for (std::size_t i = 0; i < reasons.size(); ++i)
+        text += (i == 0 ? "" : ", ") + reasons[i];
+    return text + ".";
+}
+
+RepairOutcome RepairAll(ScanContext& context, const RepairOptions& options)
+{
+    RepairOutcome outcome;
+    ScanModel& model = context.model;
+    model.CurrentBackupPath = CurrentBackupPath(context.settings, context.files, context.clock.now());
+
+    // A registry that cannot be saved would lose every change at the end while the shortcuts
+    // were already gone: refuse before anything is touched.
+    std::string why;
+    if (!context.registry.canWrite(&why)) {
+        outcome.refused = true;
+        outcome.refusal = why.empty() ? "the registry cannot be written now" : why;
+        showFilesRepaired(context, outcome);
+        return outcome;
+    }
+
+    {
+        FileOperationScope scope(context.files);
+        RepairRun run(context, options, BackupsSwitchedOn(context.settings));
+        if (model.lvwErrors.count() > 0 && !model.lvwRegistryProblems.rows.empty())
+            run.registryPhase(outcome);
+        run.shortcutPhase(outcome);
+    }
+
+    model.lvwRegistryErrorsDetail.rows.clear();
+    model.lvwRegistryErrorsDetail.selectedRow = -1;
+    model.lvwRegistryProblems.rows.clear();
+    model.lvwRegistryProblems.selectedRow = -1;
+    model.ScanCancelled = false;
+
+    model.lvwRegistryProblemsVisible = true;
+    model.lvwRegistryErrorsDetailVisible = true;
+    model.lblDeletingCourrutpfilsVisible = false;
+    model.ImgDeleteProgressVisible = false;
+    model.ImgRepairNormalEnabled = true;
+    model.ImgReturnNormalEnabled = true;
+
+    showFilesRepaired(context, outcome);
+    context.host.RefreshThePicControls();
+    LoadlvwRegistryvaluesScanValues(context);
+    ReturnToStartView(context);
+    return outcome;
+}
+
+RepairOutcome ImgRepairMouseMove_Click(ScanContext& context, const RepairOptions& options)
+{
+    RepairOutcome outcome = RepairAll(context, options);
+    if (!outcome.refused) {
+        context.model.PicResultsVisible = false;
+        context.model.PicScanningVisible = false;
+    }
+    return outcome;
+}
+
+} // namespace tessivar
