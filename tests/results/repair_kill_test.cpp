@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "platform/wine/wine_file_system.h"
+#include "platform/wine/wine_registry.h"
 #include "repair_fixture.h"
 #include "results/backup_encoding.h"
 #include "results/backup_format.h"
@@ -29,6 +30,35 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kShortcuts = 24;
+constexpr int kValues = 16;
+
+std::string valueKey(int i)
+{
+    return "Software\\Tessivar Test\\K" + std::to_string(i);
+}
+
+std::vector<std::uint8_t> valueBytes(int i)
+{
+    std::vector<std::uint8_t> bytes;
+    for (const char c : "\"C:\\Gone\\app" + std::to_string(i) + ".exe\" /x")
+        bytes.insert(bytes.end(), {static_cast<std::uint8_t>(c), 0});
+    bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+}
+
+void storeValues(const fs::path& prefix)
+{
+    wine::WineRegistry registry(prefix);
+    RegistryBatch batch(registry);
+    for (int i = 0; i < kValues; ++i) {
+        HKEY key = 0;
+        std::uint32_t disposition = 0;
+        registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, valueKey(i), 0, nullptr, 0, KEY_ALL_ACCESS, &key, &disposition);
+        registry.setRawValue(key, "v", REG_SZ, valueBytes(i));
+        registry.RegCloseKey(key);
+    }
+    ASSERT_TRUE(batch.commit(nullptr));
+}
 
 std::string readAll(const fs::path& path)
 {
@@ -49,20 +79,25 @@ public:
     wine::WineFileSystemOptions options;
     options.wineFontFolder = fs::path();
     wine::WineFileSystem files(prefix, options);
-    test::FakeRegistry registry;
+    wine::WineRegistry registry(prefix);
     test::FixedClock clock;
     SlowHost host;
     test::MemorySettings backend;
     backend.set("txtBackup", "C:\\backup");
     SettingsStore settings(backend);
     ScanModel model;
+    for (int i = 0; i < kValues; ++i) {
+        model.lvwErrors.append(ProblemEntry{hiveHandleText(HKEY_LOCAL_MACHINE), "v", "C:\\Gone\\app" + std::to_string(i) + ".exe",
+                                            "Windows Startup", valueKey(i), "HKEY_LOCAL_MACHINE", ""});
+    }
+    model.lvwRegistryProblems.rows.push_back("Invalid Windows Startup Entries ( 16 Problem(s) )");
     for (int i = 0; i < kShortcuts; ++i)
         model.lvwShortcut.append(ShortcutEntry{"C:\\links\\" + std::to_string(i % 4) + "\\l" + std::to_string(i / 4) + ".lnk"});
     ScanContext context{registry, files, settings, clock, host, model};
     const char go = 1;
     if (write(ready, &go, 1) != 1)
         _exit(1);
-    RepairAll(context);
+    RepairAll(context, RepairOptions{[](const std::string&) { return true; }});
     _exit(0);
 }
 
@@ -75,6 +110,7 @@ TEST(RepairKilled, EveryDeletedShortcutHasItsRecordAndCopy)
     for (int round = 0; round < 13; ++round) {
         test::TempPrefix prefix;
         prefix.makeFolder("drive_c/backup");
+        storeValues(prefix.path());
         std::map<std::string, std::string> original;
         for (int i = 0; i < kShortcuts; ++i) {
             const std::string folder = std::to_string(i % 4);
@@ -107,8 +143,9 @@ TEST(RepairKilled, EveryDeletedShortcutHasItsRecordAndCopy)
         if (round == 0)
             whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
 
-        // What the backup file holds, shortcut path -> copy name.
+        // What the backup file holds: shortcut path -> copy name, key path -> value before.
         std::map<std::string, std::string> saved;
+        std::map<std::string, RawValue> savedValues;
         const fs::path backupFolder = prefix.driveC() / "backup";
         for (const auto& file : fs::directory_iterator(backupFolder)) {
             if (file.path().filename().string().rfind("BackUp ", 0) != 0)
@@ -121,6 +158,8 @@ TEST(RepairKilled, EveryDeletedShortcutHasItsRecordAndCopy)
                 const auto parsed = ParseBackupRecord(DecodeBackupFields(line));
                 if (parsed.kind == RecordKind::shortcut)
                     saved[parsed.shortcut.path] = parsed.shortcut.copyName;
+                if (parsed.kind == RecordKind::registry && parsed.registry.exact)
+                    savedValues[parsed.registry.FullKeyPath] = parsed.registry.before;
             }
         }
         int deleted = 0;
@@ -134,6 +173,14 @@ TEST(RepairKilled, EveryDeletedShortcutHasItsRecordAndCopy)
             ++deleted;
             ASSERT_TRUE(saved.count(path)) << "round " << round << ": " << path << " deleted without a record";
             EXPECT_EQ(readAll(backupFolder / saved[path]), bytes) << "round " << round << ": " << path;
+        }
+        wine::WineRegistry after(prefix.path());
+        for (int i = 0; i < kValues; ++i) {
+            if (ReadRawValue(after, HKEY_LOCAL_MACHINE, valueKey(i), "v").present)
+                continue;
+            ++deleted;
+            ASSERT_TRUE(savedValues.count(valueKey(i))) << "round " << round << ": value " << i << " removed without a record";
+            EXPECT_EQ(savedValues[valueKey(i)], (RawValue{true, REG_SZ, valueBytes(i)}));
         }
         RecordProperty("deleted_in_round_" + std::to_string(round), deleted);
     }
