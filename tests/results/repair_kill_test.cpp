@@ -97,7 +97,7 @@ public:
     const char go = 1;
     if (write(ready, &go, 1) != 1)
         _exit(1);
-    RepairAll(context);
+    RepairAll(context, RepairOptions{[](const std::string&) { return true; }});
     _exit(0);
 }
 
