@@ -29,4 +29,15 @@ void CheckVirtualDevice(ScanContext& context, HKEY hive, const std::string& hive
 void CheckFont(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
                std::string data, const std::string& scannerName, const std::string& keyPath);
 
+// The uninstall values that name a place ("INSTALLSOURCE", "MODIFYPATH", "DISPLAYICON"): the
+// drive path in the data, or a bare name in the system folder; at most one problem.
+void CheckUninstallLocation(ScanContext& context, HKEY hive, const std::string& hiveName,
+                            const std::string& valueName, std::string data, const std::string& scannerName,
+                            const std::string& keyPath);
+// The second stage of the start-up check: tests the one or two drive paths ("X:\...") of a
+// command line; at most two problems, in the order of the line.
+void CheckStartupDrivePaths(ScanContext& context, HKEY hive, const std::string& hiveName,
+                            const std::string& valueName, std::string data, const std::string& scannerName,
+                            const std::string& keyPath);
+
 } // namespace tessivar

@@ -110,6 +110,15 @@ public:
     // The machine's drives in letter order.
     virtual std::vector<DriveInfo> drives() = 0;
 
+    // An identifier of the file system (device) that holds the folder, so that a walk can stay on
+    // one disk; 0 when it is unknown or the path is not a folder. Back-ends without the notion
+    // answer 0.
+    virtual std::uint64_t folderDevice(std::string_view folderPath)
+    {
+        (void)folderPath;
+        return 0;
+    }
+
     virtual void beginOperation() = 0;
     virtual void endOperation() = 0;
 };

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "checks/shortcut_check.h"
 #include "engine/host.h"
 #include "engine/registry_ops.h"
 #include "engine/scan_context.h"
@@ -28,6 +29,24 @@ bool isThereNow(FileSystem& files, std::string_view path)
     constexpr std::uint32_t kAnything = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE;
     return files.searchPath(path, kAnything) != SearchOutcome::notFound;
+}
+
+// A host for the re-test of a shortcut: the check runs as in a scan, but nobody hears it.
+class QuietHost final : public Host {
+public:
+    void yield() override {}
+    void showMessageBox(std::string& MessageboxRequest) override { MessageboxRequest = "NO"; }
+    bool playSoundAsync(const std::string&) override { return false; }
+};
+
+// The shortcut check again, on a model of its own so that the window's lists stay as they are.
+bool shortcutIsStillBroken(ScanContext& context, const std::string& path)
+{
+    QuietHost quiet;
+    ScanModel scratch;
+    ScanContext asking{context.registry, context.files, context.settings, context.clock, quiet, scratch};
+    CheckShortcut(asking, path);
+    return scratch.lvwShortcut.count() > 0;
 }
 
 // The hive handle of an entry: its MainKey as signed 32-bit text; an empty MainKey keeps the
@@ -192,7 +211,9 @@ RepairRun::Result RepairRun::repairShortcut(const ShortcutEntry& entry, RepairOu
     const auto attributes = files.GetFileAttributesA(entry.path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return Result::repaired; // gone already: nothing to save, nothing to delete
-    if (m_options.shortcutStillBroken && !m_options.shortcutStillBroken(entry.path))
+    const bool broken = m_options.shortcutStillBroken ? m_options.shortcutStillBroken(entry.path)
+                                                      : shortcutIsStillBroken(m_context, entry.path);
+    if (!broken)
         return Result::leftPresent;
     if (m_backupsOn) {
         const std::string& path = m_context.model.CurrentBackupPath;

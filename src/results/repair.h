@@ -22,7 +22,7 @@ inline constexpr std::string_view kAllRepairedText = " All Problems were repaire
 
 struct RepairOptions {
     // Asked again just before a broken shortcut is deleted: false when it works now (its target
-    // came back). Unset: only the shortcut file's own presence is tested.
+    // came back). Unset: the shortcut check of the scan is run again on the file.
     std::function<bool(const std::string& shortcutPath)> shortcutStillBroken;
 };
 

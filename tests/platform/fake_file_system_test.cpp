@@ -16,6 +16,8 @@ TEST(FakeFileSystem, WildcardsMatchAsADirectorySearch)
         {"*", "a.txt", true},       {"*.*", "noext", true},    {"*.TXT", "a.txt", true},
         {"a?c", "abc", true},       {"a?c", "ac", false},      {"*b*", "abc", true},
         {"a*c", "abcx", false},     {"", "a", false},          {"x*y*z", "xaybz", true},
+        {"readme.*", "readme", true}, {"readme.*", "readme.txt", true}, {"*.txt", "txt", false},
+        {"*", ".", true},           {"?", ".", false},         {"..", "..", true},
     };
     for (const Row& row : rows)
         EXPECT_EQ(FakeFileSystem::wildcardMatch(row.mask, row.name), row.match) << row.mask << " " << row.name;

@@ -9,6 +9,7 @@
 
 #include "engine/scan_context.h"
 #include "results/backup_encoding.h"
+#include "results/repair.h"
 #include "settings/settings_store.h"
 #include "support/fake_file_system.h"
 #include "support/fake_host.h"
@@ -69,6 +70,8 @@ struct RepairFixture {
     SettingsStore settings{backend};
     ScanModel model;
     ScanContext context{registry, files, settings, clock, host, model};
+    // The shortcuts of these tests are made-up bytes: taken as broken without reading them.
+    RepairOptions options{[](const std::string&) { return true; }};
 
     RepairFixture() { host.defaultAnswer = "YES"; }
     RepairFixture(const RepairFixture&) = delete;

@@ -4,6 +4,7 @@
 
 #include "repair_fixture.h"
 #include "results/backup_format.h"
+#include "support/shell_link_builder.h"
 
 namespace tessivar {
 namespace {
@@ -42,7 +43,7 @@ TEST(Repair, EmptyListsWriteNoBackupButStillReport)
 {
     RepairFixture f;
     f.model.PicResultsVisible = true;
-    const auto outcome = ImgRepairMouseMove_Click(f.context);
+    const auto outcome = ImgRepairMouseMove_Click(f.context, f.options);
     EXPECT_EQ(outcome.repaired, 0);
     EXPECT_FALSE(f.files.exists(kBackupPath));
     EXPECT_EQ(f.host.messageBoxKinds, std::vector<std::string>{"FILES REPAIRED"});
@@ -57,7 +58,7 @@ TEST(Repair, RecordsEveryChangeInOrderThenMakesIt)
     RepairFixture f;
     buildScene(f);
     f.model.ScanCancelled = true;
-    const auto outcome = RepairAll(f.context);
+    const auto outcome = RepairAll(f.context, f.options);
 
     EXPECT_EQ(outcome.repaired, 5);
     EXPECT_EQ(outcome.left(), 0);
@@ -89,7 +90,7 @@ TEST(Repair, RestoringTheRunGivesEverythingBack)
     f.registry.setMultiString(HKEY_LOCAL_MACHINE, appKey(1), "Multi", {"C:\\gone", "b"});
     f.addProblem(HKEY_LOCAL_MACHINE, appKey(1), "Multi", "C:\\gone");
     const auto before = f.registry.valueBytes(HKEY_LOCAL_MACHINE, appKey(1), "Multi");
-    RepairAll(f.context);
+    RepairAll(f.context, f.options);
     const auto outcome = RestoreBackupFile(f.context, kBackupPath);
     EXPECT_TRUE(outcome.complete());
     EXPECT_EQ(remainingValues(f), 3u);
@@ -106,7 +107,7 @@ TEST(Repair, DefaultValueIsEmptiedAndALiteralOneDeletedBothBackedUp)
     f.registry.setDword(HKEY_LOCAL_MACHINE, appKey(1), "(Default)", 7);
     f.addProblem(HKEY_LOCAL_MACHINE, appKey(1), "", "C:\\gone.exe");
     const auto unnamed = f.registry.valueBytes(HKEY_LOCAL_MACHINE, appKey(1), "");
-    RepairAll(f.context);
+    RepairAll(f.context, f.options);
 
     EXPECT_EQ(f.registry.valueType(HKEY_LOCAL_MACHINE, appKey(1), ""), REG_SZ);
     EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, appKey(1), ""), std::vector<std::uint8_t>{});
@@ -124,7 +125,7 @@ TEST(Repair, SameValueFoundTwiceIsRecordedAbsentTheSecondTime)
     f.registry.setString(HKEY_LOCAL_MACHINE, appKey(1), "Path", "C:\\gone");
     f.addProblem(HKEY_LOCAL_MACHINE, appKey(1), "Path", "C:\\gone");
     f.addProblem(HKEY_LOCAL_MACHINE, appKey(1), "Path", "C:\\gone");
-    const auto outcome = RepairAll(f.context);
+    const auto outcome = RepairAll(f.context, f.options);
     EXPECT_EQ(outcome.repaired, 2);
     const auto records = f.records();
     ASSERT_EQ(records.size(), 2u);
@@ -137,7 +138,7 @@ TEST(Repair, KeyDeletedSinceTheScanStillGetsItsRecord)
 {
     RepairFixture f;
     f.addProblem(HKEY_LOCAL_MACHINE, appKey(9), "Path", "C:\\gone");
-    const auto outcome = RepairAll(f.context);
+    const auto outcome = RepairAll(f.context, f.options);
     EXPECT_EQ(outcome.repaired, 1);
     EXPECT_EQ(f.records().size(), 1u);
 }
@@ -147,7 +148,7 @@ TEST(Repair, SwitchedOffBackupsChangeWithoutRecords)
     RepairFixture f;
     buildScene(f);
     f.backend.set("chkMakeBackUp", "0");
-    const auto outcome = RepairAll(f.context);
+    const auto outcome = RepairAll(f.context, f.options);
     EXPECT_EQ(outcome.repaired, 5);
     EXPECT_EQ(remainingValues(f), 0u);
     EXPECT_FALSE(f.files.exists(kBackupPath));
@@ -159,7 +160,7 @@ TEST(Repair, EntryWhoseFileCameBackIsLeftAlone)
     RepairFixture f;
     buildScene(f);
     f.files.addFile("C:\\gone2");
-    const auto outcome = RepairAll(f.context);
+    const auto outcome = RepairAll(f.context, f.options);
     EXPECT_EQ(outcome.leftPresent, 1);
     EXPECT_EQ(outcome.repaired, 4);
     EXPECT_TRUE(f.registry.valueExists(HKEY_LOCAL_MACHINE, appKey(2), "Path"));
@@ -172,13 +173,30 @@ TEST(Repair, ShortcutThatWorksAgainIsLeftAlone)
 {
     RepairFixture f;
     buildScene(f);
-    RepairOptions options;
-    options.shortcutStillBroken = [](const std::string& path) { return path.find("Desktop") == std::string::npos; };
-    const auto outcome = RepairAll(f.context, options);
+    f.options.shortcutStillBroken = [](const std::string& path) { return path.find("Desktop") == std::string::npos; };
+    const auto outcome = RepairAll(f.context, f.options);
     EXPECT_EQ(outcome.leftPresent, 1);
     EXPECT_TRUE(f.files.exists("C:\\users\\me\\Desktop\\x.lnk"));
     EXPECT_FALSE(f.files.exists("C:\\users\\me\\Start Menu\\x.lnk"));
     EXPECT_EQ(f.model.lvwShortcut.count(), 1u);
+}
+
+TEST(Repair, ShortcutIsCheckedAgainAsTheScanChecksIt)
+{
+    RepairFixture f;
+    f.options = RepairOptions{};
+    test::LinkSpec toGone;
+    toGone.localBasePath = "C:\\Gone\\app.exe";
+    test::LinkSpec toThere;
+    toThere.localBasePath = "C:\\windows\\system32\\there.exe";
+    f.files.addFile("C:\\windows\\system32\\there.exe", "program");
+    f.addShortcut("C:\\a\\gone.lnk", test::BuildShellLink(toGone));
+    f.addShortcut("C:\\a\\there.lnk", test::BuildShellLink(toThere));
+    const auto outcome = RepairAll(f.context, f.options);
+    EXPECT_EQ(outcome.repaired, 1);
+    EXPECT_EQ(outcome.leftPresent, 1);
+    EXPECT_FALSE(f.files.exists("C:\\a\\gone.lnk"));
+    EXPECT_TRUE(f.files.exists("C:\\a\\there.lnk"));
 }
 
 TEST(Repair, UnwritableBackupFolderLeavesEveryEntryInPlace)
@@ -186,7 +204,7 @@ TEST(Repair, UnwritableBackupFolderLeavesEveryEntryInPlace)
     RepairFixture f;
     buildScene(f);
     f.files.makeWriteFail(kBackupFolder);
-    const auto outcome = RepairAll(f.context);
+    const auto outcome = RepairAll(f.context, f.options);
     EXPECT_EQ(outcome.repaired, 0);
     EXPECT_EQ(outcome.leftBackupFailed, 5);
     EXPECT_EQ(remainingValues(f), 3u);
@@ -203,14 +221,14 @@ TEST(Repair, DiskFillingUpAtAnyPointNeverLosesAChange)
 {
     RepairFixture measured;
     buildScene(measured);
-    RepairAll(measured.context);
+    RepairAll(measured.context, measured.options);
     const auto fullSize = measured.files.fileSize(kBackupPath) + 100;
 
     for (std::int64_t budget = 0; budget <= fullSize; budget += 7) {
         RepairFixture f;
         buildScene(f);
         f.files.budget = budget;
-        const auto outcome = RepairAll(f.context);
+        const auto outcome = RepairAll(f.context, f.options);
         f.files.budget = -1;
         const auto restored = RestoreBackupFile(f.context, kBackupPath);
         EXPECT_EQ(remainingValues(f), 3u) << "budget " << budget;
@@ -229,7 +247,7 @@ TEST(Repair, RefusesBeforeChangingAnythingWhenTheRegistryCannotBeSaved)
     buildScene(f);
     f.registry.refuseWrites("Wine is running in this prefix");
     f.model.PicResultsVisible = true;
-    const auto outcome = ImgRepairMouseMove_Click(f.context);
+    const auto outcome = ImgRepairMouseMove_Click(f.context, f.options);
     EXPECT_TRUE(outcome.refused);
     EXPECT_EQ(remainingValues(f), 3u);
     EXPECT_TRUE(f.files.exists("C:\\users\\me\\Desktop\\x.lnk"));
@@ -244,7 +262,7 @@ TEST(Repair, FailedSaveCountsRegistryChangesAsLeft)
     RepairFixture f;
     buildScene(f);
     f.registry.failSaves("disk full");
-    const auto outcome = RepairAll(f.context);
+    const auto outcome = RepairAll(f.context, f.options);
     EXPECT_EQ(outcome.leftUnsaved, 3);
     EXPECT_EQ(outcome.repaired, 2);
     EXPECT_EQ(f.model.lvwErrors.count(), 3u);
@@ -256,7 +274,7 @@ TEST(Repair, ReadOnlyShortcutIsCountedAsNotRemoved)
     RepairFixture f;
     f.addShortcut("C:\\a\\x.lnk", "link");
     f.files.makeWriteFail("C:\\a");
-    const auto outcome = RepairAll(f.context);
+    const auto outcome = RepairAll(f.context, f.options);
     EXPECT_EQ(outcome.failed, 1);
     EXPECT_EQ(f.model.lvwShortcut.count(), 1u);
 }
@@ -267,7 +285,7 @@ TEST(Repair, OnlyShortcutsShowNoProgress)
     f.addShortcut("C:\\a\\x.lnk", "link");
     bool progressSeen = false;
     f.host.onEveryYield([&] { progressSeen = progressSeen || f.model.ImgDeleteProgressVisible; });
-    RepairAll(f.context);
+    RepairAll(f.context, f.options);
     EXPECT_FALSE(progressSeen);
     EXPECT_FALSE(f.files.exists("C:\\a\\x.lnk"));
 }
@@ -288,10 +306,10 @@ TEST(Repair, SecondRunInTheSameSecondAppendsToTheSameFile)
     RepairFixture f;
     f.registry.setString(HKEY_LOCAL_MACHINE, appKey(1), "Path", "C:\\gone");
     f.addProblem(HKEY_LOCAL_MACHINE, appKey(1), "Path", "C:\\gone");
-    RepairAll(f.context);
+    RepairAll(f.context, f.options);
     f.registry.setString(HKEY_LOCAL_MACHINE, appKey(1), "Path", "C:\\gone");
     f.addProblem(HKEY_LOCAL_MACHINE, appKey(1), "Path", "C:\\gone");
-    RepairAll(f.context);
+    RepairAll(f.context, f.options);
     EXPECT_EQ(f.records().size(), 2u);
 }
 

@@ -79,7 +79,7 @@ FakeFileSystem::Parsed FakeFileSystem::parse(std::string_view path, bool wildcar
                 parts.pop_back();
             continue;
         }
-        // Windows drops trailing dots and blanks of every component.
+        // Windows drops trailing dots and blanks of a component.
         while (!part.empty() && (part.back() == '.' || part.back() == ' '))
             part.pop_back();
         if (part.empty())
@@ -195,8 +195,11 @@ FindData FakeFileSystem::describe(const Node& node, FindDetail detail) const
 
 bool FakeFileSystem::wildcardMatch(std::string_view mask, std::string_view name)
 {
-    if (mask == "*.*")
-        mask = "*";
+    if (name == "." || name == "..")
+        return mask == "*" || mask == "*.*" || mask == name;
+    // A mask ending in ".*" also matches the name without that extension ("readme.*", "*.*").
+    if (mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*" && wildcardMatch(mask.substr(0, mask.size() - 2), name))
+        return true;
     std::size_t m = 0;
     std::size_t n = 0;
     std::size_t star = std::string_view::npos;

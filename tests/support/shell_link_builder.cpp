@@ -1,13 +1,15 @@
 #include "support/shell_link_builder.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace tessivar::test {
 
 namespace {
 
-const std::string kHeaderClsid("\x01\x14\x02\x00\x00\x00\x00\x00\xC0\x00\x00\x00\x00\x00\x00\x46", 16);
-const std::string kMyComputer("\xE0\x4F\xD0\x20\xEA\x3A\x69\x10\xA2\xD8\x08\x00\x2B\x30\x30\x9D", 16);
+// string_views, not strings: tests build links while their own statics are initialised.
+constexpr std::string_view kHeaderClsid("\x01\x14\x02\x00\x00\x00\x00\x00\xC0\x00\x00\x00\x00\x00\x00\x46", 16);
+constexpr std::string_view kMyComputer("\xE0\x4F\xD0\x20\xEA\x3A\x69\x10\xA2\xD8\x08\x00\x2B\x30\x30\x9D", 16);
 
 std::string asciiOnly(const std::string& text)
 {
@@ -60,7 +62,8 @@ std::string idList(const LinkSpec& spec)
     } else if (spec.idListPath) {
         const std::string& path = *spec.idListPath;
         PutU16(items, 20);
-        items += std::string("\x1F\x00", 2) + kMyComputer;
+        items += std::string("\x1F\x00", 2);
+        items += kMyComputer;
         std::string drive;
         PutU16(drive, 25);
         drive.push_back('\x23');

@@ -74,6 +74,7 @@ public:
     std::string GetShortPathNameA(std::string_view path) override;
     std::string programFolder() override;
     std::vector<DriveInfo> drives() override;
+    std::uint64_t folderDevice(std::string_view folderPath) override;
     void beginOperation() override;
     void endOperation() override;
 

@@ -1,0 +1,593 @@
+// WineRegistry: handles, paths and the advapi32-shaped calls.
+
+#include "platform/wine/wine_registry.h"
+
+#include "platform/wine/prefix.h"
+#include "platform/wine/reg_text.h"
+#include "platform/wine/server_lock.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tessivar::wine {
+
+namespace {
+
+constexpr LSTATUS kErrorBadPathname = 161;
+constexpr std::uint32_t kRegOptionVolatile = 1;
+
+bool isPredefined(HKEY key)
+{
+    return key >= HKEY_CLASSES_ROOT && key <= HKEY_DYN_DATA;
+}
+
+bool isStringType(std::uint32_t type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Splits "A\B\C"; false for a path that starts with a backslash, which Windows rejects.
+bool splitPath(std::string_view text, std::vector<std::u16string>& parts)
+{
+    if (!text.empty() && text.front() == '\\')
+        return false;
+    std::size_t begin = 0;
+    while (begin <= text.size()) {
+        std::size_t end = text.find('\\', begin);
+        if (end == std::string_view::npos)
+            end = text.size();
+        if (end > begin)
+            parts.push_back(utf8ToUtf16(text.substr(begin, end - begin)));
+        begin = end + 1;
+    }
+    return true;
+}
+
+// The bytes the A calls exchange: UTF-8 for the string types, the stored bytes for the others.
+std::string narrowData(const RegValue& value)
+{
+    if (isStringType(value.type))
+        return utf16ToUtf8(bytesToUtf16(value.data));
+    return value.data;
+}
+
+// Copies a name and its terminating zero when it fits; otherwise says how much room it needs.
+bool copyName(const std::string& text, char* buffer, std::uint32_t* length)
+{
+    if (text.size() + 1 > *length) {
+        *length = static_cast<std::uint32_t>(text.size() + 1);
+        return false;
+    }
+    std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
+    *length = static_cast<std::uint32_t>(text.size());
+    return true;
+}
+
+std::u16string valueNameOf(const char* name)
+{
+    return name ? utf8ToUtf16(name) : std::u16string();
+}
+
+} // namespace
+
+WineRegistry::WineRegistry() : WineRegistry(defaultPrefixPath()) {}
+
+WineRegistry::WineRegistry(std::filesystem::path prefix) : m_prefix(std::move(prefix))
+{
+    std::error_code error;
+    m_prefixExists = std::filesystem::is_directory(m_prefix, error);
+    m_hives[kMachine] = HiveFile{"system.reg", "REGISTRY\\Machine", m_prefix / "system.reg", {}, {}, {}, {}, {}, 0};
+    m_hives[kUser] = HiveFile{"user.reg", "REGISTRY\\User\\S-1-5-21-0-0-0-1000", m_prefix / "user.reg", {}, {}, {}, {}, {}, 0};
+    m_hives[kUserDefault] = HiveFile{"userdef.reg", "REGISTRY\\User\\.Default", m_prefix / "userdef.reg", {}, {}, {}, {}, {}, 0};
+    // The server's order; a file whose architecture disagrees with an earlier one is rejected.
+    std::string arch;
+    for (int index : {kMachine, kUserDefault, kUser}) {
+        loadHive(index);
+        const std::string& own = m_hives[index].file->arch();
+        if (own.empty() || !m_hives[index].stamp.exists)
+            continue;
+        if (arch.empty())
+            arch = own;
+        else if (own != arch)
+            m_hives[index].archProblem =
+                m_hives[index].fileName + " line 1: Architecture " + own + " differs from the prefix's " + arch;
+    }
+}
+
+WineRegistry::~WineRegistry() = default;
+
+std::vector<std::u16string> WineRegistry::pathOf(const RegKey* key) const
+{
+    std::vector<std::u16string> path;
+    for (; key && key->parent(); key = key->parent())
+        path.push_back(key->name());
+    std::reverse(path.begin(), path.end());
+    return path;
+}
+
+HKEY WineRegistry::allocate(const Location& location)
+{
+    while (m_nextHandle == 0 || isPredefined(m_nextHandle) || m_handles.count(m_nextHandle))
+        ++m_nextHandle;
+    const HKEY handle = m_nextHandle++;
+    OpenKey open;
+    open.hive = location.hive;
+    open.key = location.key;
+    if (location.hive >= 0) {
+        open.path = pathOf(location.key);
+        open.generation = m_hives[location.hive].generation;
+    }
+    m_handles[handle] = std::move(open);
+    return handle;
+}
+
+LSTATUS WineRegistry::resolveHandle(HKEY key, Location& out)
+{
+    if (isPredefined(key))
+        return openPath(key, {}, Walk::open, out, nullptr, nullptr);
+    const auto it = m_handles.find(key);
+    if (it == m_handles.end())
+        return ERROR_INVALID_HANDLE;
+    OpenKey& open = it->second;
+    if (open.hive < 0) {
+        out = Location{open.hive, nullptr};
+        return ERROR_SUCCESS;
+    }
+    HiveFile& hive = m_hives[open.hive];
+    if (open.generation != hive.generation) {
+        // The file was read again (after a save); find the same key in the new tree.
+        RegKey* found = &hive.file->root();
+        for (const auto& part : open.path) {
+            found = found->findChild(part);
+            if (!found)
+                break;
+        }
+        open.key = found;
+        open.generation = hive.generation;
+    }
+    if (!open.key || open.key->deleted())
+        return ERROR_KEY_DELETED;
+    out = Location{open.hive, open.key};
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WineRegistry::openPath(HKEY key, std::string_view subKey, Walk mode, Location& out, bool* created,
+                               const Change* creation)
+{
+    std::vector<std::u16string> parts;
+    Location start;
+    switch (key) {
+    case HKEY_LOCAL_MACHINE:
+        start = Location{kMachine, &m_hives[kMachine].file->root()};
+        break;
+    case HKEY_CURRENT_USER:
+        start = Location{kUser, &m_hives[kUser].file->root()};
+        break;
+    case HKEY_USERS:
+        start = Location{kUsersRoot, nullptr};
+        break;
+    case HKEY_CLASSES_ROOT:
+        start = Location{kMachine, &m_hives[kMachine].file->root()};
+        parts = {u"Software", u"Classes"};
+        break;
+    case HKEY_CURRENT_CONFIG:
+        start = Location{kMachine, &m_hives[kMachine].file->root()};
+        parts = {u"System", u"CurrentControlSet", u"Hardware Profiles", u"Current"};
+        break;
+    case HKEY_PERFORMANCE_DATA:
+    case HKEY_DYN_DATA:
+        start = Location{kEmptyRoot, nullptr};
+        break;
+    default:
+        if (const LSTATUS status = resolveHandle(key, start); status != ERROR_SUCCESS)
+            return status;
+        break;
+    }
+    if (!splitPath(subKey, parts))
+        return kErrorBadPathname;
+    int hops = 0;
+    return walk(start, parts, mode, out, created, creation, hops);
+}
+
+LSTATUS WineRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options,
+                                    std::uint32_t samDesired, HKEY* result)
+{
+    (void)options;
+    (void)samDesired;
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    if (subKey.empty() && isPredefined(key)) {
+        *result = key;
+        return ERROR_SUCCESS;
+    }
+    Location location;
+    if (const LSTATUS status = openPath(key, subKey, Walk::open, location, nullptr, nullptr); status != ERROR_SUCCESS)
+        return status;
+    *result = allocate(location);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WineRegistry::RegOpenKeyA(HKEY key, std::string_view subKey, HKEY* result)
+{
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    if (subKey.empty()) {
+        Location location;
+        if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
+            return status;
+        *result = key;
+        return ERROR_SUCCESS;
+    }
+    return RegOpenKeyExA(key, subKey, 0, KEY_ALL_ACCESS, result);
+}
+
+LSTATUS WineRegistry::RegCreateKeyExA(HKEY key, std::string_view subKey, std::uint32_t reserved,
+                                      const char* className, std::uint32_t options, std::uint32_t samDesired,
+                                      HKEY* result, std::uint32_t* disposition)
+{
+    (void)reserved;
+    (void)samDesired;
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    Change creation{Change::Kind::createKey, {}, {}, 0, {}, {}, (options & kRegOptionVolatile) != 0, 0};
+    if (className && *className)
+        creation.className = utf8ToUtf16(className);
+    Location location;
+    bool created = false;
+    if (const LSTATUS status = openPath(key, subKey, Walk::create, location, &created, &creation);
+        status != ERROR_SUCCESS)
+        return status;
+    const HKEY handle = allocate(location);
+    if (created) {
+        if (const LSTATUS status = afterChange(location.hive); status != ERROR_SUCCESS) {
+            m_handles.erase(handle);
+            return status;
+        }
+    }
+    *result = handle;
+    if (disposition)
+        *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WineRegistry::RegEnumKeyExA(HKEY key, std::uint32_t index, char* name, std::uint32_t* nameLength,
+                                    char* className, std::uint32_t* classLength)
+{
+    if (!name || !nameLength)
+        return ERROR_INVALID_PARAMETER;
+    Location location;
+    if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
+        return status;
+    std::string childName;
+    std::string childClass;
+    if (location.hive == kUsersRoot) {
+        static const char* const kUsers[] = {".Default", "S-1-5-21-0-0-0-1000"};
+        if (index >= 2)
+            return ERROR_NO_MORE_ITEMS;
+        childName = kUsers[index];
+    } else if (location.hive == kEmptyRoot || index >= location.key->childCount()) {
+        return ERROR_NO_MORE_ITEMS;
+    } else {
+        const RegKey* child = location.key->child(index);
+        childName = utf16ToWtf8(child->name());
+        if (child->className())
+            childClass = utf16ToWtf8(*child->className());
+    }
+    if (childName.size() + 1 > *nameLength) {
+        *nameLength = static_cast<std::uint32_t>(childName.size() + 1);
+        return ERROR_MORE_DATA;
+    }
+    if (className && classLength && childClass.size() + 1 > *classLength) {
+        *classLength = static_cast<std::uint32_t>(childClass.size() + 1);
+        return ERROR_MORE_DATA;
+    }
+    copyName(childName, name, nameLength);
+    if (className && classLength)
+        copyName(childClass, className, classLength);
+    else if (classLength)
+        *classLength = static_cast<std::uint32_t>(childClass.size());
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WineRegistry::RegEnumValueA(HKEY key, std::uint32_t index, char* name, std::uint32_t* nameLength,
+                                    std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize)
+{
+    if (!name || !nameLength || (data && !dataSize))
+        return ERROR_INVALID_PARAMETER;
+    Location location;
+    if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
+        return status;
+    if (location.hive < 0 || index >= location.key->values().size())
+        return ERROR_NO_MORE_ITEMS;
+    const RegValue& value = location.key->values()[index];
+    const std::string valueName = utf16ToWtf8(value.name);
+    if (valueName.size() + 1 > *nameLength) {
+        *nameLength = static_cast<std::uint32_t>(valueName.size() + 1);
+        return ERROR_MORE_DATA;
+    }
+    const std::string bytes = narrowData(value);
+    if (type)
+        *type = value.type;
+    if (data && bytes.size() > *dataSize) {
+        *dataSize = static_cast<std::uint32_t>(bytes.size());
+        return ERROR_MORE_DATA;
+    }
+    copyName(valueName, name, nameLength);
+    if (data && !bytes.empty())
+        std::memcpy(data, bytes.data(), bytes.size());
+    if (dataSize)
+        *dataSize = static_cast<std::uint32_t>(bytes.size());
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WineRegistry::RegQueryValueExA(HKEY key, const char* valueName, std::uint32_t* type, std::uint8_t* data,
+                                       std::uint32_t* dataSize)
+{
+    if (data && !dataSize)
+        return ERROR_INVALID_PARAMETER;
+    Location location;
+    if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
+        return status;
+    const RegValue* value = location.hive < 0 ? nullptr : location.key->findValue(valueNameOf(valueName));
+    if (!value)
+        return ERROR_FILE_NOT_FOUND;
+    const std::string bytes = narrowData(*value);
+    if (type)
+        *type = value->type;
+    if (data && bytes.size() > *dataSize) {
+        *dataSize = static_cast<std::uint32_t>(bytes.size());
+        return ERROR_MORE_DATA;
+    }
+    if (data && !bytes.empty())
+        std::memcpy(data, bytes.data(), bytes.size());
+    if (dataSize)
+        *dataSize = static_cast<std::uint32_t>(bytes.size());
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WineRegistry::setValueAt(HKEY key, std::u16string_view name, std::uint32_t type, std::string data)
+{
+    Location location;
+    if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
+        return status;
+    if (std::string refusal = refusalFor(location.hive); !refusal.empty()) {
+        m_lastWriteError = refusal;
+        return ERROR_ACCESS_DENIED;
+    }
+    Change change{Change::Kind::setValue, pathOf(location.key), std::u16string(name), type, data, {}, false, filetimeNow()};
+    location.key->setValue(name, type, std::move(data), change.time);
+    m_hives[location.hive].pending.push_back(std::move(change));
+    return afterChange(location.hive);
+}
+
+LSTATUS WineRegistry::RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved, std::uint32_t type,
+                                     const std::uint8_t* data, std::uint32_t size)
+{
+    (void)reserved;
+    if (!data && size > 0)
+        return ERROR_INVALID_PARAMETER;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), data ? size : 0);
+    std::string stored = isStringType(type) ? utf16ToBytes(utf8ToUtf16(bytes)) : std::string(bytes);
+    return setValueAt(key, valueNameOf(valueName), type, std::move(stored));
+}
+
+LSTATUS WineRegistry::RegDeleteValueA(HKEY key, const char* valueName)
+{
+    Location location;
+    if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
+        return status;
+    const std::u16string name = valueNameOf(valueName);
+    if (location.hive < 0 || !location.key->findValue(name))
+        return ERROR_FILE_NOT_FOUND;
+    if (std::string refusal = refusalFor(location.hive); !refusal.empty()) {
+        m_lastWriteError = refusal;
+        return ERROR_ACCESS_DENIED;
+    }
+    Change change{Change::Kind::deleteValue, pathOf(location.key), name, 0, {}, {}, false, filetimeNow()};
+    location.key->removeValue(name, change.time);
+    m_hives[location.hive].pending.push_back(std::move(change));
+    return afterChange(location.hive);
+}
+
+LSTATUS WineRegistry::RegCloseKey(HKEY key)
+{
+    if (isPredefined(key))
+        return ERROR_SUCCESS;
+    return m_handles.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
+{
+    std::vector<std::u16string> parts;
+    if (!splitPath(subKey, parts))
+        return kErrorBadPathname;
+    Location target;
+    if (parts.empty()) {
+        if (isPredefined(key))
+            return ERROR_ACCESS_DENIED;
+        if (const LSTATUS status = resolveHandle(key, target); status != ERROR_SUCCESS)
+            return status;
+    } else {
+        // The parent is reached through links, the key itself is not: deleting a link deletes
+        // the link, never the key it points at (which may sit in another file).
+        const std::u16string last = parts.back();
+        std::string parentPath(subKey);
+        const std::size_t cut = parentPath.find_last_of('\\');
+        parentPath = cut == std::string::npos ? std::string() : parentPath.substr(0, cut);
+        Location parent;
+        if (const LSTATUS status = openPath(key, parentPath, Walk::open, parent, nullptr, nullptr);
+            status != ERROR_SUCCESS)
+            return status;
+        if (parent.hive == kUsersRoot || parent.hive == kEmptyRoot)
+            return parent.hive == kUsersRoot && (namesEqual(last, u".Default") || namesEqual(last, u"S-1-5-21-0-0-0-1000"))
+                       ? ERROR_ACCESS_DENIED
+                       : ERROR_FILE_NOT_FOUND;
+        target = Location{parent.hive, parent.key->findChild(last)};
+        if (!target.key)
+            return ERROR_FILE_NOT_FOUND;
+    }
+    if (target.hive < 0 || !target.key->parent())
+        return ERROR_ACCESS_DENIED;
+    const bool clearOnly = tree && parts.empty();
+    if (!tree && target.key->childCount() > 0)
+        return ERROR_ACCESS_DENIED;
+    if (std::string refusal = refusalFor(target.hive); !refusal.empty()) {
+        m_lastWriteError = refusal;
+        return ERROR_ACCESS_DENIED;
+    }
+    Change change{clearOnly ? Change::Kind::clearKey : Change::Kind::deleteKey, pathOf(target.key), {}, 0, {}, {},
+                  false, filetimeNow()};
+    if (clearOnly) {
+        while (target.key->childCount() > 0)
+            target.key->removeChild(target.key->child(0), change.time);
+        target.key->removeAllValues(change.time);
+    } else {
+        target.key->parent()->removeChild(target.key, change.time);
+    }
+    m_hives[target.hive].pending.push_back(std::move(change));
+    return afterChange(target.hive);
+}
+
+LSTATUS WineRegistry::RegDeleteKeyA(HKEY key, std::string_view subKey)
+{
+    return deleteKeyAt(key, subKey, false);
+}
+
+LSTATUS WineRegistry::RegDeleteTreeA(HKEY key, std::string_view subKey)
+{
+    return deleteKeyAt(key, subKey, true);
+}
+
+std::string WineRegistry::readString(std::initializer_list<std::u16string_view> path, std::u16string_view name)
+{
+    RegKey* key = &m_hives[kMachine].file->root();
+    for (auto part : path) {
+        key = key->findChild(part);
+        if (!key)
+            return {};
+    }
+    const RegValue* value = key->findValue(name);
+    if (!value)
+        return {};
+    if (value->type == REG_DWORD && value->data.size() == 4) {
+        const auto* b = reinterpret_cast<const unsigned char*>(value->data.data());
+        return std::to_string(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24));
+    }
+    if (!isStringType(value->type))
+        return {};
+    std::string text = narrowData(*value);
+    return text.substr(0, text.find('\0'));
+}
+
+bool WineRegistry::GetVersionExA(OSVERSIONINFOA* info)
+{
+    if (!info || (info->dwOSVersionInfoSize != 148 && info->dwOSVersionInfoSize != 156))
+        return false;
+    const std::initializer_list<std::u16string_view> path{u"Software", u"Microsoft", u"Windows NT", u"CurrentVersion"};
+    std::uint32_t major = 10, minor = 0, build = 19045;
+    std::string csd;
+    const std::string majorText = readString(path, u"CurrentMajorVersionNumber");
+    const std::string version = readString(path, u"CurrentVersion");
+    if (!majorText.empty()) {
+        major = static_cast<std::uint32_t>(std::strtoul(majorText.c_str(), nullptr, 10));
+        minor = static_cast<std::uint32_t>(std::strtoul(readString(path, u"CurrentMinorVersionNumber").c_str(), nullptr, 10));
+    } else if (const std::size_t dot = version.find('.'); dot != std::string::npos) {
+        major = static_cast<std::uint32_t>(std::strtoul(version.c_str(), nullptr, 10));
+        minor = static_cast<std::uint32_t>(std::strtoul(version.c_str() + dot + 1, nullptr, 10));
+    }
+    if (const std::string buildText = readString(path, u"CurrentBuildNumber"); !buildText.empty())
+        build = static_cast<std::uint32_t>(std::strtoul(buildText.c_str(), nullptr, 10));
+    if (!majorText.empty() || !version.empty())
+        csd = readString(path, u"CSDVersion");
+    info->dwMajorVersion = major;
+    info->dwMinorVersion = minor;
+    info->dwBuildNumber = build;
+    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    const std::size_t length = std::min<std::size_t>(csd.size(), sizeof info->szCSDVersion - 1);
+    std::memcpy(info->szCSDVersion, csd.data(), length);
+    info->szCSDVersion[length] = '\0';
+    return true;
+}
+
+bool WineRegistry::isLinkKey(HKEY key, std::string_view name)
+{
+    Location location;
+    if (resolveHandle(key, location) != ERROR_SUCCESS || location.hive < 0)
+        return false;
+    const RegKey* child = location.key->findChild(utf8ToUtf16(name));
+    return child && child->isLink();
+}
+
+LSTATUS WineRegistry::queryRawValue(HKEY key, std::string_view valueName, std::uint32_t* type,
+                                    std::vector<std::uint8_t>* data)
+{
+    Location location;
+    if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
+        return status;
+    const RegValue* value = location.hive < 0 ? nullptr : location.key->findValue(utf8ToUtf16(valueName));
+    if (!value)
+        return ERROR_FILE_NOT_FOUND;
+    if (type)
+        *type = value->type;
+    if (data)
+        data->assign(value->data.begin(), value->data.end());
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WineRegistry::setRawValue(HKEY key, std::string_view valueName, std::uint32_t type,
+                                  std::span<const std::uint8_t> data)
+{
+    return setValueAt(key, utf8ToUtf16(valueName), type, std::string(data.begin(), data.end()));
+}
+
+bool WineRegistry::canWrite(std::string* why)
+{
+    for (int hive : {kMachine, kUser, kUserDefault}) {
+        if (std::string refusal = refusalFor(hive); !refusal.empty()) {
+            if (why)
+                *why = refusal;
+            return false;
+        }
+    }
+    return true;
+}
+
+void WineRegistry::beginBatch()
+{
+    ++m_batchDepth;
+}
+
+bool WineRegistry::endBatch(std::string* why)
+{
+    if (m_batchDepth == 0 || --m_batchDepth > 0)
+        return true;
+    // Every file must be writable before any is written, so a refusal leaves all of them as they were.
+    for (int hive : {kMachine, kUser, kUserDefault}) {
+        if (m_hives[hive].pending.empty())
+            continue;
+        if (std::string refusal = refusalFor(hive); !refusal.empty()) {
+            m_lastWriteError = refusal;
+            if (why)
+                *why = refusal;
+            for (int other : {kMachine, kUser, kUserDefault}) {
+                if (!m_hives[other].pending.empty())
+                    rollBack(other);
+            }
+            return false;
+        }
+    }
+    bool ok = true;
+    for (int hive : {kMachine, kUser, kUserDefault}) {
+        if (!m_hives[hive].pending.empty() && !saveHive(hive, why))
+            ok = false;
+    }
+    return ok;
+}
+
+std::string WineRegistry::lastWriteError() const
+{
+    return m_lastWriteError;
+}
+
+} // namespace tessivar::wine
