@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/reg_command.h"
+#include "cli/scan_command.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"reg", tessivar::cli::regCommand},
+    {"scan", tessivar::cli::scanCommand},
 };
 
 void printUsage()

@@ -1,12 +1,20 @@
 #include "cli/scan_command.h"
 
 #include <array>
+#include <iostream>
 #include <string_view>
 
+#include "cli/cli_host.h"
+#include "cli/cli_platform.h"
 #include "engine/scan_context.h"
 #include "engine/scan_driver.h"
 #include "engine/section_list.h"
+#include "platform/clock.h"
+#include "platform/wine/drives.h"
+#include "platform/wine/settings_file.h"
+#include "platform/wine/wine_file_system.h"
 #include "results/scan_report.h"
+#include "settings/settings_store.h"
 
 namespace tessivar {
 
@@ -118,5 +126,41 @@ ScanCommandOutcome RunScanCommand(ScanContext& context, const std::vector<std::s
         outcome.reportPath = ScanReportPath(context);
     return outcome;
 }
+
+namespace cli {
+
+int scanCommand(const std::vector<std::string>& args)
+{
+    CliPlatform platform = openCliPlatform(std::cerr);
+    if (!platform.prefixExists) {
+        std::cerr << "tessivar-cli scan: there is no Wine prefix to scan (set WINEPREFIX)\n";
+        return kScanExitError;
+    }
+    const std::filesystem::path settingsPath = wine::SettingsFile::defaultPath();
+    if (settingsPath.empty()) {
+        std::cerr << "tessivar-cli scan: no folder for the settings (set HOME or XDG_CONFIG_HOME)\n";
+        return kScanExitError;
+    }
+    wine::SettingsFile settingsFile(settingsPath, kProductName);
+    SettingsStore settings(settingsFile);
+    wine::WineFileSystemOptions options;
+    options.driveTypes = wine::driveTypeReaderFor(*platform.registry);
+    wine::WineFileSystem files(platform.prefix, std::move(options));
+    SystemClock clock;
+    CliHost host;
+    ScanModel model;
+    ScanContext context{*platform.registry, files, settings, clock, host, model};
+
+    const ScanCommandOutcome outcome = RunScanCommand(context, args, std::cout, std::cerr);
+    if (!outcome.reportPath.empty()) {
+        std::cerr << "tessivar-cli: scan report " << outcome.reportPath;
+        if (const auto unixPath = files.unixPathOf(outcome.reportPath))
+            std::cerr << " (" << unixPath->string() << ")";
+        std::cerr << "\n";
+    }
+    return outcome.exitCode;
+}
+
+} // namespace cli
 
 } // namespace tessivar
