@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/backup_commands.h"
+#include "cli/repair_command.h"
 
 #include "platform/wine/drives.h"
 #include "platform/wine/settings_file.h"
@@ -40,6 +41,16 @@ int deleteBackupCommand(const std::vector<std::string>& args)
 {
     auto cli = openCliContext(std::cerr);
     return RunDeleteBackupCommand(*cli->context, args, std::cin, std::cout, std::cerr);
+}
+
+} // namespace tessivar::cli
+
+namespace tessivar::cli {
+
+int repairCommand(const std::vector<std::string>& args)
+{
+    auto cli = openCliContext(std::cerr);
+    return RunRepairCommand(*cli->context, args, std::cout, std::cerr);
 }
 
 } // namespace tessivar::cli

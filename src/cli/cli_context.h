@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/cli_platform.h"
-#include "engine/host.h"
+#include "cli/cli_host.h"
 #include "engine/scan_context.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -18,22 +18,13 @@
 
 namespace tessivar::cli {
 
-// No window: nothing to repaint, no sound. A question nobody can answer is answered "NO", which
-// leaves everything as it is; commands that ask the user put their own host in.
-class HeadlessHost final : public Host {
-public:
-    void yield() override {}
-    void showMessageBox(std::string& MessageboxRequest) override { MessageboxRequest = "NO"; }
-    bool playSoundAsync(const std::string&) override { return false; }
-};
-
 struct CliContext {
     CliPlatform platform;
     std::unique_ptr<FileSystem> files;
     std::unique_ptr<SettingsBackend> settingsBackend;
     std::unique_ptr<SettingsStore> settings;
     SystemClock clock;
-    HeadlessHost host;
+    CliHost host;
     ScanModel model;
     std::unique_ptr<ScanContext> context;
 };
@@ -45,5 +36,7 @@ std::unique_ptr<CliContext> openCliContext(std::ostream& err);
 int backupsCommand(const std::vector<std::string>& args);
 int restoreCommand(const std::vector<std::string>& args);
 int deleteBackupCommand(const std::vector<std::string>& args);
+// The table's entry for repair (see repair_command.h).
+int repairCommand(const std::vector<std::string>& args);
 
 } // namespace tessivar::cli

@@ -17,6 +17,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"reg", tessivar::cli::regCommand},
+    {"repair", tessivar::cli::repairCommand},
     {"backups", tessivar::cli::backupsCommand},
     {"restore", tessivar::cli::restoreCommand},
     {"delete-backup", tessivar::cli::deleteBackupCommand},
