@@ -4,17 +4,12 @@
 #include <iostream>
 #include <string_view>
 
-#include "cli/cli_host.h"
-#include "cli/cli_platform.h"
+#include "cli/cli_context.h"
 #include "engine/scan_context.h"
 #include "engine/scan_driver.h"
 #include "engine/section_list.h"
-#include "platform/clock.h"
-#include "platform/wine/drives.h"
-#include "platform/wine/settings_file.h"
 #include "platform/wine/wine_file_system.h"
 #include "results/scan_report.h"
-#include "settings/settings_store.h"
 
 namespace tessivar {
 
@@ -131,31 +126,18 @@ namespace cli {
 
 int scanCommand(const std::vector<std::string>& args)
 {
-    CliPlatform platform = openCliPlatform(std::cerr);
-    if (!platform.prefixExists) {
+    auto cli = openCliContext(std::cerr);
+    if (!cli->platform.prefixExists) {
         std::cerr << "tessivar-cli scan: there is no Wine prefix to scan (set WINEPREFIX)\n";
         return kScanExitError;
     }
-    const std::filesystem::path settingsPath = wine::SettingsFile::defaultPath();
-    if (settingsPath.empty()) {
-        std::cerr << "tessivar-cli scan: no folder for the settings (set HOME or XDG_CONFIG_HOME)\n";
-        return kScanExitError;
-    }
-    wine::SettingsFile settingsFile(settingsPath, kProductName);
-    SettingsStore settings(settingsFile);
-    wine::WineFileSystemOptions options;
-    options.driveTypes = wine::driveTypeReaderFor(*platform.registry);
-    wine::WineFileSystem files(platform.prefix, std::move(options));
-    SystemClock clock;
-    CliHost host;
-    ScanModel model;
-    ScanContext context{*platform.registry, files, settings, clock, host, model};
-
-    const ScanCommandOutcome outcome = RunScanCommand(context, args, std::cout, std::cerr);
+    const ScanCommandOutcome outcome = RunScanCommand(*cli->context, args, std::cout, std::cerr);
     if (!outcome.reportPath.empty()) {
         std::cerr << "tessivar-cli: scan report " << outcome.reportPath;
-        if (const auto unixPath = files.unixPathOf(outcome.reportPath))
-            std::cerr << " (" << unixPath->string() << ")";
+        if (auto* files = dynamic_cast<wine::WineFileSystem*>(cli->files.get())) {
+            if (const auto unixPath = files->unixPathOf(outcome.reportPath))
+                std::cerr << " (" << unixPath->string() << ")";
+        }
         std::cerr << "\n";
     }
     return outcome.exitCode;
