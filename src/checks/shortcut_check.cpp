@@ -203,18 +203,6 @@ Verdict judgeTargets(ScanContext& context, const ShortcutInfo& info, const std::
     if (paths.empty())
         return Verdict::fine;
 
-    const std::vector<DriveInfo> drives = context.files.drives();
-    for (const std::string& path : paths) {
-        const char letter = upper(path[0]);
-        const auto drive = std::find_if(drives.begin(), drives.end(),
-                                        [&](const DriveInfo& d) { return upper(d.letter) == letter; });
-        // A target on a drive this machine lacks, or on media that may simply be out, is not
-        // known to be gone.
-        if (drive == drives.end() || drive->type == DriveType::removable || drive->type == DriveType::cdrom ||
-            drive->type == DriveType::network || !drive->hasRoot)
-            return Verdict::fine;
-    }
-
     // The shell re-bases a link on a known folder's current location; when the folder is not
     // where the link says, the link may well work.
     if (info.hasKnownFolder) {
@@ -228,6 +216,20 @@ Verdict judgeTargets(ScanContext& context, const ShortcutInfo& info, const std::
     for (const std::string& path : paths)
         if (context.files.searchPath(path, kAnyEntry) != SearchOutcome::notFound)
             return Verdict::fine; // present, or a test that could not be carried out
+
+    // Asked last: the drive list costs more than a search, and only a link about to be recorded
+    // needs it.
+    const std::vector<DriveInfo> drives = context.files.drives();
+    for (const std::string& path : paths) {
+        const char letter = upper(path[0]);
+        const auto drive = std::find_if(drives.begin(), drives.end(),
+                                        [&](const DriveInfo& d) { return upper(d.letter) == letter; });
+        // A target on a drive this machine lacks, or on media that may simply be out, is not
+        // known to be gone.
+        if (drive == drives.end() || drive->type == DriveType::removable || drive->type == DriveType::cdrom ||
+            drive->type == DriveType::network || !drive->hasRoot)
+            return Verdict::fine;
+    }
     return Verdict::broken;
 }
 

@@ -211,6 +211,9 @@ TEST_F(RegistrySafetyTest, UnknownArchitectureAndMismatchedArchitectureRefuseWri
     WineRegistry registry(prefix());
     EXPECT_EQ(setText(registry, HKEY_CURRENT_USER, "Software\\Mine", "v", "x"), ERROR_ACCESS_DENIED);
     EXPECT_NE(registry.lastWriteError().find("user.reg line 1"), std::string::npos) << registry.lastWriteError();
+    // Still refused after the first refusal put the file back to what was read.
+    EXPECT_EQ(setText(registry, HKEY_CURRENT_USER, "Software\\Mine", "v", "x"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(m_temp.read("prefix/user.reg"), "WINE REGISTRY Version 2\n;; c\n\n#arch=win32\n");
 }
 
 TEST_F(RegistrySafetyTest, SymlinkedFileIsWrittenThroughAndKeepsItsMode)

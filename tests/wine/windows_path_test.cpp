@@ -84,6 +84,7 @@ TEST(FoldCase, FoldsTheLettersWindowsFoldsAndKeepsOtherBytes)
     EXPECT_EQ(foldCase("ŁÓDŹ"), "łódź");
     EXPECT_EQ(foldCase("\xff\xfe" "A\xc3"), "\xff\xfe" "a\xc3");
     EXPECT_EQ(foldCase("\xc0\x80"), "\xc0\x80"); // an overlong form is not a letter
+    EXPECT_EQ(foldCase("\xed\xb2\x80" "A"), "\xed\xb2\x80" "a"); // nor is an encoded surrogate
 }
 
 struct MatchCase {

@@ -111,6 +111,11 @@ std::filesystem::path writeTarget(const std::filesystem::path& path)
 
 std::string replaceFileAtomically(const std::filesystem::path& path, std::string_view content)
 {
+    return replaceFileAtomically(path, [content](const ContentSink& sink) { return sink(content); });
+}
+
+std::string replaceFileAtomically(const std::filesystem::path& path, const std::function<bool(const ContentSink&)>& produce)
+{
     const std::filesystem::path target = writeTarget(path);
     const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
     // Not the server's own "reg*.tmp" pattern, so a stray file is never mistaken for its.
@@ -133,8 +138,15 @@ std::string replaceFileAtomically(const std::filesystem::path& path, std::string
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    if (!writeAll(fd, content))
+    bool written = true;
+    const bool produced = produce([&](std::string_view piece) {
+        written = writeAll(fd, piece);
+        return written;
+    });
+    if (!written)
         return fail(systemError("cannot write", temporary));
+    if (!produced)
+        return fail("cannot make the content of " + target.string());
     if (::fchmod(fd, mode) != 0)
         return fail(systemError("cannot set the mode of", temporary));
     if (::fsync(fd) != 0)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,5 +35,9 @@ std::filesystem::path writeTarget(const std::filesystem::path& path);
 // stays and points at the new content. Returns "" on success, else why it failed (the old file
 // is then untouched and no temporary file is left).
 std::string replaceFileAtomically(const std::filesystem::path& path, std::string_view content);
+// The same, with the content handed over in pieces: `produce` calls the sink it gets for each
+// piece and returns false when it could not make the whole content.
+using ContentSink = std::function<bool(std::string_view)>;
+std::string replaceFileAtomically(const std::filesystem::path& path, const std::function<bool(const ContentSink&)>& produce);
 
 } // namespace tessivar::wine

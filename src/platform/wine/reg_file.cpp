@@ -26,8 +26,14 @@ std::uint64_t filetimeNow()
 
 std::size_t RegKey::lowerBoundChild(std::u16string_view name) const
 {
-    if (!m_children.empty() && compareNames(m_children.back()->m_name, name) < 0)
-        return m_children.size();
+    // Files are sorted, so while reading, a key usually goes last or is the last one again.
+    if (!m_children.empty()) {
+        const int order = compareNames(m_children.back()->m_name, name);
+        if (order < 0)
+            return m_children.size();
+        if (order == 0)
+            return m_children.size() - 1;
+    }
     const auto it = std::lower_bound(m_children.begin(), m_children.end(), name,
                                      [](const std::unique_ptr<RegKey>& entry, std::u16string_view wanted) {
                                          return compareNames(entry->m_name, wanted) < 0;
@@ -92,13 +98,25 @@ void RegKey::removeChild(RegKey* child, std::uint64_t filetime)
     m_file->retire(std::move(owned));
 }
 
+void RegKey::addSection(const TextSlice& slice)
+{
+    if (!m_hasSection) {
+        m_section = slice;
+        m_hasSection = true;
+        return;
+    }
+    if (!m_moreSections)
+        m_moreSections = std::make_unique<std::vector<TextSlice>>();
+    m_moreSections->push_back(slice);
+}
+
 void RegKey::decodeValues()
 {
     if (m_valuesDecoded)
         return;
     m_valuesDecoded = true;
-    for (const TextSlice& slice : m_text)
-        RegFileParser::decodeSection(*m_file->m_text, slice, m_values, nullptr);
+    for (std::size_t i = 0; i < sectionCount(); ++i)
+        RegFileParser::decodeSection(m_file->m_text->view(), section(i), m_values, nullptr);
 }
 
 const std::vector<RegValue>& RegKey::values()
@@ -151,7 +169,7 @@ void RegKey::setLink(bool link, std::uint64_t filetime)
 void RegKey::setClassName(std::u16string className, std::uint64_t filetime)
 {
     touch(filetime);
-    m_class = std::move(className);
+    m_class = std::make_unique<std::u16string>(std::move(className));
 }
 
 void RegKey::touch(std::uint64_t filetime)
@@ -168,8 +186,13 @@ RegFile::~RegFile() = default;
 
 std::unique_ptr<RegFile> RegFile::parse(std::string text, std::string fileName, std::uint64_t loadTime)
 {
+    return parse(RegTextBuffer::fromString(std::move(text)), std::move(fileName), loadTime);
+}
+
+std::unique_ptr<RegFile> RegFile::parse(std::unique_ptr<RegTextBuffer> text, std::string fileName, std::uint64_t loadTime)
+{
     std::unique_ptr<RegFile> file(new RegFile());
-    file->m_text = std::make_unique<const std::string>(std::move(text));
+    file->m_text = std::move(text);
     file->m_fileName = std::move(fileName);
     file->m_root = std::unique_ptr<RegKey>(new RegKey(file.get(), nullptr, {}));
     file->m_root->m_modified = loadTime;
@@ -186,7 +209,7 @@ std::unique_ptr<RegFile> RegFile::parse(std::string text, std::string fileName, 
 std::unique_ptr<RegFile> RegFile::createEmpty(std::string fileName, std::string_view rootPath, std::string_view arch)
 {
     std::unique_ptr<RegFile> file(new RegFile());
-    file->m_text = std::make_unique<const std::string>();
+    file->m_text = RegTextBuffer::fromString({});
     file->m_fileName = std::move(fileName);
     file->m_root = std::unique_ptr<RegKey>(new RegKey(file.get(), nullptr, {}));
     file->m_root->m_modified = filetimeNow();
@@ -226,9 +249,9 @@ const std::vector<ParseProblem>& RegFile::problems()
         while (!stack.empty()) {
             RegKey* key = stack.back();
             stack.pop_back();
-            for (const RegKey::TextSlice& slice : key->m_text) {
+            for (std::size_t i = 0; i < key->sectionCount(); ++i) {
                 scratch.clear();
-                RegFileParser::decodeSection(*m_text, slice, scratch, this);
+                RegFileParser::decodeSection(m_text->view(), key->section(i), scratch, this);
             }
             for (const auto& child : key->m_children)
                 stack.push_back(child.get());

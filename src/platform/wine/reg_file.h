@@ -12,7 +12,10 @@
 // Anything the server would drop, or turn into an empty REG_NONE value, is a parse problem: the
 // key still reads as Wine would read it, but the file is not safe to write (see problems()).
 
+#include "platform/wine/reg_text_buffer.h"
+
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,7 +69,8 @@ public:
 
     bool isLink() const { return m_link; }
     void setLink(bool link, std::uint64_t filetime);
-    const std::optional<std::u16string>& className() const { return m_class; }
+    // Null when the key has no class.
+    const std::u16string* className() const { return m_class.get(); }
     void setClassName(std::u16string className, std::uint64_t filetime);
     // Volatile keys live in memory only and are never written.
     bool isVolatile() const { return m_volatile; }
@@ -100,9 +104,17 @@ private:
     std::vector<std::unique_ptr<RegKey>> m_children;
     std::vector<RegValue> m_values;
     // The key's own sections of the original text (more than one when the file repeats a key).
-    std::vector<TextSlice> m_text;
-    std::optional<std::u16string> m_class;
+    std::size_t sectionCount() const { return m_hasSection ? 1 + (m_moreSections ? m_moreSections->size() : 0) : 0; }
+    const TextSlice& section(std::size_t index) const { return index == 0 ? m_section : (*m_moreSections)[index - 1]; }
+    void addSection(const TextSlice& slice);
+
+    // The key's own sections of the original text: nearly always one, more when the file
+    // repeats the key. Kept small because a big file has hundreds of thousands of keys.
+    TextSlice m_section;
+    std::unique_ptr<std::vector<TextSlice>> m_moreSections;
+    std::unique_ptr<std::u16string> m_class;
     std::uint64_t m_modified = 0;
+    bool m_hasSection = false;
     bool m_valuesDecoded = false;
     bool m_changed = false; // must be written by the rules instead of from its original text
     bool m_link = false;
@@ -115,6 +127,8 @@ public:
     // Parses `text`; `fileName` is only used in messages. `loadTime` (FILETIME) stands in for a
     // key line that carries no time, as the server uses its start time.
     static std::unique_ptr<RegFile> parse(std::string text, std::string fileName, std::uint64_t loadTime);
+    static std::unique_ptr<RegFile> parse(std::unique_ptr<RegTextBuffer> text, std::string fileName,
+                                          std::uint64_t loadTime);
     // An empty hive, as written for a file that does not exist yet. `rootPath` is the branch
     // named in the ";;" comment ("REGISTRY\\Machine" with single backslashes).
     static std::unique_ptr<RegFile> createEmpty(std::string fileName, std::string_view rootPath, std::string_view arch);
@@ -126,7 +140,7 @@ public:
     RegKey& root() { return *m_root; }
     const std::string& fileName() const { return m_fileName; }
     // The text the tree was read from.
-    const std::string& originalText() const { return *m_text; }
+    std::string_view originalText() const { return m_text->view(); }
     // "win32", "win64" or "" when the file names none.
     const std::string& arch() const { return m_arch; }
     // Whether the header was valid. Without it the server ignores the whole file.
@@ -146,6 +160,8 @@ public:
     // The file as the server would write it; untouched keys in their original text unless
     // `layout` asks for every key to be written by the rules.
     std::string serialize(RegLayout layout = RegLayout::keepOriginalText);
+    // The same text handed to `sink` in pieces of about a megabyte; stops when it returns false.
+    bool write(const std::function<bool(std::string_view)>& sink, RegLayout layout = RegLayout::keepOriginalText);
 
 private:
     friend class RegKey;
@@ -155,7 +171,7 @@ private:
     RegFile() = default;
     void retire(std::unique_ptr<RegKey> key);
 
-    std::unique_ptr<const std::string> m_text;
+    std::unique_ptr<RegTextBuffer> m_text;
     std::string m_fileName;
     std::string m_arch;
     std::size_t m_headerLength = 0; // original header text kept as is

@@ -266,7 +266,7 @@ void RegFileParser::decodeSection(std::string_view text, const RegKey::TextSlice
 
 void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
 {
-    const std::string_view text = *file.m_text;
+    const std::string_view text = file.m_text->view();
     RegLineCursor cursor(text, 0, text.size(), 1);
     RegLine line;
     if (!cursor.next(line) || line.content != kHeader) {
@@ -276,6 +276,8 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
     }
     if (std::memchr(text.data(), '\r', text.size()))
         file.m_textReusable = false;
+    // NUL bytes are rare enough that one look at the whole text spares a look at every line.
+    const bool hasNul = std::memchr(text.data(), '\0', text.size()) != nullptr;
     file.m_headerLength = line.end;
 
     RegKey* current = nullptr;
@@ -288,19 +290,20 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
         if (!current)
             return;
         section.length = sectionEnd - section.offset;
-        if (!current->m_text.empty())
+        if (current->m_hasSection)
             current->m_changed = true; // a repeated key is written merged, as the server writes it
         if (section.length == 0 || text[section.offset + section.length - 1] != '\n')
             current->m_changed = true;
-        current->m_text.push_back(section);
+        current->addSection(section);
         updateKeyTime(current, sectionTime, &RegKey::m_modified);
         current = nullptr;
     };
 
     std::u16string path;
+    std::vector<std::pair<std::u16string_view, RegKey*>> chain; // the previous key's path
     while (cursor.next(line)) {
         std::string_view content = trimLeft(line.content);
-        if (const auto nul = content.find('\0'); nul != std::string_view::npos) {
+        if (const auto nul = hasNul ? content.find('\0') : std::string_view::npos; nul != std::string_view::npos) {
             file.addProblem(line.number, "NUL byte in line");
             content = content.substr(0, nul);
         }
@@ -329,16 +332,30 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
                 file.addProblem(line.number, "Malformed key time");
             sectionTime = digits ? static_cast<std::uint32_t>(seconds) * kTicksPerSecond + kFiletimeUnixEpoch : loadTime;
 
+            // Consecutive keys share most of their path: reuse the part that did not change.
             RegKey* key = file.m_root.get();
+            std::size_t depth = 0;
             std::size_t begin = 0;
+            bool same = true;
             while (begin <= path.size()) {
                 std::size_t end = path.find(u'\\', begin);
                 if (end == std::u16string::npos)
                     end = path.size();
-                if (end > begin)
-                    key = key->obtainChild(std::u16string_view(path).substr(begin, end - begin));
+                if (end > begin) {
+                    const std::u16string_view part = std::u16string_view(path).substr(begin, end - begin);
+                    if (same && depth < chain.size() && chain[depth].first == part) {
+                        key = chain[depth].second;
+                    } else {
+                        same = false;
+                        key = key->obtainChild(part);
+                        chain.resize(depth);
+                        chain.emplace_back(key->name(), key);
+                    }
+                    ++depth;
+                }
                 begin = end + 1;
             }
+            chain.resize(depth);
             current = key;
             section = RegKey::TextSlice{line.begin, 0, line.number};
             sectionEnd = line.end;
@@ -374,7 +391,7 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
                         unescape(content, 8, '"', className, &lossy) == std::string_view::npos || lossy)
                         file.addProblem(line.number, "Malformed class");
                     else
-                        current->m_class = std::move(className);
+                        current->m_class = std::make_unique<std::u16string>(std::move(className));
                 }
                 if (content.starts_with("#link"))
                     current->m_link = true;

@@ -3,35 +3,53 @@
 #include "platform/wine/reg_text.h"
 
 #include <cstdio>
+#include <functional>
 
 namespace tessivar::wine {
 
 class RegFileWriter {
 public:
-    RegFileWriter(RegFile& file, std::string& out, RegLayout layout) : m_file(file), m_out(out), m_layout(layout) {}
+    RegFileWriter(RegFile& file, const std::function<bool(std::string_view)>& sink, RegLayout layout)
+        : m_file(file), m_text(file.m_text->view()), m_sink(sink), m_layout(layout)
+    {
+        m_out.reserve(kChunk + 4096);
+    }
 
-    void writeAll()
+    bool writeAll()
     {
         if (!m_file.m_newHeader.empty()) {
             m_out += m_file.m_newHeader;
         } else if (m_file.m_textReusable) {
-            m_out.append(*m_file.m_text, 0, m_file.m_headerLength);
+            m_out.append(m_text.substr(0, m_file.m_headerLength));
         } else {
-            // The server writes LF line ends only.
-            for (std::size_t i = 0; i < m_file.m_headerLength; ++i) {
-                const char c = (*m_file.m_text)[i];
-                if (c != '\r' || i + 1 >= m_file.m_headerLength || (*m_file.m_text)[i + 1] != '\n')
-                    m_out += c;
+            // The server writes LF line ends only; the header is comments and options, so
+            // carriage returns at the end of its lines carry nothing.
+            std::size_t begin = 0;
+            const std::string_view header = m_text.substr(0, m_file.m_headerLength);
+            while (begin < header.size()) {
+                std::size_t end = header.find('\n', begin);
+                if (end == std::string_view::npos)
+                    end = header.size();
+                std::string_view line = header.substr(begin, end - begin);
+                while (!line.empty() && line.back() == '\r')
+                    line.remove_suffix(1);
+                m_out += line;
+                if (end < header.size())
+                    m_out += '\n';
+                begin = end + 1;
             }
         }
+        if (!m_out.empty() && m_out.back() != '\n')
+            m_out += '\n'; // a header cut short still ends its line before the first section
         writeTree(*m_file.m_root);
+        return flush(true);
     }
 
 private:
     bool keepsOriginalText(const RegKey& key) const
     {
         return m_layout == RegLayout::keepOriginalText && !key.m_changed && m_file.m_textReusable &&
-               key.m_text.size() == 1;
+               key.sectionCount() == 1;
     }
 
     // The server writes a section for a key that holds something of its own, or nothing at all;
@@ -50,12 +68,14 @@ private:
             if (key->m_volatile)
                 continue;
             if (keepsOriginalText(*key)) {
-                const RegKey::TextSlice& slice = key->m_text.front();
+                const RegKey::TextSlice& slice = key->m_section;
                 m_out += '\n';
-                m_out.append(*m_file.m_text, slice.offset, slice.length);
+                m_out.append(m_text.substr(slice.offset, slice.length));
             } else if (needsSection(*key)) {
                 writeSection(*key);
             }
+            if (!flush(false))
+                return;
             for (std::size_t i = key->m_children.size(); i-- > 0;)
                 stack.push_back(key->m_children[i].get());
         }
@@ -157,16 +177,38 @@ private:
         m_out += '\n';
     }
 
+    bool flush(bool last)
+    {
+        if (m_failed || (m_out.size() < kChunk && !last))
+            return !m_failed;
+        if (!m_out.empty() && !m_sink(m_out))
+            m_failed = true;
+        m_out.clear();
+        return !m_failed;
+    }
+
+    static constexpr std::size_t kChunk = 1 << 20;
     RegFile& m_file;
-    std::string& m_out;
+    std::string_view m_text;
+    const std::function<bool(std::string_view)>& m_sink;
     RegLayout m_layout;
+    std::string m_out;
+    bool m_failed = false;
 };
+
+bool RegFile::write(const std::function<bool(std::string_view)>& sink, RegLayout layout)
+{
+    return RegFileWriter(*this, sink, layout).writeAll();
+}
 
 std::string RegFile::serialize(RegLayout layout)
 {
     std::string out;
-    out.reserve(m_text->size() + 4096);
-    RegFileWriter(*this, out, layout).writeAll();
+    out.reserve(m_text->view().size() + 4096);
+    write([&out](std::string_view piece) {
+        out += piece;
+        return true;
+    }, layout);
     return out;
 }
 

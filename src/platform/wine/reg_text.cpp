@@ -150,10 +150,8 @@ std::string utf16ToUtf8Impl(std::u16string_view text, bool keepLoneSurrogates)
 
 } // namespace
 
-char16_t foldCase(char16_t unit)
+char16_t foldNonAscii(char16_t unit)
 {
-    if (unit < 0x80)
-        return (unit >= 'A' && unit <= 'Z') ? static_cast<char16_t>(unit + 32) : unit;
     return foldSlow(unit);
 }
 
@@ -227,6 +225,23 @@ void appendEscaped(std::string& out, std::u16string_view text, std::string_view 
 std::size_t unescape(std::string_view text, std::size_t pos, char delimiter, std::u16string& out, bool* lossy)
 {
     while (pos < text.size()) {
+        // Most text is plain ASCII: copy such a run in one go.
+        std::size_t run = pos;
+        while (run < text.size()) {
+            const auto b = static_cast<unsigned char>(text[run]);
+            if (b == static_cast<unsigned char>(delimiter) || b == '\\' || b == 0 || b >= 0x80)
+                break;
+            ++run;
+        }
+        if (run > pos) {
+            const std::size_t old = out.size();
+            out.resize(old + (run - pos));
+            for (std::size_t i = pos; i < run; ++i)
+                out[old + (i - pos)] = static_cast<char16_t>(static_cast<unsigned char>(text[i]));
+            pos = run;
+            if (pos >= text.size())
+                break;
+        }
         const char c = text[pos];
         if (c == delimiter)
             return pos + 1;

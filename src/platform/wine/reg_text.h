@@ -12,7 +12,13 @@ namespace tessivar::wine {
 
 // Lower-case form of one UTF-16 code unit, as the registry compares names. Surrogates stay as
 // they are, so a name compares unit by unit like the server does.
-char16_t foldCase(char16_t unit);
+char16_t foldNonAscii(char16_t unit);
+inline char16_t foldCase(char16_t unit)
+{
+    if (unit < 0x80)
+        return (unit >= 'A' && unit <= 'Z') ? static_cast<char16_t>(unit + 32) : unit;
+    return foldNonAscii(unit);
+}
 // <0, 0, >0: the order of names in a saved file (lower-cased code units, shorter prefix first).
 int compareNames(std::u16string_view a, std::u16string_view b);
 bool namesEqual(std::u16string_view a, std::u16string_view b);

@@ -64,7 +64,7 @@ std::uint32_t decodeOne(std::string_view text, std::size_t& i)
         cp = (cp << 6) | (next & 0x3F);
     }
     const bool overlong = (length == 2 && cp < 0x80) || (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
-    if (overlong || cp > 0x10FFFF) {
+    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
         ++i;
         return kRawByteBase + lead;
     }

@@ -16,7 +16,7 @@ namespace {
 
 // Beyond this many cached names the cache starts over, so that an operation over a huge tree
 // keeps a bounded amount of memory.
-constexpr std::size_t kMaxCachedEntries = 500000;
+constexpr std::size_t kMaxCachedEntries = 250000;
 
 unsigned char typeFromMode(mode_t mode)
 {

@@ -77,9 +77,9 @@ WineRegistry::WineRegistry(std::filesystem::path prefix) : m_prefix(std::move(pr
 {
     std::error_code error;
     m_prefixExists = std::filesystem::is_directory(m_prefix, error);
-    m_hives[kMachine] = HiveFile{"system.reg", "REGISTRY\\Machine", m_prefix / "system.reg", {}, {}, {}, {}, 0};
-    m_hives[kUser] = HiveFile{"user.reg", "REGISTRY\\User\\S-1-5-21-0-0-0-1000", m_prefix / "user.reg", {}, {}, {}, {}, 0};
-    m_hives[kUserDefault] = HiveFile{"userdef.reg", "REGISTRY\\User\\.Default", m_prefix / "userdef.reg", {}, {}, {}, {}, 0};
+    m_hives[kMachine] = HiveFile{"system.reg", "REGISTRY\\Machine", m_prefix / "system.reg", {}, {}, {}, {}, {}, 0};
+    m_hives[kUser] = HiveFile{"user.reg", "REGISTRY\\User\\S-1-5-21-0-0-0-1000", m_prefix / "user.reg", {}, {}, {}, {}, {}, 0};
+    m_hives[kUserDefault] = HiveFile{"userdef.reg", "REGISTRY\\User\\.Default", m_prefix / "userdef.reg", {}, {}, {}, {}, {}, 0};
     // The server's order; a file whose architecture disagrees with an earlier one is rejected.
     std::string arch;
     for (int index : {kMachine, kUserDefault, kUser}) {
@@ -90,7 +90,8 @@ WineRegistry::WineRegistry(std::filesystem::path prefix) : m_prefix(std::move(pr
         if (arch.empty())
             arch = own;
         else if (own != arch)
-            m_hives[index].file->addProblem(1, "Architecture " + own + " differs from the prefix's " + arch);
+            m_hives[index].archProblem =
+                m_hives[index].fileName + " line 1: Architecture " + own + " differs from the prefix's " + arch;
     }
 }
 

@@ -102,6 +102,7 @@ private:
         std::unique_ptr<RegFile> file;
         FileStamp stamp;          // of the file the tree was read from
         std::string readError;    // the file exists but could not be read
+        std::string archProblem;  // its architecture disagrees with the other files
         std::vector<Change> pending;
         std::uint64_t generation = 0;
     };

@@ -54,9 +54,9 @@ void WineRegistry::loadHive(int index)
     hive.pending.clear();
     ++hive.generation;
     hive.stamp = stampOf(hive.path);
-    std::string text;
     bool exists = false;
-    if (!readWholeFile(hive.path, text, &exists)) {
+    auto text = RegTextBuffer::readFile(hive.path, &exists);
+    if (!text) {
         hive.readError = hive.fileName + " cannot be read";
         exists = false;
     }
@@ -78,6 +78,8 @@ std::string WineRegistry::refusalFor(int hive)
     HiveFile& file = m_hives[hive];
     if (!file.readError.empty())
         return file.readError;
+    if (!file.archProblem.empty())
+        return file.archProblem + " (the file is left as it is)";
     if (std::string problem = file.file->firstProblemMessage(); !problem.empty())
         return problem + " (the file is left as it is)";
     const std::filesystem::path folder = writeTarget(file.path).parent_path();
@@ -98,7 +100,7 @@ void WineRegistry::rollBack(int hive)
 {
     HiveFile& file = m_hives[hive];
     // Back to the text last read or written; only volatile keys are lost, as on a restart.
-    std::string text = file.file->originalText();
+    std::string text(file.file->originalText());
     const bool fromDisk = !text.empty() || file.stamp.exists;
     file.pending.clear();
     ++file.generation;
@@ -121,11 +123,11 @@ bool WineRegistry::saveHive(int hive, std::string* why)
     const FileStamp now = stampOf(file.path);
     if (!(now == file.stamp)) {
         // Someone wrote the file since it was read (often Wine, with the same content).
-        std::string text;
         bool exists = false;
-        if (!readWholeFile(file.path, text, &exists))
+        auto text = RegTextBuffer::readFile(file.path, &exists);
+        if (!text)
             return refuse(file.fileName + " cannot be read");
-        const bool same = exists == file.stamp.exists && text == file.file->originalText();
+        const bool same = exists == file.stamp.exists && text->view() == file.file->originalText();
         if (!same) {
             auto fresh = exists ? RegFile::parse(std::move(text), file.fileName, filetimeNow()) : emptyFileFor(hive);
             if (std::string problem = fresh->firstProblemMessage(); !problem.empty())
@@ -138,13 +140,13 @@ bool WineRegistry::saveHive(int hive, std::string* why)
         file.stamp = now;
     }
 
-    std::string text = file.file->serialize();
-    if (std::string error = replaceFileAtomically(file.path, text); !error.empty())
+    const std::string error =
+        replaceFileAtomically(file.path, [&file](const ContentSink& sink) { return file.file->write(sink); });
+    if (!error.empty())
         return refuse("Cannot save " + file.fileName + ": " + error);
-    file.stamp = stampOf(file.path);
+    // What is on disk now becomes the text the tree stands for.
     file.pending.clear();
-    file.file = RegFile::parse(std::move(text), file.fileName, filetimeNow());
-    ++file.generation;
+    loadHive(hive);
     if (isServerRunning(m_prefix)) {
         // A server that started while we wrote holds the old registry and will save it back.
         const std::string message = "Wine started in this prefix while " + file.fileName +

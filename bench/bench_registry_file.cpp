@@ -1,0 +1,177 @@
+// Loading and saving a large Wine registry file, against the cheapest thing that touches the
+// same bytes: splitting the file into lines (1 MiB reads + memchr), and one plain write of the
+// same bytes. Prints the ratios; peak memory is measured in a child process.
+//
+// Usage: bench_registry_file [value count]   (default 1,000,000, about 170 MB)
+
+#include "platform/wine/atomic_file.h"
+#include "platform/wine/reg_file.h"
+#include "support/synthetic_registry.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRounds = 3;
+
+double seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+std::size_t lineSplit(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    static char buffer[1 << 20];
+    std::size_t lines = 0;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        const char* at = buffer;
+        const char* end = buffer + got;
+        while ((at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))))) {
+            ++lines;
+            ++at;
+        }
+    }
+    ::close(fd);
+    return lines;
+}
+
+std::unique_ptr<tessivar::wine::RegFile> load(const std::filesystem::path& path)
+{
+    bool exists = false;
+    return tessivar::wine::RegFile::parse(tessivar::wine::RegTextBuffer::readFile(path, &exists), "system.reg",
+                                          tessivar::wine::filetimeNow());
+}
+
+bool saveTo(tessivar::wine::RegFile& file, const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool ok = file.write([fd](std::string_view piece) {
+        return ::write(fd, piece.data(), piece.size()) == static_cast<ssize_t>(piece.size());
+    });
+    ::close(fd);
+    return ok;
+}
+
+void plainWrite(const std::filesystem::path& path, std::string_view bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    (void)written;
+    ::close(fd);
+}
+
+long statusKilobytes(const char* field)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(field, 0) == 0)
+            return std::strtol(line.c_str() + std::strlen(field), nullptr, 10);
+    }
+    return -1;
+}
+
+// Run in a fresh copy of this program (so that nothing else counts): prints the peak memory a
+// load adds, in bytes.
+int measureLoad(const char* path)
+{
+    const long before = statusKilobytes("VmHWM:");
+    auto file = load(path);
+    const long peak = statusKilobytes("VmHWM:");
+    std::printf("%ld\n", (peak - before) * 1024);
+    return file ? 0 : 1;
+}
+
+long loadPeakBytes(const std::filesystem::path& path)
+{
+    const std::string command = "/proc/" + std::to_string(::getpid()) + "/exe --measure-load '" + path.string() + "'";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return -1;
+    long added = -1;
+    if (std::fscanf(pipe, "%ld", &added) != 1)
+        added = -1;
+    ::pclose(pipe);
+    return added;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 2 && std::strcmp(argv[1], "--measure-load") == 0)
+        return measureLoad(argv[2]);
+    const std::size_t values = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
+    std::string folderPattern = (std::filesystem::temp_directory_path() / "tessivar-bench-XXXXXX").string();
+    if (!::mkdtemp(folderPattern.data())) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::filesystem::path folder = folderPattern;
+    const std::filesystem::path source = folder / "system.reg";
+
+    tessivar::test::SyntheticRegistryOptions options;
+    options.valueCount = values;
+    const auto stats = tessivar::test::writeSyntheticRegistry(source, options);
+    std::printf("synthetic file: %zu values, %zu keys, %.1f MB\n", stats.values, stats.keys, stats.bytes / 1e6);
+
+    double split = 1e9, loaded = 1e9, serialized = 1e9, plain = 1e9, atomicSave = 1e9;
+    std::size_t lines = lineSplit(source); // warms the page cache for both
+    bool identical = false;
+    for (int round = 0; round < kRounds; ++round) {
+        auto start = Clock::now();
+        lines = lineSplit(source);
+        split = std::min(split, seconds(start));
+
+        start = Clock::now();
+        auto file = load(source);
+        loaded = std::min(loaded, seconds(start));
+
+        start = Clock::now();
+        saveTo(*file, folder / "saved.reg");
+        serialized = std::min(serialized, seconds(start));
+
+        start = Clock::now();
+        plainWrite(folder / "plain.reg", file->originalText());
+        plain = std::min(plain, seconds(start));
+
+        start = Clock::now();
+        tessivar::wine::replaceFileAtomically(folder / "atomic.reg", [&file](const tessivar::wine::ContentSink& sink) {
+            return file->write(sink);
+        });
+        atomicSave = std::min(atomicSave, seconds(start));
+    }
+    {
+        bool exists = false;
+        auto saved = tessivar::wine::RegTextBuffer::readFile(folder / "saved.reg", &exists);
+        auto original = tessivar::wine::RegTextBuffer::readFile(source, &exists);
+        identical = saved && original && saved->view() == original->view();
+    }
+    const long peak = loadPeakBytes(source);
+
+    std::printf("line split: %.3f s (%zu lines)\n", split, lines);
+    std::printf("load:       %.3f s   ratio %.2f (target <= 3)\n", loaded, loaded / split);
+    std::printf("peak memory of load: %.1f MB   ratio %.2f of the file size (target <= 1.5)\n", peak / 1e6,
+                static_cast<double>(peak) / static_cast<double>(stats.bytes));
+    std::printf("plain write: %.3f s\n", plain);
+    std::printf("save untouched tree: %.3f s   ratio %.2f (target <= 3)%s\n", serialized, serialized / plain,
+                identical ? "" : "   OUTPUT DIFFERS FROM INPUT");
+    std::printf("atomic save incl. fsync: %.3f s   ratio %.2f of the plain write\n", atomicSave, atomicSave / plain);
+
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return identical ? 0 : 1;
+}
