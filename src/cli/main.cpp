@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/cli_context.h"
 #include "cli/reg_command.h"
 
 namespace {
@@ -16,6 +17,10 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"reg", tessivar::cli::regCommand},
+    {"repair", tessivar::cli::repairCommand},
+    {"backups", tessivar::cli::backupsCommand},
+    {"restore", tessivar::cli::restoreCommand},
+    {"delete-backup", tessivar::cli::deleteBackupCommand},
 };
 
 void printUsage()

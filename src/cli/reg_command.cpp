@@ -2,28 +2,17 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
-#include <system_error>
 
 #include "cli/cli_platform.h"
 #include "cli/reg_format.h"
 #include "cli/reg_help.h"
-#include "platform/utf16_text.h"
+#include "cli/reg_session.h"
 
 namespace tessivar::cli {
 
 namespace {
-
-constexpr std::string_view kSuccess = "reg: The operation completed successfully";
-constexpr std::string_view kCancelled = "reg: The registry operation was cancelled";
-constexpr std::string_view kKeyMissing = "reg: Unable to find the specified registry key";
-constexpr std::string_view kValueMissing = "reg: Unable to find the specified registry value";
-constexpr std::string_view kCannotCreate = "reg: Unable to access or create the specified registry key";
-// Windows allows 512 levels; deeper means a link loop the back-end did not catch.
-constexpr int kMaxDepth = 512;
 
 struct RootName {
     HKEY key;
@@ -37,17 +26,9 @@ constexpr RootName kRoots[] = {
     {HKEY_CURRENT_CONFIG, "HKCC", "HKEY_CURRENT_CONFIG"},
 };
 
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return out;
-}
-
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && upper(a) == upper(b);
+    return a.size() == b.size() && upperCase(a) == upperCase(b);
 }
 
 bool isHelpSwitch(std::string_view arg)
@@ -55,51 +36,17 @@ bool isHelpSwitch(std::string_view arg)
     return arg.size() == 2 && (arg[0] == '/' || arg[0] == '-') && (arg[1] == '?' || arg[1] == 'h' || arg[1] == 'H');
 }
 
-struct KeyArg {
-    HKEY root = 0;
-    std::string path;     // below the root, no trailing backslash
-    std::string fullName; // as reg prints it
-};
+} // namespace
 
-class Reg {
-public:
-    Reg(Registry& registry, RegStreams streams) : m_registry(registry), m_s(streams) {}
+std::string upperCase(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return out;
+}
 
-    int dispatch(const std::vector<std::string>& args);
-
-private:
-    int query(const std::vector<std::string>& args, const KeyArg& key);
-    int add(const std::vector<std::string>& args, const KeyArg& key);
-    int remove(const std::vector<std::string>& args, const KeyArg& key);
-    int exportKey(const std::vector<std::string>& args, const KeyArg& key);
-
-    std::optional<KeyArg> parseKey(std::string_view text);
-    int invalidSyntax(std::string_view operation);
-    int fail(std::string_view message);
-    bool confirm(const std::string& question);
-    bool writable();
-    int commit(RegistryBatch& batch);
-
-    struct Value {
-        std::string name;
-        std::uint32_t type = 0;
-        std::vector<std::uint8_t> data;
-    };
-    std::vector<Value> values(HKEY key);
-    std::vector<std::string> subkeys(HKEY key);
-    HKEY openRead(HKEY parent, std::string_view path);
-
-    void queryAll(HKEY key, const std::string& path, bool recurse, bool recursing, bool belowLink, int depth);
-    void queryValue(HKEY key, const std::string& valueName, const std::string& path, bool belowLink, int depth);
-    void printValue(std::string_view name, std::string_view type, std::string_view data);
-    void exportTree(HKEY key, const std::string& path, std::u16string& text, bool belowLink, int depth);
-
-    Registry& m_registry;
-    RegStreams m_s;
-    int m_matches = 0;
-};
-
-int Reg::dispatch(const std::vector<std::string>& args)
+int RegSession::dispatch(const std::vector<std::string>& args)
 {
     if (args.empty()) {
         m_s.err << "reg: Invalid syntax. Type \"REG /?\" for help.\n";
@@ -109,7 +56,7 @@ int Reg::dispatch(const std::vector<std::string>& args)
         m_s.out << regHelpText("");
         return 0;
     }
-    std::string operation = upper(args[0]);
+    std::string operation = args[0];
     std::transform(operation.begin(), operation.end(), operation.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (operation != "query" && operation != "add" && operation != "delete" && operation != "export") {
@@ -138,19 +85,19 @@ int Reg::dispatch(const std::vector<std::string>& args)
     return exportKey(args, *key);
 }
 
-int Reg::invalidSyntax(std::string_view operation)
+int RegSession::invalidSyntax(std::string_view operation)
 {
-    m_s.err << "reg: Invalid syntax. Type \"REG " << upper(operation) << " /?\" for help.\n";
+    m_s.err << "reg: Invalid syntax. Type \"REG " << upperCase(operation) << " /?\" for help.\n";
     return 1;
 }
 
-int Reg::fail(std::string_view message)
+int RegSession::fail(std::string_view message)
 {
     m_s.err << message << "\n";
     return 1;
 }
 
-std::optional<KeyArg> Reg::parseKey(std::string_view text)
+std::optional<KeyArg> RegSession::parseKey(std::string_view text)
 {
     if (text.size() < 3 || text.ends_with("\\\\")) {
         fail("reg: Invalid registry key");
@@ -183,7 +130,7 @@ std::optional<KeyArg> Reg::parseKey(std::string_view text)
     return key;
 }
 
-bool Reg::confirm(const std::string& question)
+bool RegSession::confirm(const std::string& question)
 {
     while (true) {
         m_s.out << question << " (Yes|No)" << std::flush;
@@ -200,7 +147,7 @@ bool Reg::confirm(const std::string& question)
     }
 }
 
-bool Reg::writable()
+bool RegSession::writable()
 {
     std::string why;
     if (m_registry.canWrite(&why))
@@ -209,7 +156,7 @@ bool Reg::writable()
     return false;
 }
 
-int Reg::commit(RegistryBatch& batch)
+int RegSession::commit(RegistryBatch& batch)
 {
     std::string why;
     if (!batch.commit(&why))
@@ -218,7 +165,7 @@ int Reg::commit(RegistryBatch& batch)
     return 0;
 }
 
-HKEY Reg::openRead(HKEY parent, std::string_view path)
+HKEY RegSession::openRead(HKEY parent, std::string_view path)
 {
     // reg never finds a key through an empty path component ("A\\\\B").
     if (path.find("\\\\") != std::string_view::npos || path.starts_with('\\'))
@@ -229,7 +176,7 @@ HKEY Reg::openRead(HKEY parent, std::string_view path)
     return key;
 }
 
-std::vector<Reg::Value> Reg::values(HKEY key)
+std::vector<RegSession::Value> RegSession::values(HKEY key)
 {
     std::vector<Value> found;
     std::vector<char> name(1024);
@@ -251,7 +198,7 @@ std::vector<Reg::Value> Reg::values(HKEY key)
     return found;
 }
 
-std::vector<std::string> Reg::subkeys(HKEY key)
+std::vector<std::string> RegSession::subkeys(HKEY key)
 {
     std::vector<std::string> found;
     std::vector<char> name(1024);
@@ -269,125 +216,9 @@ std::vector<std::string> Reg::subkeys(HKEY key)
     }
     return found;
 }
-
-// --- query ---
-
-void Reg::printValue(std::string_view name, std::string_view type, std::string_view data)
-{
-    m_s.out << "    " << (name.empty() ? std::string_view("(Default)") : name) << "    " << type << "    " << data
-            << "\n";
-}
-
-void Reg::queryAll(HKEY key, const std::string& path, bool recurse, bool recursing, bool belowLink, int depth)
-{
-    const auto list = values(key);
-    if (!list.empty() || recursing)
-        m_s.out << path << "\n";
-    for (const auto& value : list)
-        printValue(value.name, regTypeName(value.type), queryDataText(value.type, value.data));
-    if (!list.empty() || recursing)
-        m_s.out << "\n";
-    for (const auto& name : subkeys(key)) {
-        if (!recurse) {
-            m_s.out << path << "\\" << name << "\n";
-            continue;
-        }
-        const bool isLink = m_registry.isLinkKey(key, name);
-        if ((isLink && belowLink) || depth >= kMaxDepth)
-            continue;
-        if (const HKEY sub = openRead(key, name)) {
-            queryAll(sub, path + "\\" + name, true, true, belowLink || isLink, depth + 1);
-            m_registry.RegCloseKey(sub);
-        }
-    }
-}
-
-void Reg::queryValue(HKEY key, const std::string& valueName, const std::string& path, bool belowLink, int depth)
-{
-    std::uint32_t type = 0;
-    std::vector<std::uint8_t> data;
-    if (m_registry.queryRawValue(key, valueName, &type, &data) == ERROR_SUCCESS) {
-        m_s.out << path << "\n";
-        printValue(valueName, regTypeName(type), queryDataText(type, data));
-        m_s.out << "\n";
-        ++m_matches;
-    }
-    for (const auto& name : subkeys(key)) {
-        const bool isLink = m_registry.isLinkKey(key, name);
-        if ((isLink && belowLink) || depth >= kMaxDepth)
-            continue;
-        if (const HKEY sub = openRead(key, name)) {
-            queryValue(sub, valueName, path + "\\" + name, belowLink || isLink, depth + 1);
-            m_registry.RegCloseKey(sub);
-        }
-    }
-}
-
-int Reg::query(const std::vector<std::string>& args, const KeyArg& key)
-{
-    std::optional<std::string> valueName;
-    bool valueEmpty = false;
-    bool recurse = false;
-    for (std::size_t i = 2; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.empty() || (arg[0] != '/' && arg[0] != '-'))
-            return invalidSyntax("query");
-        const std::string option = upper(std::string_view(arg).substr(1));
-        if (option == "VE") {
-            if (valueEmpty)
-                return invalidSyntax("query");
-            valueEmpty = true;
-        } else if (option == "V") {
-            if (valueName || i + 1 >= args.size())
-                return invalidSyntax("query");
-            valueName = args[++i];
-        } else if (option == "S") {
-            if (recurse)
-                return invalidSyntax("query");
-            recurse = true;
-        } else if (option == "REG:32") {
-            return fail("reg: The 32-bit registry view is not supported");
-        } else if (option != "REG:64") {
-            return invalidSyntax("query");
-        }
-    }
-    if (valueName && valueEmpty)
-        return invalidSyntax("query");
-
-    const HKEY handle = openRead(key.root, key.path);
-    if (!handle)
-        return fail(kKeyMissing);
-    m_s.out << "\n";
-    int status = 0;
-    if (valueName || valueEmpty) {
-        const std::string name = valueName.value_or(std::string());
-        if (recurse) {
-            queryValue(handle, name, key.fullName, false, 0);
-            m_s.out << "Search complete. Number of matches found: " << m_matches << "\n";
-        } else {
-            std::uint32_t type = 0;
-            std::vector<std::uint8_t> data;
-            if (m_registry.queryRawValue(handle, name, &type, &data) == ERROR_SUCCESS) {
-                m_s.out << key.fullName << "\n";
-                printValue(name, regTypeName(type), queryDataText(type, data));
-                m_s.out << "\n";
-            } else if (!name.empty()) {
-                status = fail(kValueMissing);
-            } else {
-                m_s.out << key.fullName << "\n";
-                printValue("", "REG_SZ", "(value not set)");
-            }
-        }
-    } else {
-        queryAll(handle, key.fullName, recurse, false, false, 0);
-    }
-    m_registry.RegCloseKey(handle);
-    return status;
-}
-
 // --- add ---
 
-int Reg::add(const std::vector<std::string>& args, const KeyArg& key)
+int RegSession::add(const std::vector<std::string>& args, const KeyArg& key)
 {
     std::optional<std::string> valueName;
     std::optional<std::string> typeName;
@@ -399,7 +230,7 @@ int Reg::add(const std::vector<std::string>& args, const KeyArg& key)
         const std::string& arg = args[i];
         if (arg.empty() || (arg[0] != '/' && arg[0] != '-'))
             return invalidSyntax("add");
-        const std::string option = upper(std::string_view(arg).substr(1));
+        const std::string option = upperCase(std::string_view(arg).substr(1));
         const bool hasNext = i + 1 < args.size();
         if (option == "VE") {
             if (valueEmpty)
@@ -470,7 +301,7 @@ int Reg::add(const std::vector<std::string>& args, const KeyArg& key)
 
 // --- delete ---
 
-int Reg::remove(const std::vector<std::string>& args, const KeyArg& key)
+int RegSession::remove(const std::vector<std::string>& args, const KeyArg& key)
 {
     std::optional<std::string> valueName;
     bool valueEmpty = false;
@@ -480,7 +311,7 @@ int Reg::remove(const std::vector<std::string>& args, const KeyArg& key)
         const std::string& arg = args[i];
         if (arg.empty() || (arg[0] != '/' && arg[0] != '-'))
             return invalidSyntax("delete");
-        const std::string option = upper(std::string_view(arg).substr(1));
+        const std::string option = upperCase(std::string_view(arg).substr(1));
         bool& flag = option == "VA" ? valueAll : option == "VE" ? valueEmpty : force;
         if (option == "VA" || option == "VE" || option == "F") {
             if (flag)
@@ -567,81 +398,9 @@ int Reg::remove(const std::vector<std::string>& args, const KeyArg& key)
     return commit(batch);
 }
 
-// --- export ---
-
-void Reg::exportTree(HKEY key, const std::string& path, std::u16string& text, bool belowLink, int depth)
-{
-    text += u"\r\n[" + utf8ToUtf16(path) + u"]\r\n";
-    for (const auto& value : values(key))
-        text += exportValueLine(value.name, value.type, value.data) + u"\r\n";
-    for (const auto& name : subkeys(key)) {
-        const bool isLink = m_registry.isLinkKey(key, name);
-        if ((isLink && belowLink) || depth >= kMaxDepth)
-            continue;
-        if (const HKEY sub = openRead(key, name)) {
-            exportTree(sub, path + "\\" + name, text, belowLink || isLink, depth + 1);
-            m_registry.RegCloseKey(sub);
-        }
-    }
-}
-
-int Reg::exportKey(const std::vector<std::string>& args, const KeyArg& key)
-{
-    if (args.size() > 6)
-        return invalidSyntax("export");
-    bool overwrite = false;
-    for (std::size_t i = 3; i < args.size(); ++i) {
-        const std::string option = upper(args[i]);
-        if (option == "/Y" || option == "-Y")
-            overwrite = true;
-        else if (option == "/REG:32" || option == "-REG:32")
-            return fail("reg: The 32-bit registry view is not supported");
-        else if (option != "/REG:64" && option != "-REG:64")
-            return invalidSyntax("export");
-    }
-    const HKEY handle = openRead(key.root, key.path);
-    if (!handle)
-        return fail(kKeyMissing);
-    std::u16string text = u"\xFEFFWindows Registry Editor Version 5.00\r\n";
-    exportTree(handle, key.fullName, text, false, 0);
-    text += u"\r\n";
-    m_registry.RegCloseKey(handle);
-
-    const std::filesystem::path file = args[2];
-    std::error_code error;
-    if (std::filesystem::exists(file, error) && !overwrite &&
-        !confirm("The file '" + args[2] + "' already exists. Do you want to overwrite it?")) {
-        m_s.out << kCancelled << "\n";
-        return 0;
-    }
-    // Written beside the target and renamed over it, so an existing file is never left half
-    // written.
-    const std::filesystem::path temporary = file.string() + ".tessivar-export";
-    {
-        std::ofstream stream(temporary, std::ios::binary | std::ios::trunc);
-        for (const char16_t unit : text) {
-            stream.put(static_cast<char>(unit & 0xFF));
-            stream.put(static_cast<char>(unit >> 8));
-        }
-        stream.flush();
-        if (!stream) {
-            std::filesystem::remove(temporary, error);
-            return fail("reg: Unable to write the file '" + args[2] + "'");
-        }
-    }
-    std::filesystem::rename(temporary, file, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return fail("reg: Unable to write the file '" + args[2] + "'");
-    }
-    return 0;
-}
-
-} // namespace
-
 int runRegCommand(const std::vector<std::string>& args, Registry& registry, RegStreams streams)
 {
-    Reg reg(registry, streams);
+    RegSession reg(registry, streams);
     return reg.dispatch(args);
 }
 
