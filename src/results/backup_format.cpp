@@ -119,19 +119,24 @@ std::string copyNameCandidate(std::string_view bareName, int attempt)
     return std::string(stem) + " (" + std::to_string(attempt) + ")" + std::string(extension);
 }
 
-bool appendRecord(FileSystem& files, std::string_view backupPath, const std::vector<std::string>& fields,
-                  BackupFileState* state)
+bool appendLines(FileSystem& files, std::string_view backupPath, std::string_view lines, BackupFileState* state)
 {
     if (state && state->mayEndMidLine) {
         if (!files.appendLine(backupPath, "", Sync::yes))
             return false;
         state->mayEndMidLine = false;
     }
-    if (files.appendLine(backupPath, EncodeBackupFields(fields), Sync::yes))
+    if (files.appendLine(backupPath, lines, Sync::yes))
         return true;
     if (state)
         state->mayEndMidLine = true;
     return false;
+}
+
+bool appendRecord(FileSystem& files, std::string_view backupPath, const std::vector<std::string>& fields,
+                  BackupFileState* state)
+{
+    return appendLines(files, backupPath, EncodeBackupFields(fields), state);
 }
 
 bool exists(FileSystem& files, const std::string& path)
@@ -292,6 +297,20 @@ BackupWrite WriteBackupRecord(FileSystem& files, SettingsStore& settings, std::s
     if (!BackupsSwitchedOn(settings))
         return BackupWrite::switchedOff;
     return appendRecord(files, backupPath, RecordFields(record), state) ? BackupWrite::written : BackupWrite::failed;
+}
+
+BackupWrite WriteBackupRecords(FileSystem& files, SettingsStore& settings, std::string_view backupPath,
+                               const std::vector<RegistryRecord>& records, BackupFileState* state)
+{
+    if (!BackupsSwitchedOn(settings))
+        return BackupWrite::switchedOff;
+    std::string lines;
+    for (const auto& record : records) {
+        if (!lines.empty())
+            lines += "\r\n";
+        lines += EncodeBackupFields(RecordFields(record));
+    }
+    return appendLines(files, backupPath, lines, state) ? BackupWrite::written : BackupWrite::failed;
 }
 
 BackupWrite WriteBackupRecord(FileSystem& files, SettingsStore& settings, std::string_view backupPath,

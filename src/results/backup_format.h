@@ -105,6 +105,10 @@ struct BackupFileState {
 // Appends the record and flushes it to disk before returning.
 BackupWrite WriteBackupRecord(FileSystem& files, SettingsStore& settings, std::string_view backupPath,
                               const RegistryRecord& record, BackupFileState* state = nullptr);
+// Appends several records with one write and one flush: all of them are on disk on return, or
+// the call failed (and any of them may be).
+BackupWrite WriteBackupRecords(FileSystem& files, SettingsStore& settings, std::string_view backupPath,
+                               const std::vector<RegistryRecord>& records, BackupFileState* state = nullptr);
 // Copies the shortcut file into the backup file's folder under a name no other file there has,
 // flushed, then appends a record naming that copy. `copyName` receives the copy's name.
 BackupWrite WriteBackupRecord(FileSystem& files, SettingsStore& settings, std::string_view backupPath,

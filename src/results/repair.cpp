@@ -1,5 +1,6 @@
 #include "results/repair.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 
@@ -16,6 +17,19 @@ namespace tessivar {
 namespace {
 
 constexpr std::string_view kDefaultName = "(Default)";
+constexpr std::size_t kBackupGroup = 256;
+
+// Registry names compare without regard to letter case.
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
 
 std::string valueText(std::string_view hiveName, std::string_view keyPath, std::string_view valueName)
 {
@@ -77,9 +91,21 @@ public:
 private:
     enum class Result { repaired, skipped, leftBackupFailed, leftPresent, failed };
 
-    Result repairValue(const ProblemEntry& entry, HKEY hive, RepairOutcome& outcome);
+    // One registry entry, planned before its group's records are written.
+    struct Plan {
+        ProblemEntry entry;
+        HKEY hive = 0;
+        Result result = Result::repaired;
+        std::vector<RegistryRecord> records;
+        bool emptyUnnamed = false;
+        bool removeLiteral = false;
+        bool removeNamed = false;
+    };
+
+    Plan planValue(const ProblemEntry& entry, HKEY hive, const std::vector<Plan>& earlier);
+    void applyValue(const Plan& plan, RepairOutcome& outcome);
+    bool backUpGroup(const std::vector<Plan>& group, RepairOutcome& outcome);
     Result repairShortcut(const ShortcutEntry& entry, RepairOutcome& outcome);
-    bool backUp(const RegistryRecord& record, RepairOutcome& outcome);
     static void count(Result result, RepairOutcome& outcome);
 
     ScanContext& m_context;
@@ -108,60 +134,87 @@ void RepairRun::count(Result result, RepairOutcome& outcome)
     }
 }
 
-bool RepairRun::backUp(const RegistryRecord& record, RepairOutcome& outcome)
+RepairRun::Plan RepairRun::planValue(const ProblemEntry& entry, HKEY hive, const std::vector<Plan>& earlier)
+{
+    Plan plan;
+    plan.entry = entry;
+    plan.hive = hive;
+    const std::string& keyPath = entry.FullKeyPath;
+    const std::string& valueName = entry.KeyName;
+    if (valueName.empty()) {
+        plan.result = Result::skipped;
+        return plan;
+    }
+    // The file may have come back since the scan; then the entry is no problem any more.
+    if (isThereNow(m_context.files, entry.KeyValue)) {
+        plan.result = Result::leftPresent;
+        return plan;
+    }
+    const std::string_view hiveName = predefinedKeyName(hive);
+    // A value an earlier entry of the same group removes is gone by the time this one comes to it.
+    const auto stateNow = [&](std::string_view name) {
+        for (const Plan& other : earlier) {
+            for (const RegistryRecord& record : other.records) {
+                if (other.hive == hive && sameName(record.FullKeyPath, keyPath) && sameName(record.valueName, name))
+                    return RawValue{};
+            }
+        }
+        return ReadRawValue(m_context.registry, hive, keyPath, name);
+    };
+    if (valueName == kDefaultName) {
+        // Both values this changes are saved: the unnamed one it empties and one literally named
+        // "(Default)" that it deletes. An unnamed value that is gone already is not made up.
+        RawValue unnamed = stateNow("");
+        RawValue literal = stateNow(kDefaultName);
+        plan.emptyUnnamed = unnamed.present;
+        plan.removeLiteral = literal.present;
+        plan.records.push_back(MakeRegistryRecord(entry, hiveName, "", std::move(unnamed)));
+        if (plan.removeLiteral)
+            plan.records.push_back(MakeRegistryRecord(entry, hiveName, kDefaultName, std::move(literal)));
+    } else {
+        RawValue before = stateNow(valueName);
+        plan.removeNamed = before.present;
+        plan.records.push_back(MakeRegistryRecord(entry, hiveName, valueName, std::move(before)));
+    }
+    return plan;
+}
+
+void RepairRun::applyValue(const Plan& plan, RepairOutcome& outcome)
+{
+    Registry& registry = m_context.registry;
+    const std::string& keyPath = plan.entry.FullKeyPath;
+    const std::string_view hiveName = predefinedKeyName(plan.hive);
+    const std::string shownHive = hiveName.empty() ? plan.entry.mainkeyname : std::string(hiveName);
+    if (plan.emptyUnnamed) {
+        WriteValueGuessType(registry, plan.hive, keyPath, "", "");
+        outcome.changes.push_back("emptied " + valueText(shownHive, keyPath, ""));
+    }
+    if (plan.removeLiteral) {
+        RemoveValue(registry, plan.hive, keyPath, kDefaultName);
+        outcome.changes.push_back("removed " + valueText(shownHive, keyPath, kDefaultName));
+    }
+    if (plan.removeNamed) {
+        RemoveValue(registry, plan.hive, keyPath, plan.entry.KeyName);
+        outcome.changes.push_back("removed " + valueText(shownHive, keyPath, plan.entry.KeyName));
+    }
+}
+
+bool RepairRun::backUpGroup(const std::vector<Plan>& group, RepairOutcome& outcome)
 {
     if (!m_backupsOn)
         return true;
+    std::vector<RegistryRecord> records;
+    for (const Plan& plan : group) {
+        if (plan.result == Result::repaired)
+            records.insert(records.end(), plan.records.begin(), plan.records.end());
+    }
+    if (records.empty())
+        return true;
     const std::string& path = m_context.model.CurrentBackupPath;
-    if (WriteBackupRecord(m_context.files, m_context.settings, path, record, &m_backupState) == BackupWrite::failed)
+    if (WriteBackupRecords(m_context.files, m_context.settings, path, records, &m_backupState) == BackupWrite::failed)
         return false;
     outcome.backupPath = path;
     return true;
-}
-
-RepairRun::Result RepairRun::repairValue(const ProblemEntry& entry, HKEY hive, RepairOutcome& outcome)
-{
-    const std::string& keyPath = entry.FullKeyPath;
-    const std::string& valueName = entry.KeyName;
-    if (valueName.empty())
-        return Result::skipped;
-    // The file may have come back since the scan; then the entry is no problem any more.
-    if (isThereNow(m_context.files, entry.KeyValue))
-        return Result::leftPresent;
-
-    Registry& registry = m_context.registry;
-    const std::string_view hiveName = predefinedKeyName(hive);
-    const std::string shownHive = hiveName.empty() ? entry.mainkeyname : std::string(hiveName);
-    if (valueName == kDefaultName) {
-        // Both values this changes are saved: the unnamed one it empties and one literally named
-        // "(Default)" that it deletes.
-        RawValue unnamed = ReadRawValue(registry, hive, keyPath, "");
-        RawValue literal = ReadRawValue(registry, hive, keyPath, kDefaultName);
-        const bool hadUnnamed = unnamed.present;
-        const bool hadLiteral = literal.present;
-        if (!backUp(MakeRegistryRecord(entry, hiveName, "", std::move(unnamed)), outcome))
-            return Result::leftBackupFailed;
-        if (hadLiteral && !backUp(MakeRegistryRecord(entry, hiveName, kDefaultName, std::move(literal)), outcome))
-            return Result::leftBackupFailed;
-        // An unnamed value that is gone already is not made up as an empty one.
-        if (hadUnnamed) {
-            WriteValueGuessType(registry, hive, keyPath, "", "");
-            outcome.changes.push_back("emptied " + valueText(shownHive, keyPath, ""));
-        }
-        if (hadLiteral) {
-            RemoveValue(registry, hive, keyPath, kDefaultName);
-            outcome.changes.push_back("removed " + valueText(shownHive, keyPath, kDefaultName));
-        }
-        return Result::repaired;
-    }
-    RawValue before = ReadRawValue(registry, hive, keyPath, valueName);
-    const bool present = before.present;
-    if (!backUp(MakeRegistryRecord(entry, hiveName, valueName, std::move(before)), outcome))
-        return Result::leftBackupFailed;
-    RemoveValue(registry, hive, keyPath, valueName);
-    if (present)
-        outcome.changes.push_back("removed " + valueText(shownHive, keyPath, valueName));
-    return Result::repaired;
 }
 
 void RepairRun::registryPhase(RepairOutcome& outcome)
@@ -180,17 +233,30 @@ void RepairRun::registryPhase(RepairOutcome& outcome)
     HKEY hive = 0;
     RegistryBatch batch(m_context.registry);
     while (model.lvwErrors.count() > 0) {
-        AdvanceDeleteProgress(model);
-        ProblemEntry entry = model.lvwErrors.at(1);
-        hive = hiveOfEntry(entry, hive);
-        const Result result = repairValue(entry, hive, outcome);
-        count(result, outcome);
-        if (result == Result::repaired)
-            changed.push_back(entry);
-        else if (result != Result::skipped)
-            left.push_back(entry);
-        model.lvwErrors.removeFirst();
-        m_context.host.yield();
+        // Records go to disk a group at a time, each group flushed before any of its changes is
+        // made: one flush per group instead of one per value keeps a large repair fast.
+        std::vector<Plan> group;
+        for (std::size_t i = 1; i <= model.lvwErrors.count() && group.size() < kBackupGroup; ++i) {
+            const ProblemEntry& entry = model.lvwErrors.at(i);
+            hive = hiveOfEntry(entry, hive);
+            group.push_back(planValue(entry, hive, group));
+        }
+        const bool backedUp = backUpGroup(group, outcome);
+        for (Plan& plan : group) {
+            AdvanceDeleteProgress(model);
+            Result result = plan.result;
+            if (result == Result::repaired && !backedUp)
+                result = Result::leftBackupFailed;
+            if (result == Result::repaired)
+                applyValue(plan, outcome);
+            count(result, outcome);
+            if (result == Result::repaired)
+                changed.push_back(std::move(plan.entry));
+            else if (result != Result::skipped)
+                left.push_back(std::move(plan.entry));
+            model.lvwErrors.removeFirst();
+            m_context.host.yield();
+        }
     }
     std::string why;
     if (!batch.commit(&why) && !changed.empty()) {

@@ -249,27 +249,21 @@ TEST_F(SectionList, RebuildShowsTheSameChoicesAndLeavesStaleDriveKeysAlone)
 
 TEST_F(SectionList, RefreshTimerRebuildsOnlyWhenNoScanRuns)
 {
-    struct CountingHost : test::FakeHost {
-        int refreshes = 0;
-        int idleResets = 0;
-        void RefreshThePicControls() override { ++refreshes; }
-        void Picture1_MouseMove() override { ++idleResets; }
-    };
-    CountingHost host;
-    ScanContext context{t.registry, t.files, t.settings, t.clock, host, t.model};
+    test::FakeHost& host = t.host;
+    ScanContext& context = t.context;
 
     t.model.tmrRefreshlvwContentsEnabled = true;
     t.model.ImgScanNowNormalEnabled = false;
     tmrRefreshlvwContents_Timer(context);
     EXPECT_FALSE(t.model.tmrRefreshlvwContentsEnabled);
-    EXPECT_EQ(host.refreshes, 1);
+    EXPECT_EQ(host.picRefreshes, 1);
     EXPECT_TRUE(t.model.lvwRegistryvaluesScan.empty()) << "no rebuild during a scan";
 
     t.model.ImgScanNowNormalEnabled = true;
     t.model.tmrRefreshlvwContentsEnabled = true;
     tmrRefreshlvwContents_Timer(context);
     EXPECT_FALSE(t.model.tmrRefreshlvwContentsEnabled);
-    EXPECT_EQ(host.refreshes, 2);
+    EXPECT_EQ(host.picRefreshes, 2);
     EXPECT_EQ(t.model.lvwRegistryvaluesScan.size(), 12u);
     EXPECT_EQ(host.idleResets, 1) << "a rebuild puts the buttons back to their idle look";
 }

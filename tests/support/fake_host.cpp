@@ -54,6 +54,8 @@ void FakeHost::resetCounts()
     m_actions.clear();
     messageBoxKinds.clear();
     soundsPlayed.clear();
+    picRefreshes = 0;
+    idleResets = 0;
 }
 
 } // namespace tessivar::test

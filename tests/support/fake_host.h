@@ -24,6 +24,8 @@ public:
     void yield() override;
     void showMessageBox(std::string& MessageboxRequest) override;
     bool playSoundAsync(const std::string& path) override;
+    void RefreshThePicControls() override { ++picRefreshes; }
+    void Picture1_MouseMove() override { ++idleResets; }
 
     // Runs `action` during the n-th yield (1-based, counted from construction or the last
     // resetCounts). Several actions may share one n; they run in the order they were added.
@@ -48,6 +50,8 @@ public:
     std::uint64_t yields = 0;
     std::vector<std::string> messageBoxKinds;
     std::vector<std::string> soundsPlayed;   // every path asked for, whatever the answer
+    int picRefreshes = 0;                    // RefreshThePicControls calls
+    int idleResets = 0;                      // Picture1_MouseMove calls
 
 private:
     std::map<std::uint64_t, std::vector<std::function<void()>>> m_actions;

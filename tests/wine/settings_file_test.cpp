@@ -180,15 +180,32 @@ TEST_F(SettingsFileTest, WriteThatWouldMakeTheFileUnreadableIsRefused)
     EXPECT_TRUE(asideFiles().empty());
 }
 
-TEST_F(SettingsFileTest, UnwritableFolderRefusesTheWriteAndLeavesTheFile)
+TEST_F(SettingsFileTest, WriteWithoutItsLockIsRefusedAndLeavesTheFile)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root ignores folder permissions";
     ASSERT_TRUE(store.write("a", "1"));
-    fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+    // Something that is not a file where the lock should be: the lock cannot be had.
+    fs::create_directory(file.string() + ".lock.tmp");
+    fs::remove(file.string() + ".lock");
+    fs::rename(file.string() + ".lock.tmp", file.string() + ".lock");
     EXPECT_FALSE(store.write("a", "2"));
-    fs::permissions(file.parent_path(), fs::perms::owner_all);
     EXPECT_EQ(store.read("a"), "1");
+}
+
+TEST(SettingsFileFolder, WriteIsRefusedWhenTheFolderCannotBeMade)
+{
+    test::TempDir dir;
+    dir.write("config/tessivar", "a file where the folder should be");
+    SettingsFile store(dir.path() / "config" / "tessivar" / "settings.ini", kApp);
+    EXPECT_FALSE(store.write("a", "1"));
+    EXPECT_EQ(store.read("a"), std::nullopt);
+    EXPECT_EQ(dir.read("config/tessivar"), "a file where the folder should be");
+}
+
+TEST(SettingsFileFolder, NoPathMeansNoStore)
+{
+    SettingsFile store(fs::path(), kApp);
+    EXPECT_FALSE(store.write("a", "1"));
+    EXPECT_EQ(store.read("a"), std::nullopt);
 }
 
 TEST_F(SettingsFileTest, TwoStoresOnOneFileInterleavedLoseNothing)

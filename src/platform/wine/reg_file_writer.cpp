@@ -22,13 +22,25 @@ public:
         } else if (m_file.m_textReusable) {
             m_out.append(m_text.substr(0, m_file.m_headerLength));
         } else {
-            // The server writes LF line ends only.
-            for (std::size_t i = 0; i < m_file.m_headerLength; ++i) {
-                const char c = m_text[i];
-                if (c != '\r' || i + 1 >= m_file.m_headerLength || m_text[i + 1] != '\n')
-                    m_out += c;
+            // The server writes LF line ends only; the header is comments and options, so
+            // carriage returns at the end of its lines carry nothing.
+            std::size_t begin = 0;
+            const std::string_view header = m_text.substr(0, m_file.m_headerLength);
+            while (begin < header.size()) {
+                std::size_t end = header.find('\n', begin);
+                if (end == std::string_view::npos)
+                    end = header.size();
+                std::string_view line = header.substr(begin, end - begin);
+                while (!line.empty() && line.back() == '\r')
+                    line.remove_suffix(1);
+                m_out += line;
+                if (end < header.size())
+                    m_out += '\n';
+                begin = end + 1;
             }
         }
+        if (!m_out.empty() && m_out.back() != '\n')
+            m_out += '\n'; // a header cut short still ends its line before the first section
         writeTree(*m_file.m_root);
         return flush(true);
     }

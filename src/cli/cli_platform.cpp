@@ -1,0 +1,24 @@
+#include "cli/cli_platform.h"
+
+#include <ostream>
+
+#include "platform/wine/prefix.h"
+#include "platform/wine/wine_registry.h"
+
+namespace tessivar::cli {
+
+CliPlatform openCliPlatform(std::ostream& err)
+{
+    CliPlatform platform;
+    platform.prefix = wine::defaultPrefixPath();
+    auto registry = std::make_unique<wine::WineRegistry>(platform.prefix);
+    platform.prefixExists = registry->prefixExists();
+    if (platform.prefixExists)
+        err << "tessivar-cli: Wine prefix " << platform.prefix.string() << "\n";
+    else
+        err << "tessivar-cli: Wine prefix " << platform.prefix.string() << " is missing; its registry reads as empty\n";
+    platform.registry = std::move(registry);
+    return platform;
+}
+
+} // namespace tessivar::cli
