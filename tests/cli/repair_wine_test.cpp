@@ -206,7 +206,7 @@ TEST(RepairOnWinePrefix, RepairThenRestoreGivesBackWhatWineExports)
 
     std::map<fs::path, std::string> shortcuts;
     const fs::path publicFolder = wine.prefix() / "drive_c" / "users" / "Public";
-    test::LinkSpec spec;
+    test::LinkDesign spec;
     spec.localBasePath = "C:\\Gone\\app.exe";
     shortcuts[publicFolder / "Desktop" / "Gone.lnk"] = test::BuildShellLink(spec);
     spec.localBasePath = "C:\\Gone\\other.exe";
