@@ -7,6 +7,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/reg_command.h"
+#include "cli/scan_command.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"reg", tessivar::cli::regCommand},
+    {"scan", tessivar::cli::scanCommand},
     {"repair", tessivar::cli::repairCommand},
     {"backups", tessivar::cli::backupsCommand},
     {"restore", tessivar::cli::restoreCommand},

@@ -1,11 +1,14 @@
 #include "cli/scan_command.h"
 
 #include <array>
+#include <iostream>
 #include <string_view>
 
+#include "cli/cli_context.h"
 #include "engine/scan_context.h"
 #include "engine/scan_driver.h"
 #include "engine/section_list.h"
+#include "platform/wine/wine_file_system.h"
 #include "results/scan_report.h"
 
 namespace tessivar {
@@ -118,5 +121,28 @@ ScanCommandOutcome RunScanCommand(ScanContext& context, const std::vector<std::s
         outcome.reportPath = ScanReportPath(context);
     return outcome;
 }
+
+namespace cli {
+
+int scanCommand(const std::vector<std::string>& args)
+{
+    auto cli = openCliContext(std::cerr);
+    if (!cli->platform.prefixExists) {
+        std::cerr << "tessivar-cli scan: there is no Wine prefix to scan (set WINEPREFIX)\n";
+        return kScanExitError;
+    }
+    const ScanCommandOutcome outcome = RunScanCommand(*cli->context, args, std::cout, std::cerr);
+    if (!outcome.reportPath.empty()) {
+        std::cerr << "tessivar-cli: scan report " << outcome.reportPath;
+        if (auto* files = dynamic_cast<wine::WineFileSystem*>(cli->files.get())) {
+            if (const auto unixPath = files->unixPathOf(outcome.reportPath))
+                std::cerr << " (" << unixPath->string() << ")";
+        }
+        std::cerr << "\n";
+    }
+    return outcome.exitCode;
+}
+
+} // namespace cli
 
 } // namespace tessivar

@@ -29,4 +29,12 @@ struct ScanCommandOutcome {
 ScanCommandOutcome RunScanCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
                                   std::ostream& err);
 
+namespace cli {
+
+// `tessivar-cli scan ...` on the Wine prefix ($WINEPREFIX, else ~/.wine) with the user's settings
+// file; says on stderr which prefix it scanned and where the report is, when one was written.
+int scanCommand(const std::vector<std::string>& args);
+
+} // namespace cli
+
 } // namespace tessivar

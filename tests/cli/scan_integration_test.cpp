@@ -3,7 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -89,6 +95,45 @@ TEST(CraftedPrefix, ScanFindsExactlyTheMissingFilesInScanOrder)
             all += row + "\n";
         ADD_FAILURE() << "the scan found:\n" << all;
     }
+}
+
+// The program itself, as run.sh runs it: settings in a fresh config folder, the report asked for.
+TEST(CraftedPrefix, CommandLineScanPrintsTheSummaryAndSaysWhereTheReportIs)
+{
+    test::TempPrefix prefix;
+    fs::remove(prefix.path() / "dosdevices" / "z:");
+    const auto expected = test::writeCraftedPrefix(prefix.path());
+    const fs::path home = prefix.outside();
+    fs::create_directories(home / "config" / "tessivar");
+    std::ofstream(home / "config" / "tessivar" / "settings.ini")
+        << "[Tessivar v4.0/Settings]\nchkMakeLogFile=1\n";
+
+    const auto run = [&](const std::string& args) {
+        const std::string command = "WINEPREFIX='" + prefix.path().string() + "' XDG_CONFIG_HOME='" +
+                                    (home / "config").string() + "' XDG_DATA_HOME='" + (home / "data").string() +
+                                    "' '" TESSIVAR_CLI "' scan " + args + " >'" + (home / "out").string() + "' 2>'" +
+                                    (home / "err").string() + "'";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const auto read = [&](const char* name) {
+        std::ifstream in(home / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+
+    EXPECT_EQ(run("--all"), kScanExitProblems);
+    const std::string out = read("out");
+    EXPECT_EQ(out.rfind("Invalid Custom Controls ( 6 Problem(s) )\n", 0), 0u) << out;
+    EXPECT_NE(out.find("Total numbers of problems detected : " + std::to_string(expected.size()) + "\n"),
+              std::string::npos)
+        << out;
+    const fs::path report = home / "data" / "tessivar" / "ScanReport.txt";
+    EXPECT_TRUE(fs::exists(report));
+    EXPECT_NE(read("err").find("scan report"), std::string::npos) << read("err");
+    EXPECT_NE(read("err").find(report.string()), std::string::npos) << read("err");
+
+    EXPECT_EQ(run("--bogus"), kScanExitError);
+    EXPECT_NE(read("err").find("usage: tessivar-cli scan [--all] [--tsv]"), std::string::npos);
 }
 
 // What a fresh 64-bit prefix really lacks, found by a scan of one and checked by hand: the file is

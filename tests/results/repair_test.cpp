@@ -185,9 +185,9 @@ TEST(Repair, ShortcutIsCheckedAgainAsTheScanChecksIt)
 {
     RepairFixture f;
     f.options = RepairOptions{};
-    test::LinkSpec toGone;
+    test::LinkDesign toGone;
     toGone.localBasePath = "C:\\Gone\\app.exe";
-    test::LinkSpec toThere;
+    test::LinkDesign toThere;
     toThere.localBasePath = "C:\\windows\\system32\\there.exe";
     f.files.addFile("C:\\windows\\system32\\there.exe", "program");
     f.addShortcut("C:\\a\\gone.lnk", test::BuildShellLink(toGone));
