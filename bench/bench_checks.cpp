@@ -65,9 +65,10 @@ double seconds(Work work)
 
 int main()
 {
-    constexpr int kValues = 200000;
-    constexpr int kRounds = 5;
+    constexpr int kValues = 100000;
+    constexpr int kRounds = 3;
     FakeFileSystem files;
+    files.recordSearches = false;
     FakeRegistry registry;
     FixedClock clock;
     FakeHost host;
@@ -82,9 +83,9 @@ int main()
 
     double baseline = 1e300;
     double checks = 1e300;
-    std::size_t found = 0;
+    std::size_t missingCount = 0;
     for (int round = 0; round < kRounds; ++round) {
-        std::size_t missingCount = 0;
+        missingCount = 0;
         baseline = std::min(baseline, seconds([&] {
             for (const Value& value : values)
                 missingCount += FileOrFolderIsPresent(files, value.probe) ? 0 : 1;
@@ -94,9 +95,9 @@ int main()
             for (const Value& value : values)
                 value.check(context, HKEY_LOCAL_MACHINE, hiveName, value.name, value.data, scanner, keyPath);
         }));
-        found = model.lvwErrors.count() + missingCount * 0;
     }
-    std::printf("values: %d, rows found by the checks: %zu\n", kValues, found);
+    std::printf("values: %d, missing by the baseline: %zu, rows found by the checks: %zu\n", kValues, missingCount,
+                model.lvwErrors.count());
     std::printf("baseline (one existence test per value): %.3f s, %.0f values/s\n", baseline, kValues / baseline);
     std::printf("checks: %.3f s, %.0f values/s\n", checks, kValues / checks);
     std::printf("ratio checks / baseline: %.2f\n", checks / baseline);

@@ -5,7 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/cli_context.h"
 #include "cli/reg_command.h"
+#include "cli/scan_command.h"
 
 namespace {
 
@@ -16,6 +18,11 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"reg", tessivar::cli::regCommand},
+    {"scan", tessivar::cli::scanCommand},
+    {"repair", tessivar::cli::repairCommand},
+    {"backups", tessivar::cli::backupsCommand},
+    {"restore", tessivar::cli::restoreCommand},
+    {"delete-backup", tessivar::cli::deleteBackupCommand},
 };
 
 void printUsage()

@@ -82,6 +82,8 @@ struct ScanModel {
     bool tmrPicVisibleOrNotEnabled = false;
     bool tmrRefreshlvwContentsEnabled = false; // one-shot, 50 ms, started by each resize
     bool cmdShowLogEnabled = false;
+    // Whether the last scan's report was written completely (the command line says where it is).
+    bool scanReportWritten = false;
     bool mainWindowEnabled = true;
     MousePointer mousePointer = MousePointer::normal;
 

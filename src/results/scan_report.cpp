@@ -15,23 +15,6 @@ namespace {
 // thousands of rows is never held in memory twice.
 constexpr std::size_t kFlushBytes = 256 * 1024;
 
-// A check-box setting read as a number: the leading integer of the text, 0 when there is none.
-long settingNumber(std::string_view text)
-{
-    std::size_t i = text.find_first_not_of(' ');
-    if (i == std::string_view::npos)
-        return 0;
-    bool negative = false;
-    if (text[i] == '-' || text[i] == '+')
-        negative = text[i++] == '-';
-    long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (value < 100000000)
-            value = value * 10 + (text[i] - '0');
-    }
-    return negative ? -value : value;
-}
-
 // The first piece replaces the old report in one step; later pieces are appended.
 class ReportWriter {
 public:
@@ -51,6 +34,14 @@ public:
     }
     void carriageReturnLine() { line("\r"); }
 
+    // True when every piece was written.
+    bool finish()
+    {
+        flush();
+        return m_started && !m_failed && m_complete;
+    }
+
+private:
     void flush()
     {
         if (m_buffer.empty())
@@ -61,18 +52,20 @@ public:
             // report, or an old report with a new tail, would only mislead.
             m_failed = !m_files.writeFile(m_path, m_buffer);
         } else if (!m_failed) {
-            // appendLine adds the final line end itself.
-            m_files.appendLine(m_path, std::string_view(m_buffer).substr(0, m_buffer.size() - 2));
+            // appendLine adds the final line end itself. A piece that cannot be written is
+            // skipped; the rest of the report still is.
+            if (!m_files.appendLine(m_path, std::string_view(m_buffer).substr(0, m_buffer.size() - 2)))
+                m_complete = false;
         }
         m_buffer.clear();
     }
 
-private:
     FileSystem& m_files;
     std::string m_path;
     std::string m_buffer;
     bool m_started = false;
     bool m_failed = false;
+    bool m_complete = true;
 };
 
 std::string repeated(std::string_view piece, int times)
@@ -109,9 +102,15 @@ std::string ShortDateText(const LocalDateTime& moment)
     return twoDigits(moment.day) + "/" + twoDigits(moment.month) + "/" + std::to_string(moment.year);
 }
 
+bool ScanReportWanted(ScanContext& context)
+{
+    return ReadNumberSetting(context.settings, kChkMakeLogFile, kMakeLogFileDefaultForReport) != 0;
+}
+
 void MakeScanReport(ScanContext& context)
 {
-    if (settingNumber(context.settings.ReadSetting(kChkMakeLogFile, kMakeLogFileDefaultForReport)) == 0)
+    context.model.scanReportWritten = false;
+    if (!ScanReportWanted(context))
         return;
 
     const std::string path = ScanReportPath(context);
@@ -178,7 +177,7 @@ void MakeScanReport(ScanContext& context)
     out.line(repeated("<", 61) + " End of Report " + repeated(">", 46));
     out.line("This report was written by " + product + "; each scan replaces it.");
     out.emptyLines(1);
-    out.flush();
+    context.model.scanReportWritten = out.finish();
 }
 
 void ReturnToStartView(ScanContext& context)

@@ -21,6 +21,9 @@ std::string ScanReportPath(ScanContext& context);
 // The date as the report prints it, "dd/mm/yyyy".
 std::string ShortDateText(const LocalDateTime& moment);
 
+// Whether the settings ask for a report after each scan ("chkMakeLogFile" read as a number, not 0).
+bool ScanReportWanted(ScanContext& context);
+
 // When "chkMakeLogFile" is not 0, replaces the report with one describing the scan that just
 // ended (finished or cancelled); otherwise leaves any old report alone. Lines that cannot be
 // written are skipped; nothing is reported to the user.

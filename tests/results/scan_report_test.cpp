@@ -73,6 +73,7 @@ TEST_F(ReportTest, MatchesTheHandWrittenReportByteForByte)
 
     MakeScanReport(context);
 
+    EXPECT_TRUE(model.scanReportWritten);
     const std::string expected = readFixture("three_problems_one_shortcut.txt");
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(report(), expected);
@@ -99,15 +100,18 @@ TEST_F(ReportTest, WrittenOnlyWhenTheSettingAsksForIt)
         bool written;
     };
     for (const Case c : {Case{nullptr, false}, Case{"0", false}, Case{"1", true}, Case{"2", true},
-                         Case{"maybe", false}, Case{" 1", true}}) {
+                         Case{"maybe", false}, Case{" 1 ", true},
+                         Case{"-1", true}}) {
         SCOPED_TRACE(c.stored ? c.stored : "(missing)");
         files.remove(kDefaultReport);
         if (c.stored)
             backend.set("chkMakeLogFile", c.stored);
         else
             backend = test::MemorySettings{};
+        model.scanReportWritten = !c.written;
         MakeScanReport(context);
         EXPECT_EQ(files.exists(kDefaultReport), c.written);
+        EXPECT_EQ(model.scanReportWritten, c.written);
     }
 }
 
@@ -158,6 +162,7 @@ TEST_F(ReportTest, MissingOrUnwritableFolderGivesNoReportAndNoPartialOne)
     MakeScanReport(context);
     files.clearFailures();
     EXPECT_EQ(report(), "old");
+    EXPECT_FALSE(model.scanReportWritten);
 }
 
 TEST_F(ReportTest, LargeReportWrittenInPiecesIsComplete)

@@ -63,8 +63,9 @@ public:
 
     // Find handles opened and not yet closed.
     int openFindHandles() const { return static_cast<int>(m_handles.size()); }
-    // Every path handed to searchPath, in order, as given.
+    // Every path handed to searchPath, in order, as given (while recordSearches is true).
     const std::vector<std::string>& searchedPaths() const { return m_searchedPaths; }
+    bool recordSearches = true;
     void clearSearchedPaths() { m_searchedPaths.clear(); }
     // Depth of beginOperation/endOperation nesting; a negative value means an unmatched end.
     int operationDepth() const { return m_operationDepth; }

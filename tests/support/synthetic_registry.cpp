@@ -174,7 +174,7 @@ private:
             case 2: text("Expand", "str(2):", "%SystemRoot%\\system32\\synthetic\\library_" + std::to_string(i) + ".dll"); break;
             case 3: dword("Flags", static_cast<std::uint32_t>(m_random())); break;
             case 4: text("Icon", "", nextPath() + ",0"); break;
-            case 5: binary("Install", 96); break;
+            case 5: binary("Install", 224); break;
             case 6: text("Multi", "str(7):", std::string("first value\0second value\0", 26)); break;
             case 7: text("Path", "", nextPath()); break;
             default: break;

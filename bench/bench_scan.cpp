@@ -1,0 +1,191 @@
+// The headless scan of the eleven registry sections on a large synthetic prefix, against a
+// baseline measured in the same run: loading the registry plus one existence test per value the
+// scan hands to a check. Prints the ratio and the walk's rate.
+//
+//   bench_scan [values] [prefix]    (default 1000000 values in a temporary prefix)
+// With a prefix folder that already holds a system.reg, that prefix is scanned as it is (to
+// profile the scan without the generation).
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+#include "cli/cli_host.h"
+#include "engine/catalogue.h"
+#include "engine/path_utils.h"
+#include "engine/registry_ops.h"
+#include "engine/scan_context.h"
+#include "engine/scan_driver.h"
+#include "platform/wine/drives.h"
+#include "platform/wine/wine_file_system.h"
+#include "platform/wine/wine_registry.h"
+#include "settings/settings_store.h"
+#include "support/memory_settings.h"
+#include "support/null_platform.h"
+#include "support/synthetic_registry.h"
+#include "support/temp_prefix.h"
+
+namespace {
+
+using namespace tessivar;
+namespace fs = std::filesystem;
+using Stopwatch = std::chrono::steady_clock;
+
+double secondsSince(Stopwatch::time_point start)
+{
+    return std::chrono::duration<double>(Stopwatch::now() - start).count();
+}
+
+// CPU seconds (user and system) this process used so far; the machine is shared, so the CPU
+// time is the steadier figure.
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Counts the host's steps: one per key and per value walked.
+class CountingHost final : public Host {
+public:
+    void yield() override { ++steps; }
+    void showMessageBox(std::string& request) override { request = "NO"; }
+    bool playSoundAsync(const std::string&) override { return false; }
+    std::uint64_t steps = 0;
+};
+
+wine::WineFileSystemOptions optionsFor(Registry& registry)
+{
+    wine::WineFileSystemOptions options;
+    options.driveTypes = wine::driveTypeReaderFor(registry);
+    return options;
+}
+
+// The data of every value the scan dispatches: the values below the walks of sections 2 to 10.
+void collect(Registry& registry, HKEY hive, const std::string& path, bool subtree, bool values,
+             std::vector<std::string>& out)
+{
+    HKEY key = 0;
+    if (registry.RegOpenKeyA(hive, path, &key) != ERROR_SUCCESS)
+        return;
+    if (values) {
+        for (std::uint32_t i = 0;; ++i) {
+            char name[256];
+            std::uint32_t length = 255;
+            std::uint8_t data[256];
+            std::uint32_t size = 255;
+            if (registry.RegEnumValueA(key, i, name, &length, nullptr, data, &size) != ERROR_SUCCESS)
+                break;
+            out.push_back(ReadValueAsText(registry, key, std::string_view(name, length)));
+        }
+    }
+    if (subtree) {
+        for (std::uint32_t i = 0;; ++i) {
+            char name[256];
+            std::uint32_t length = 255;
+            if (registry.RegEnumKeyExA(key, i, name, &length, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            if (!registry.isLinkKey(key, std::string_view(name, length)))
+                collect(registry, hive, path + "\\" + std::string(name, length), true, true, out);
+        }
+    }
+    registry.RegCloseKey(key);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::size_t valueCount = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
+
+    test::TempPrefix temporary;
+    const fs::path prefixPath = argc > 2 ? fs::path(argv[2]) : temporary.path();
+    if (!fs::exists(prefixPath / "system.reg")) {
+        fs::create_directories(prefixPath / "dosdevices");
+        fs::create_directories(prefixPath / "drive_c" / "windows" / "system32");
+        if (!fs::exists(fs::symlink_status(prefixPath / "dosdevices" / "c:")))
+            fs::create_directory_symlink("../drive_c", prefixPath / "dosdevices" / "c:");
+        // Drive Z: (the whole Unix tree) plays no part in a registry scan.
+        fs::remove(prefixPath / "dosdevices" / "z:");
+        test::SyntheticRegistryOptions options;
+        options.valueCount = valueCount;
+        options.driveC = prefixPath / "drive_c";
+        options.missingRatio = 0.5;
+        const auto generated = test::writeSyntheticRegistry(prefixPath / "system.reg", options);
+        if (generated.bytes == 0) {
+            std::fprintf(stderr, "bench_scan: could not write the synthetic registry\n");
+            return 2;
+        }
+        std::printf("synthetic prefix: %zu values in %zu keys, %.1f MB; %zu paths, %zu missing\n", generated.values,
+                    generated.keys, static_cast<double>(generated.bytes) / 1e6, generated.pathValues,
+                    generated.missingPaths);
+    }
+    struct {
+        fs::path p;
+        const fs::path& path() const { return p; }
+    } prefix{prefixPath};
+
+    // What the scan will dispatch, gathered beforehand (not timed).
+    std::vector<std::string> dispatched;
+    {
+        wine::WineRegistry registry(prefix.path());
+        for (const ScanSection& section : FixedScanSections()) {
+            if (section.ScannerName.empty() || !section.counted)
+                continue;
+            for (const SectionWalk& walk : section.Walks)
+                collect(registry, walk.hive, walk.keyPath, walk.kind == WalkKind::SubkeyTree,
+                        walk.kind == WalkKind::KeyValues, dispatched);
+        }
+    }
+
+    // Baseline: load the registry, then one existence test per dispatched value.
+    std::size_t present = 0;
+    const auto baselineStart = Stopwatch::now();
+    const double baselineCpuStart = cpuSeconds();
+    {
+        wine::WineRegistry registry(prefix.path());
+        HKEY key = 0;
+        if (registry.RegOpenKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE", &key) == ERROR_SUCCESS)
+            registry.RegCloseKey(key);
+        wine::WineFileSystem files(prefix.path(), optionsFor(registry));
+        FileOperationScope operation(files);
+        for (const std::string& data : dispatched)
+            present += FileOrFolderIsPresent(files, CleanPathText(data)) ? 1 : 0;
+    }
+    const double baseline = secondsSince(baselineStart);
+    const double baselineCpu = cpuSeconds() - baselineCpuStart;
+
+    // The scan: every registry section, no drive entry, headless.
+    const auto scanStart = Stopwatch::now();
+    const double scanCpuStart = cpuSeconds();
+    wine::WineRegistry registry(prefix.path());
+    wine::WineFileSystem files(prefix.path(), optionsFor(registry));
+    test::FixedClock clock;
+    CountingHost host;
+    test::MemorySettings backend;
+    SettingsStore settings(backend);
+    ScanModel model;
+    ScanContext context{registry, files, settings, clock, host, model};
+    for (const ScanSection& section : FixedScanSections())
+        model.lvwRegistryvaluesScan.push_back({section.ListText, section.SmallIcon, true, false});
+    ImgScanNowMouseMove_Click(context);
+    const double scan = secondsSince(scanStart);
+    const double scanCpu = cpuSeconds() - scanCpuStart;
+
+    std::printf("dispatched values: %zu (%zu present in the baseline's test)\n", dispatched.size(), present);
+    std::printf("problems recorded: %zu\n", model.lvwErrors.count());
+    std::printf("baseline (load + one existence test per dispatched value): %.3f s\n", baseline);
+    std::printf("scan of the eleven registry sections:                      %.3f s\n", scan);
+    std::printf("ratio scan / baseline: %.2f wall, %.2f CPU (%.3f s / %.3f s) (target <= 2)\n", scan / baseline,
+                scanCpu / baselineCpu, scanCpu, baselineCpu);
+    std::printf("walk steps (keys and values, every section): %llu, %.0f per second\n",
+                static_cast<unsigned long long>(host.steps), static_cast<double>(host.steps) / scan);
+    std::printf("values dispatched per second: %.0f\n", static_cast<double>(dispatched.size()) / scan);
+    return 0;
+}

@@ -1,0 +1,58 @@
+#include "cli/repair_command.h"
+
+#include <sstream>
+
+#include "cli/scan_command.h"
+#include "engine/scan_context.h"
+#include "results/backup_format.h"
+#include "results/repair.h"
+
+namespace tessivar {
+
+namespace {
+
+std::string printable(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    return out;
+}
+
+} // namespace
+
+int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
+                     std::ostream& err)
+{
+    std::string why;
+    if (!context.registry.canWrite(&why)) {
+        err << "tessivar-cli repair: nothing changed: " << printable(why) << '\n';
+        return kRepairExitRefused;
+    }
+    const ScanCommandOutcome scan = RunScanCommand(context, args, out, err);
+    if (scan.exitCode == kScanExitError)
+        return kRepairExitRefused;
+    if (scan.exitCode == kScanExitClean) {
+        err << "tessivar-cli repair: the scan found nothing to repair\n";
+        return kRepairExitNothing;
+    }
+
+    const RepairOutcome outcome = RepairAll(context);
+    if (outcome.refused) {
+        err << "tessivar-cli repair: nothing changed: " << printable(outcome.refusal) << '\n';
+        return kRepairExitRefused;
+    }
+    for (const auto& change : outcome.changes)
+        out << printable(change) << '\n';
+    if (!outcome.backupPath.empty())
+        out << "backup: " << printable(FileNameOfPath(outcome.backupPath)) << " in "
+            << printable(FolderOfPath(outcome.backupPath)) << '\n';
+    else if (!BackupsSwitchedOn(context.settings))
+        out << "no backup was written: backups are switched off\n";
+    out << printable(context.model.filesRepairedText) << '\n';
+    return outcome.left() == 0 ? kRepairExitDone : kRepairExitLeft;
+}
+
+} // namespace tessivar
