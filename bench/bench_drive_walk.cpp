@@ -31,10 +31,10 @@ constexpr int kFilesPerFolder = 100;
 
 std::string linkTo(const std::string& target)
 {
-    test::LinkSpec spec;
-    spec.idListPath = target;
-    spec.localBasePath = target;
-    return test::BuildShellLink(spec);
+    test::LinkDesign design;
+    design.idListPath = target;
+    design.localBasePath = target;
+    return test::BuildShellLink(design);
 }
 
 // Folders of kFilesPerFolder files, ten folders to a parent; every hundredth file a shortcut,

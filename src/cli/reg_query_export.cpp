@@ -17,31 +17,44 @@ void RegSession::printValue(std::string_view name, std::string_view type, std::s
             << "\n";
 }
 
-void RegSession::queryAll(HKEY key, const std::string& path, bool recurse, bool recursing, bool belowLink, int depth)
+std::vector<std::pair<std::string, bool>> RegSession::enterableSubkeys(HKEY key, Level level)
+{
+    std::vector<std::pair<std::string, bool>> enterable;
+    if (level.depth >= kMaxDepth)
+        return enterable;
+    for (auto& name : subkeys(key)) {
+        const bool isLink = m_registry.isLinkKey(key, name);
+        if (!(isLink && level.belowLink))
+            enterable.emplace_back(std::move(name), isLink);
+    }
+    return enterable;
+}
+
+void RegSession::queryAll(HKEY key, const std::string& path, Scope scope, Level level)
 {
     const auto list = values(key);
-    if (!list.empty() || recursing)
+    // The key named on the command line shows its own name only when it has values.
+    const bool header = !list.empty() || level.nested;
+    if (header)
         m_s.out << path << "\n";
     for (const auto& value : list)
         printValue(value.name, regTypeName(value.type), queryDataText(value.type, value.data));
-    if (!list.empty() || recursing)
+    if (header)
         m_s.out << "\n";
-    for (const auto& name : subkeys(key)) {
-        if (!recurse) {
+    if (scope == Scope::keyOnly) {
+        for (const auto& name : subkeys(key))
             m_s.out << path << "\\" << name << "\n";
-            continue;
-        }
-        const bool isLink = m_registry.isLinkKey(key, name);
-        if ((isLink && belowLink) || depth >= kMaxDepth)
-            continue;
+        return;
+    }
+    for (const auto& [name, isLink] : enterableSubkeys(key, level)) {
         if (const HKEY sub = openRead(key, name)) {
-            queryAll(sub, path + "\\" + name, true, true, belowLink || isLink, depth + 1);
+            queryAll(sub, path + "\\" + name, Scope::subtree, level.below(isLink));
             m_registry.RegCloseKey(sub);
         }
     }
 }
 
-void RegSession::queryValue(HKEY key, const std::string& valueName, const std::string& path, bool belowLink, int depth)
+void RegSession::queryValue(HKEY key, const std::string& valueName, const std::string& path, Level level)
 {
     std::uint32_t type = 0;
     std::vector<std::uint8_t> data;
@@ -51,12 +64,9 @@ void RegSession::queryValue(HKEY key, const std::string& valueName, const std::s
         m_s.out << "\n";
         ++m_matches;
     }
-    for (const auto& name : subkeys(key)) {
-        const bool isLink = m_registry.isLinkKey(key, name);
-        if ((isLink && belowLink) || depth >= kMaxDepth)
-            continue;
+    for (const auto& [name, isLink] : enterableSubkeys(key, level)) {
         if (const HKEY sub = openRead(key, name)) {
-            queryValue(sub, valueName, path + "\\" + name, belowLink || isLink, depth + 1);
+            queryValue(sub, valueName, path + "\\" + name, level.below(isLink));
             m_registry.RegCloseKey(sub);
         }
     }
@@ -101,7 +111,7 @@ int RegSession::query(const std::vector<std::string>& args, const KeyArg& key)
     if (valueName || valueEmpty) {
         const std::string name = valueName.value_or(std::string());
         if (recurse) {
-            queryValue(handle, name, key.fullName, false, 0);
+            queryValue(handle, name, key.fullName, Level{});
             m_s.out << "Search complete. Number of matches found: " << m_matches << "\n";
         } else {
             std::uint32_t type = 0;
@@ -118,24 +128,21 @@ int RegSession::query(const std::vector<std::string>& args, const KeyArg& key)
             }
         }
     } else {
-        queryAll(handle, key.fullName, recurse, false, false, 0);
+        queryAll(handle, key.fullName, recurse ? Scope::subtree : Scope::keyOnly, Level{});
     }
     m_registry.RegCloseKey(handle);
     return status;
 }
 // --- export ---
 
-void RegSession::exportTree(HKEY key, const std::string& path, std::u16string& text, bool belowLink, int depth)
+void RegSession::exportTree(HKEY key, const std::string& path, std::u16string& text, Level level)
 {
     text += u"\r\n[" + utf8ToUtf16(path) + u"]\r\n";
     for (const auto& value : values(key))
         text += exportValueLine(value.name, value.type, value.data) + u"\r\n";
-    for (const auto& name : subkeys(key)) {
-        const bool isLink = m_registry.isLinkKey(key, name);
-        if ((isLink && belowLink) || depth >= kMaxDepth)
-            continue;
+    for (const auto& [name, isLink] : enterableSubkeys(key, level)) {
         if (const HKEY sub = openRead(key, name)) {
-            exportTree(sub, path + "\\" + name, text, belowLink || isLink, depth + 1);
+            exportTree(sub, path + "\\" + name, text, level.below(isLink));
             m_registry.RegCloseKey(sub);
         }
     }
@@ -159,7 +166,7 @@ int RegSession::exportKey(const std::vector<std::string>& args, const KeyArg& ke
     if (!handle)
         return fail(kKeyMissing);
     std::u16string text = u"\xFEFFWindows Registry Editor Version 5.00\r\n";
-    exportTree(handle, key.fullName, text, false, 0);
+    exportTree(handle, key.fullName, text, Level{});
     text += u"\r\n";
     m_registry.RegCloseKey(handle);
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/reg_command.h"
@@ -23,6 +24,17 @@ inline constexpr std::string_view kCannotCreate = "reg: Unable to access or crea
 inline constexpr int kMaxDepth = 512;
 
 std::string upperCase(std::string_view text);
+
+enum class Scope { keyOnly, subtree };
+
+// Where a walk stands: below the key named on the command line or not, below a registry link
+// already followed or not, and how deep.
+struct Level {
+    bool nested = false;
+    bool belowLink = false;
+    int depth = 0;
+    Level below(bool throughLink) const { return {true, belowLink || throughLink, depth + 1}; }
+};
 
 struct KeyArg {
     HKEY root = 0;
@@ -58,10 +70,13 @@ private:
     std::vector<std::string> subkeys(HKEY key);
     HKEY openRead(HKEY parent, std::string_view path);
 
-    void queryAll(HKEY key, const std::string& path, bool recurse, bool recursing, bool belowLink, int depth);
-    void queryValue(HKEY key, const std::string& valueName, const std::string& path, bool belowLink, int depth);
+    void queryAll(HKEY key, const std::string& path, Scope scope, Level level);
+    void queryValue(HKEY key, const std::string& valueName, const std::string& path, Level level);
     void printValue(std::string_view name, std::string_view type, std::string_view data);
-    void exportTree(HKEY key, const std::string& path, std::u16string& text, bool belowLink, int depth);
+    void exportTree(HKEY key, const std::string& path, std::u16string& text, Level level);
+    // The subkeys a walk may enter: never a link below a link already followed (links can
+    // loop), never deeper than Windows allows.
+    std::vector<std::pair<std::string, bool>> enterableSubkeys(HKEY key, Level level);
 
     Registry& m_registry;
     RegStreams m_s;

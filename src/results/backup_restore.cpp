@@ -198,8 +198,19 @@ RestoreOutcome RestoreBackupFile(ScanContext& context, std::string_view backupPa
     const std::string folder = FolderOfPath(backupPath);
     int registryRestored = 0;
     RegistryBatch batch(context.registry);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const ParsedRecord parsed = ParseBackupRecord(DecodeBackupFields(lines[i]));
+    std::vector<ParsedRecord> records;
+    records.reserve(lines.size());
+    bool exact = false;
+    for (const auto& line : lines) {
+        records.push_back(ParseBackupRecord(DecodeBackupFields(line)));
+        exact = exact || (records.back().kind == RecordKind::registry && records.back().registry.exact);
+    }
+    // Records that hold the value as it was just before its change are undone last change first:
+    // a value changed twice (found through two sections, or by two runs within one second) then
+    // ends as it was before the first change. Older files are replayed in file order, as ever.
+    for (std::size_t n = 0; n < records.size(); ++n) {
+        const std::size_t i = exact ? records.size() - 1 - n : n;
+        const ParsedRecord& parsed = records[i];
         const std::string lineText = "line " + std::to_string(i + 1) + ": ";
         switch (parsed.kind) {
         case RecordKind::nothing:

@@ -31,9 +31,9 @@ constexpr std::size_t kDeepLevels = 2000;
 
 std::string brokenLink()
 {
-    test::LinkSpec spec;
-    spec.idListPath = "C:\\gone\\gone.exe";
-    return test::BuildShellLink(spec);
+    test::LinkDesign design;
+    design.idListPath = "C:\\gone\\gone.exe";
+    return test::BuildShellLink(design);
 }
 
 void writeFile(const fs::path& path, const std::string& bytes)

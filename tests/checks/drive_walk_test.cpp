@@ -14,9 +14,9 @@ using test::WalkContext;
 
 std::string brokenLink()
 {
-    test::LinkSpec spec;
-    spec.idListPath = "C:\\gone\\gone.exe";
-    return test::BuildShellLink(spec);
+    test::LinkDesign design;
+    design.idListPath = "C:\\gone\\gone.exe";
+    return test::BuildShellLink(design);
 }
 
 // Patterns of the listings started, for folders only (the walk lists each folder once).

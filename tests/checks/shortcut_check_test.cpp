@@ -14,7 +14,7 @@ namespace tessivar {
 namespace {
 
 using test::BuildShellLink;
-using test::LinkSpec;
+using test::LinkDesign;
 using test::WalkContext;
 
 std::string wineFixture(const std::string& name)
@@ -109,11 +109,11 @@ TEST_P(GeneratedVerdictTest, Verdict)
     EXPECT_EQ(recordedFor(scene, name, GetParam().bytes()), GetParam().recorded);
 }
 
-LinkSpec idList(const char* path)
+LinkDesign idList(const char* path)
 {
-    LinkSpec spec;
-    spec.idListPath = path;
-    return spec;
+    LinkDesign design;
+    design.idListPath = path;
+    return design;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -121,37 +121,37 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         GeneratedVerdict{"AdvertisedWithMissingTarget",
                          [] {
-                             LinkSpec spec = idList("C:\\Program Files\\App\\gone.exe");
-                             spec.darwin = true;
-                             return BuildShellLink(spec);
+                             LinkDesign design = idList("C:\\Program Files\\App\\gone.exe");
+                             design.darwin = true;
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"EnvironmentTargetGone",
                          [] {
-                             LinkSpec spec;
-                             spec.environmentTarget = "%ProgramFiles%\\App\\gone.exe";
-                             return BuildShellLink(spec);
+                             LinkDesign design;
+                             design.environmentTarget = "%ProgramFiles%\\App\\gone.exe";
+                             return BuildShellLink(design);
                          },
                          true},
         GeneratedVerdict{"EnvironmentTargetPresent",
                          [] {
-                             LinkSpec spec = idList("C:\\Old Place\\App\\present.exe");
-                             spec.environmentTarget = "%programfiles%\\App\\present.exe";
-                             return BuildShellLink(spec);
+                             LinkDesign design = idList("C:\\Old Place\\App\\present.exe");
+                             design.environmentTarget = "%programfiles%\\App\\present.exe";
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"EnvironmentVariableUnknown",
                          [] {
-                             LinkSpec spec;
-                             spec.environmentTarget = "%USERPROFILE%\\gone.exe";
-                             return BuildShellLink(spec);
+                             LinkDesign design;
+                             design.environmentTarget = "%USERPROFILE%\\gone.exe";
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"EnvironmentVariableFromTheRegistry",
                          [] {
-                             LinkSpec spec;
-                             spec.environmentTarget = "%TOOLS%\\gone.exe";
-                             return BuildShellLink(spec);
+                             LinkDesign design;
+                             design.environmentTarget = "%TOOLS%\\gone.exe";
+                             return BuildShellLink(design);
                          },
                          true,
                          [](WalkContext& s) {
@@ -161,26 +161,26 @@ INSTANTIATE_TEST_SUITE_P(
                          }},
         GeneratedVerdict{"NetworkShare",
                          [] {
-                             LinkSpec spec;
-                             spec.netName = "\\\\server\\share";
-                             spec.commonPathSuffix = "gone.doc";
-                             return BuildShellLink(spec);
+                             LinkDesign design;
+                             design.netName = "\\\\server\\share";
+                             design.commonPathSuffix = "gone.doc";
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"RemoteDriveType",
                          [] {
-                             LinkSpec spec;
-                             spec.localBasePath = "C:\\gone.doc";
-                             spec.driveType = 4;
-                             return BuildShellLink(spec);
+                             LinkDesign design;
+                             design.localBasePath = "C:\\gone.doc";
+                             design.driveType = 4;
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"RemovableDriveType",
                          [] {
-                             LinkSpec spec;
-                             spec.localBasePath = "C:\\gone.exe";
-                             spec.driveType = 2;
-                             return BuildShellLink(spec);
+                             LinkDesign design;
+                             design.localBasePath = "C:\\gone.exe";
+                             design.driveType = 2;
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"TargetOnCdDrive", [] { return BuildShellLink(idList("D:\\setup.exe")); }, false,
@@ -190,79 +190,79 @@ INSTANTIATE_TEST_SUITE_P(
         GeneratedVerdict{"TargetOnUnknownDrive", [] { return BuildShellLink(idList("Q:\\setup.exe")); }, false},
         GeneratedVerdict{"LossyAnsiOnly",
                          [] {
-                             LinkSpec spec;
-                             spec.localBasePath = "C:\\docs\\??.txt";
-                             return BuildShellLink(spec);
+                             LinkDesign design;
+                             design.localBasePath = "C:\\docs\\??.txt";
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"LossyAnsiWithUnicodeFormGone",
                          [] {
-                             LinkSpec spec;
-                             spec.localBasePath = "C:\\docs\\??.txt";
-                             spec.localBasePathUnicode = "C:\\docs\\\xE6\x97\xA5\xE6\x9C\xAC.txt";
-                             return BuildShellLink(spec);
+                             LinkDesign design;
+                             design.localBasePath = "C:\\docs\\??.txt";
+                             design.localBasePathUnicode = "C:\\docs\\\xE6\x97\xA5\xE6\x9C\xAC.txt";
+                             return BuildShellLink(design);
                          },
                          true},
         GeneratedVerdict{"LossyAnsiWithUnicodeFormPresent",
                          [] {
-                             LinkSpec spec;
-                             spec.localBasePath = "C:\\docs\\??.txt";
-                             spec.localBasePathUnicode = "C:\\docs\\\xE6\x97\xA5\xE6\x9C\xAC.txt";
-                             return BuildShellLink(spec);
+                             LinkDesign design;
+                             design.localBasePath = "C:\\docs\\??.txt";
+                             design.localBasePathUnicode = "C:\\docs\\\xE6\x97\xA5\xE6\x9C\xAC.txt";
+                             return BuildShellLink(design);
                          },
                          false,
                          [](WalkContext& s) { s.files.addFile("C:\\docs\\\xE6\x97\xA5\xE6\x9C\xAC.txt", "x"); }},
         GeneratedVerdict{"AnsiCodePageOnly",
                          [] {
-                             LinkSpec spec;
-                             spec.localBasePath = "C:\\Caf\xE9\\gone.txt";
-                             return BuildShellLink(spec);
+                             LinkDesign design;
+                             design.localBasePath = "C:\\Caf\xE9\\gone.txt";
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"ShortNameOnly", [] { return BuildShellLink(idList("C:\\PROGRA~1\\App\\gone.exe")); },
                          false},
         GeneratedVerdict{"ControlPanelItem",
                          [] {
-                             LinkSpec spec;
-                             spec.idListRootClsid =
+                             LinkDesign design;
+                             design.idListRootClsid =
                                  std::string("\x20\x20\xEC\x21\xEA\x3A\x69\x10\xA2\xDD\x08\x00\x2B\x30\x30\x9D", 16);
-                             return BuildShellLink(spec);
+                             return BuildShellLink(design);
                          },
                          false},
-        GeneratedVerdict{"NoTargetAtAll", [] { return BuildShellLink(LinkSpec{}); }, false},
+        GeneratedVerdict{"NoTargetAtAll", [] { return BuildShellLink(LinkDesign{}); }, false},
         GeneratedVerdict{"OneFormPresentOneGone",
                          [] {
-                             LinkSpec spec = idList("C:\\Program Files\\App\\present.exe");
-                             spec.localBasePath = "C:\\elsewhere\\gone.exe";
-                             return BuildShellLink(spec);
+                             LinkDesign design = idList("C:\\Program Files\\App\\present.exe");
+                             design.localBasePath = "C:\\elsewhere\\gone.exe";
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"RelativeFormPresent",
                          [] {
-                             LinkSpec spec = idList("C:\\moved\\present.exe");
-                             spec.relativePath = "..\\..\\..\\Program Files\\App\\present.exe";
-                             return BuildShellLink(spec);
+                             LinkDesign design = idList("C:\\moved\\present.exe");
+                             design.relativePath = "..\\..\\..\\Program Files\\App\\present.exe";
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"RelativeFormClimbingAboveTheRoot",
                          [] {
-                             LinkSpec spec;
-                             spec.relativePath = "..\\..\\..\\..\\..\\gone.exe";
-                             return BuildShellLink(spec);
+                             LinkDesign design;
+                             design.relativePath = "..\\..\\..\\..\\..\\gone.exe";
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"KnownFolderInPlaceTargetGone",
                          [] {
-                             LinkSpec spec = idList("C:\\users\\me\\Documents\\gone.txt");
-                             spec.knownFolderOffset = 45 + 0; // the "users" item: folder is C:\ (always there)
-                             return BuildShellLink(spec);
+                             LinkDesign design = idList("C:\\users\\me\\Documents\\gone.txt");
+                             design.knownFolderOffset = 45 + 0; // the "users" item: folder is C:\ (always there)
+                             return BuildShellLink(design);
                          },
                          true},
         GeneratedVerdict{"KnownFolderOffsetInsideAnItem",
                          [] {
-                             LinkSpec spec = idList("C:\\users\\alice\\Documents\\gone.txt");
-                             spec.knownFolderOffset = 50;
-                             return BuildShellLink(spec);
+                             LinkDesign design = idList("C:\\users\\alice\\Documents\\gone.txt");
+                             design.knownFolderOffset = 50;
+                             return BuildShellLink(design);
                          },
                          false},
         GeneratedVerdict{"SearchCannotBeCarriedOut", [] { return BuildShellLink(idList("C:\\locked\\gone.exe")); },
@@ -293,9 +293,9 @@ INSTANTIATE_TEST_SUITE_P(
 // --- The path and name rules of the check ------------------------------------------------------
 
 const std::string kBrokenLink = [] {
-    LinkSpec spec;
-    spec.idListPath = "C:\\gone\\gone.exe";
-    return BuildShellLink(spec);
+    LinkDesign design;
+    design.idListPath = "C:\\gone\\gone.exe";
+    return BuildShellLink(design);
 }();
 
 struct PathCase {

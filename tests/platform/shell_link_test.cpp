@@ -14,7 +14,7 @@ namespace {
 
 using test::BuildShellLink;
 using test::LayoutOf;
-using test::LinkSpec;
+using test::LinkDesign;
 using test::SetU16;
 using test::SetU32;
 
@@ -130,10 +130,10 @@ TEST(WineLink, EveryTruncationIsAnsweredSafely)
 
 TEST(GeneratedLink, EnvironmentTargetComesFirstAndUnexpanded)
 {
-    LinkSpec spec;
-    spec.idListPath = "C:\\Program Files\\App\\app.exe";
-    spec.environmentTarget = "%ProgramFiles%\\App\\app.exe";
-    const ShortcutInfo info = ReadShellLink(BuildShellLink(spec));
+    LinkDesign design;
+    design.idListPath = "C:\\Program Files\\App\\app.exe";
+    design.environmentTarget = "%ProgramFiles%\\App\\app.exe";
+    const ShortcutInfo info = ReadShellLink(BuildShellLink(design));
     ASSERT_FALSE(info.malformed);
     ASSERT_EQ(info.targets.size(), 2u);
     EXPECT_EQ(info.targets[0].source, TargetSource::environment);
@@ -143,21 +143,21 @@ TEST(GeneratedLink, EnvironmentTargetComesFirstAndUnexpanded)
 
 TEST(GeneratedLink, DarwinDescriptorMakesItAdvertised)
 {
-    LinkSpec spec;
-    spec.idListPath = "C:\\Program Files\\Office\\winword.exe";
-    spec.darwin = true;
-    EXPECT_TRUE(ReadShellLink(BuildShellLink(spec)).advertised);
-    spec.darwin = false;
-    spec.extraFlags = 0x1000; // the flag alone
-    EXPECT_TRUE(ReadShellLink(BuildShellLink(spec)).advertised);
+    LinkDesign design;
+    design.idListPath = "C:\\Program Files\\Office\\winword.exe";
+    design.darwin = true;
+    EXPECT_TRUE(ReadShellLink(BuildShellLink(design)).advertised);
+    design.darwin = false;
+    design.extraFlags = 0x1000; // the flag alone
+    EXPECT_TRUE(ReadShellLink(BuildShellLink(design)).advertised);
 }
 
 TEST(GeneratedLink, UnicodeLinkInfoWinsOverLossyAnsi)
 {
-    LinkSpec spec;
-    spec.localBasePath = "C:\\docs\\??.txt";
-    spec.localBasePathUnicode = "C:\\docs\\\xE6\x97\xA5\xE6\x9C\xAC.txt";
-    const ShortcutInfo info = ReadShellLink(BuildShellLink(spec));
+    LinkDesign design;
+    design.localBasePath = "C:\\docs\\??.txt";
+    design.localBasePathUnicode = "C:\\docs\\\xE6\x97\xA5\xE6\x9C\xAC.txt";
+    const ShortcutInfo info = ReadShellLink(BuildShellLink(design));
     ASSERT_EQ(info.targets.size(), 2u);
     EXPECT_EQ(info.targets[0].source, TargetSource::linkInfoUnicode);
     EXPECT_FALSE(info.targets[0].uncertain);
@@ -167,9 +167,9 @@ TEST(GeneratedLink, UnicodeLinkInfoWinsOverLossyAnsi)
 
 TEST(GeneratedLink, AnsiBytesOutsideAsciiAreUncertain)
 {
-    LinkSpec spec;
-    spec.localBasePath = "C:\\Caf\xE9\\menu.txt"; // Windows-1252
-    const ShortcutInfo info = ReadShellLink(BuildShellLink(spec));
+    LinkDesign design;
+    design.localBasePath = "C:\\Caf\xE9\\menu.txt"; // Windows-1252
+    const ShortcutInfo info = ReadShellLink(BuildShellLink(design));
     ASSERT_EQ(info.targets.size(), 1u);
     EXPECT_TRUE(info.targets[0].uncertain);
     EXPECT_EQ(info.targets[0].path, "C:\\Caf\xC3\xA9\\menu.txt");
@@ -177,35 +177,35 @@ TEST(GeneratedLink, AnsiBytesOutsideAsciiAreUncertain)
 
 TEST(GeneratedLink, SuffixJoinsTheBaseWithOneBackslash)
 {
-    LinkSpec spec;
-    spec.localBasePath = "C:\\windows";
-    spec.commonPathSuffix = "notepad.exe";
-    EXPECT_EQ(ReadShellLink(BuildShellLink(spec)).targetPath, "C:\\windows\\notepad.exe");
-    spec.localBasePath = "C:\\";
-    EXPECT_EQ(ReadShellLink(BuildShellLink(spec)).targetPath, "C:\\notepad.exe");
+    LinkDesign design;
+    design.localBasePath = "C:\\windows";
+    design.commonPathSuffix = "notepad.exe";
+    EXPECT_EQ(ReadShellLink(BuildShellLink(design)).targetPath, "C:\\windows\\notepad.exe");
+    design.localBasePath = "C:\\";
+    EXPECT_EQ(ReadShellLink(BuildShellLink(design)).targetPath, "C:\\notepad.exe");
 }
 
 TEST(GeneratedLink, DriveTypesOfTheVolume)
 {
-    LinkSpec spec;
-    spec.localBasePath = "D:\\setup.exe";
+    LinkDesign design;
+    design.localBasePath = "D:\\setup.exe";
     for (std::uint32_t type : {2u, 5u}) {
-        spec.driveType = type;
-        EXPECT_TRUE(ReadShellLink(BuildShellLink(spec)).removableMedia) << type;
+        design.driveType = type;
+        EXPECT_TRUE(ReadShellLink(BuildShellLink(design)).removableMedia) << type;
     }
-    spec.driveType = 4;
-    EXPECT_TRUE(ReadShellLink(BuildShellLink(spec)).network);
-    spec.driveType = 3;
-    const ShortcutInfo fixed = ReadShellLink(BuildShellLink(spec));
+    design.driveType = 4;
+    EXPECT_TRUE(ReadShellLink(BuildShellLink(design)).network);
+    design.driveType = 3;
+    const ShortcutInfo fixed = ReadShellLink(BuildShellLink(design));
     EXPECT_FALSE(fixed.network || fixed.removableMedia);
 }
 
 TEST(GeneratedLink, NetworkShareIsNetwork)
 {
-    LinkSpec spec;
-    spec.netName = "\\\\server\\share";
-    spec.commonPathSuffix = "report.doc";
-    const ShortcutInfo info = ReadShellLink(BuildShellLink(spec));
+    LinkDesign design;
+    design.netName = "\\\\server\\share";
+    design.commonPathSuffix = "report.doc";
+    const ShortcutInfo info = ReadShellLink(BuildShellLink(design));
     EXPECT_FALSE(info.malformed);
     EXPECT_TRUE(info.network);
     EXPECT_EQ(info.targetPath, "\\\\server\\share\\report.doc");
@@ -214,9 +214,9 @@ TEST(GeneratedLink, NetworkShareIsNetwork)
 
 TEST(GeneratedLink, ControlPanelRootIsVirtual)
 {
-    LinkSpec spec;
-    spec.idListRootClsid = std::string("\x20\x20\xEC\x21\xEA\x3A\x69\x10\xA2\xDD\x08\x00\x2B\x30\x30\x9D", 16);
-    const ShortcutInfo info = ReadShellLink(BuildShellLink(spec));
+    LinkDesign design;
+    design.idListRootClsid = std::string("\x20\x20\xEC\x21\xEA\x3A\x69\x10\xA2\xDD\x08\x00\x2B\x30\x30\x9D", 16);
+    const ShortcutInfo info = ReadShellLink(BuildShellLink(design));
     EXPECT_TRUE(info.virtualItem);
     EXPECT_TRUE(info.targets.empty());
     EXPECT_EQ(info.targetPath, "");
@@ -224,12 +224,12 @@ TEST(GeneratedLink, ControlPanelRootIsVirtual)
 
 TEST(GeneratedLink, AnsiStringData)
 {
-    LinkSpec spec;
-    spec.idListPath = "C:\\a.txt";
-    spec.unicodeStrings = false;
-    spec.workingDir = "C:\\work";
-    spec.arguments = "-x";
-    const ShortcutInfo info = ReadShellLink(BuildShellLink(spec));
+    LinkDesign design;
+    design.idListPath = "C:\\a.txt";
+    design.unicodeStrings = false;
+    design.workingDir = "C:\\work";
+    design.arguments = "-x";
+    const ShortcutInfo info = ReadShellLink(BuildShellLink(design));
     EXPECT_FALSE(info.malformed);
     EXPECT_EQ(info.workingDirectory, "C:\\work");
     EXPECT_EQ(info.arguments, "-x");
@@ -237,24 +237,24 @@ TEST(GeneratedLink, AnsiStringData)
 
 TEST(GeneratedLink, KnownFolderNamesTheFolderPartOfTheIdList)
 {
-    LinkSpec spec;
-    spec.idListPath = "C:\\users\\alice\\Desktop\\notes.txt";
+    LinkDesign design;
+    design.idListPath = "C:\\users\\alice\\Desktop\\notes.txt";
     // Root 20 + drive 25 bytes: the third item ("users") starts at 45.
-    spec.knownFolderOffset = 45;
-    ShortcutInfo info = ReadShellLink(BuildShellLink(spec));
+    design.knownFolderOffset = 45;
+    ShortcutInfo info = ReadShellLink(BuildShellLink(design));
     EXPECT_TRUE(info.hasKnownFolder);
     EXPECT_EQ(info.knownFolderPath, "C:\\");
-    spec.knownFolderOffset = 7; // inside an item
-    info = ReadShellLink(BuildShellLink(spec));
+    design.knownFolderOffset = 7; // inside an item
+    info = ReadShellLink(BuildShellLink(design));
     EXPECT_TRUE(info.hasKnownFolder);
     EXPECT_EQ(info.knownFolderPath, "");
 }
 
 TEST(GeneratedLink, BytesAfterTheTerminalBlockAreIgnored)
 {
-    LinkSpec spec;
-    spec.idListPath = "C:\\a.txt";
-    const ShortcutInfo info = ReadShellLink(BuildShellLink(spec) + std::string(40, '\xCC'));
+    LinkDesign design;
+    design.idListPath = "C:\\a.txt";
+    const ShortcutInfo info = ReadShellLink(BuildShellLink(design) + std::string(40, '\xCC'));
     EXPECT_FALSE(info.malformed);
     EXPECT_EQ(info.targetPath, "C:\\a.txt");
 }
@@ -269,25 +269,25 @@ struct DamageCase {
 
 class DamagedLinkTest : public testing::TestWithParam<DamageCase> {};
 
-LinkSpec fullSpec()
+LinkDesign fullDesign()
 {
-    LinkSpec spec;
-    spec.idListPath = "C:\\dir\\file.txt";
-    spec.localBasePath = "C:\\dir\\file.txt";
-    spec.localBasePathUnicode = "C:\\dir\\file.txt";
-    spec.netName = "\\\\server\\share";
-    spec.name = "description";
-    spec.workingDir = "C:\\dir";
-    spec.environmentTarget = "%SystemDrive%\\dir\\file.txt";
-    return spec;
+    LinkDesign design;
+    design.idListPath = "C:\\dir\\file.txt";
+    design.localBasePath = "C:\\dir\\file.txt";
+    design.localBasePathUnicode = "C:\\dir\\file.txt";
+    design.netName = "\\\\server\\share";
+    design.name = "description";
+    design.workingDir = "C:\\dir";
+    design.environmentTarget = "%SystemDrive%\\dir\\file.txt";
+    return design;
 }
 
 TEST_P(DamagedLinkTest, IsNeverTakenForASoundLink)
 {
-    const LinkSpec spec = fullSpec();
-    std::string bytes = BuildShellLink(spec);
+    const LinkDesign design = fullDesign();
+    std::string bytes = BuildShellLink(design);
     ASSERT_FALSE(ReadShellLink(bytes).malformed);
-    GetParam().damage(bytes, LayoutOf(spec));
+    GetParam().damage(bytes, LayoutOf(design));
     const ShortcutInfo info = ReadShellLink(bytes);
     EXPECT_EQ(info.isLink, GetParam().stillALink);
     if (GetParam().stillALink) {
@@ -356,19 +356,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DamagedLink, OversizedInputIsMalformed)
 {
-    LinkSpec spec;
-    spec.idListPath = "C:\\a.txt";
-    std::string bytes = BuildShellLink(spec);
+    LinkDesign design;
+    design.idListPath = "C:\\a.txt";
+    std::string bytes = BuildShellLink(design);
     bytes.resize(kMaxShortcutFileSize + 1, '\0');
     EXPECT_TRUE(ReadShellLink(bytes).malformed);
 }
 
 TEST(DamagedLink, UnpairedSurrogateMakesTheNameUncertain)
 {
-    LinkSpec spec;
-    spec.localBasePath = "C:\\x.txt";
-    spec.localBasePathUnicode = "C:\\x.txt";
-    std::string bytes = BuildShellLink(spec);
+    LinkDesign design;
+    design.localBasePath = "C:\\x.txt";
+    design.localBasePathUnicode = "C:\\x.txt";
+    std::string bytes = BuildShellLink(design);
     const std::string wide = test::Utf8ToUtf16("C:\\x.txt");
     const auto at = bytes.find(wide);
     ASSERT_NE(at, std::string::npos);

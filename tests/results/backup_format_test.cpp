@@ -175,6 +175,24 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredValue{"Empty", "E", REG_SZ, {}}),
     [](const ::testing::TestParamInfo<StoredValue>& param) { return std::string(param.param.label); });
 
+TEST(BackupReader, ValueChangedTwiceEndsAsBeforeTheFirstChange)
+{
+    // HKEY_CLASSES_ROOT\CLSID and HKLM\SOFTWARE\Classes\CLSID name one value: the second record
+    // holds what the first change left.
+    RepairFixture f;
+    const std::string key = "SOFTWARE\\Classes\\CLSID\\{1}\\InprocServer32";
+    const RawValue original{true, REG_SZ, utf16("C:\\gone.dll")};
+    const RawValue emptied{true, REG_SZ, {}};
+    auto first = MakeRegistryRecord(entryFor("CLSID\\{1}\\InprocServer32", "(Default)", "C:\\gone.dll"),
+                                    "HKEY_CLASSES_ROOT", "", original);
+    first.FullKeyPath = "CLSID\\{1}\\InprocServer32";
+    const auto second = MakeRegistryRecord(entryFor(key, "(Default)", "C:\\gone.dll"), "HKEY_LOCAL_MACHINE", "", emptied);
+    ASSERT_EQ(WriteBackupRecord(f.files, f.settings, kBackupPath, first), BackupWrite::written);
+    ASSERT_EQ(WriteBackupRecord(f.files, f.settings, kBackupPath, second), BackupWrite::written);
+    EXPECT_TRUE(RestoreBackupFile(f.context, kBackupPath).complete());
+    EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, key, ""), original.data);
+}
+
 TEST(BackupReader, AbsentValueRestoresNothing)
 {
     RepairFixture f;

@@ -119,6 +119,17 @@ TEST(Repair, DefaultValueIsEmptiedAndALiteralOneDeletedBothBackedUp)
     EXPECT_EQ(f.registry.valueType(HKEY_LOCAL_MACHINE, appKey(1), "(Default)"), REG_DWORD);
 }
 
+TEST(Repair, DefaultValueGoneSinceTheScanIsNotMadeUp)
+{
+    RepairFixture f;
+    f.registry.makeKey(HKEY_LOCAL_MACHINE, appKey(1));
+    f.addProblem(HKEY_LOCAL_MACHINE, appKey(1), "", "C:\\gone.exe");
+    RepairAll(f.context, f.options);
+    EXPECT_FALSE(f.registry.valueExists(HKEY_LOCAL_MACHINE, appKey(1), ""));
+    EXPECT_TRUE(RestoreBackupFile(f.context, kBackupPath).complete());
+    EXPECT_FALSE(f.registry.valueExists(HKEY_LOCAL_MACHINE, appKey(1), ""));
+}
+
 TEST(Repair, SameValueFoundTwiceIsRecordedAbsentTheSecondTime)
 {
     RepairFixture f;
@@ -185,9 +196,9 @@ TEST(Repair, ShortcutIsCheckedAgainAsTheScanChecksIt)
 {
     RepairFixture f;
     f.options = RepairOptions{};
-    test::LinkSpec toGone;
+    test::LinkDesign toGone;
     toGone.localBasePath = "C:\\Gone\\app.exe";
-    test::LinkSpec toThere;
+    test::LinkDesign toThere;
     toThere.localBasePath = "C:\\windows\\system32\\there.exe";
     f.files.addFile("C:\\windows\\system32\\there.exe", "program");
     f.addShortcut("C:\\a\\gone.lnk", test::BuildShellLink(toGone));

@@ -53,14 +53,14 @@ std::string fileEntry(const std::string& name, bool folder)
     return item;
 }
 
-std::string idList(const LinkSpec& spec)
+std::string idList(const LinkDesign& design)
 {
     std::string items;
-    if (spec.idListRootClsid) {
+    if (design.idListRootClsid) {
         PutU16(items, 20);
-        items += std::string("\x1F\x00", 2) + *spec.idListRootClsid;
-    } else if (spec.idListPath) {
-        const std::string& path = *spec.idListPath;
+        items += std::string("\x1F\x00", 2) + *design.idListRootClsid;
+    } else if (design.idListPath) {
+        const std::string& path = *design.idListPath;
         PutU16(items, 20);
         items += std::string("\x1F\x00", 2);
         items += kMyComputer;
@@ -86,49 +86,49 @@ std::string idList(const LinkSpec& spec)
     return out + items;
 }
 
-std::string linkInfo(const LinkSpec& spec)
+std::string linkInfo(const LinkDesign& design)
 {
-    const bool unicode = spec.localBasePathUnicode.has_value();
+    const bool unicode = design.localBasePathUnicode.has_value();
     const std::uint32_t headerSize = unicode ? 0x24 : 0x1C;
     std::string body;
     std::uint32_t volumeAt = 0, baseAt = 0, netAt = 0, suffixAt = 0, baseUAt = 0, suffixUAt = 0;
     auto offset = [&]() { return static_cast<std::uint32_t>(headerSize + body.size()); };
-    if (spec.localBasePath) {
+    if (design.localBasePath) {
         volumeAt = offset();
         PutU32(body, 0x11);
-        PutU32(body, spec.driveType);
+        PutU32(body, design.driveType);
         PutU32(body, 0x43000000);
         PutU32(body, 0x10);
         body.push_back('\0');
         baseAt = offset();
-        body += *spec.localBasePath;
+        body += *design.localBasePath;
         body.push_back('\0');
     }
-    if (spec.netName) {
+    if (design.netName) {
         netAt = offset();
-        PutU32(body, static_cast<std::uint32_t>(0x14 + spec.netName->size() + 1));
+        PutU32(body, static_cast<std::uint32_t>(0x14 + design.netName->size() + 1));
         PutU32(body, 0x2);
         PutU32(body, 0x14);
         PutU32(body, 0);
         PutU32(body, 0x00020000);
-        body += *spec.netName;
+        body += *design.netName;
         body.push_back('\0');
     }
     suffixAt = offset();
-    body += spec.commonPathSuffix;
+    body += design.commonPathSuffix;
     body.push_back('\0');
     if (unicode) {
         if (body.size() % 2 != 0)
             body.push_back('\0');
         baseUAt = offset();
-        body += Utf8ToUtf16(*spec.localBasePathUnicode) + std::string(2, '\0');
+        body += Utf8ToUtf16(*design.localBasePathUnicode) + std::string(2, '\0');
         suffixUAt = offset();
-        body += Utf8ToUtf16(spec.commonPathSuffix) + std::string(2, '\0');
+        body += Utf8ToUtf16(design.commonPathSuffix) + std::string(2, '\0');
     }
     std::string out;
     PutU32(out, static_cast<std::uint32_t>(headerSize + body.size()));
     PutU32(out, headerSize);
-    PutU32(out, (spec.localBasePath ? 0x1u : 0u) | (spec.netName ? 0x2u : 0u));
+    PutU32(out, (design.localBasePath ? 0x1u : 0u) | (design.netName ? 0x2u : 0u));
     PutU32(out, volumeAt);
     PutU32(out, baseAt);
     PutU32(out, netAt);
@@ -154,21 +154,21 @@ std::string stringData(const std::string& text, bool unicode)
     return out;
 }
 
-std::uint32_t flagsOf(const LinkSpec& spec)
+std::uint32_t flagsOf(const LinkDesign& design)
 {
-    std::uint32_t flags = spec.extraFlags;
-    if (spec.idListPath || spec.idListRootClsid)
+    std::uint32_t flags = design.extraFlags;
+    if (design.idListPath || design.idListRootClsid)
         flags |= 0x1;
-    if (spec.localBasePath || spec.netName)
+    if (design.localBasePath || design.netName)
         flags |= 0x2;
-    flags |= spec.name ? 0x4 : 0;
-    flags |= spec.relativePath ? 0x8 : 0;
-    flags |= spec.workingDir ? 0x10 : 0;
-    flags |= spec.arguments ? 0x20 : 0;
-    flags |= spec.iconLocation ? 0x40 : 0;
-    flags |= spec.unicodeStrings ? 0x80 : 0;
-    flags |= spec.environmentTarget ? 0x200 : 0;
-    flags |= spec.darwin ? 0x1000 : 0;
+    flags |= design.name ? 0x4 : 0;
+    flags |= design.relativePath ? 0x8 : 0;
+    flags |= design.workingDir ? 0x10 : 0;
+    flags |= design.arguments ? 0x20 : 0;
+    flags |= design.iconLocation ? 0x40 : 0;
+    flags |= design.unicodeStrings ? 0x80 : 0;
+    flags |= design.environmentTarget ? 0x200 : 0;
+    flags |= design.darwin ? 0x1000 : 0;
     return flags;
 }
 
@@ -176,21 +176,21 @@ struct Parts {
     std::string header, idList, linkInfo, strings, extra;
 };
 
-Parts partsOf(const LinkSpec& spec)
+Parts partsOf(const LinkDesign& design)
 {
     Parts parts;
     PutU32(parts.header, 0x4C);
     parts.header += kHeaderClsid;
-    PutU32(parts.header, flagsOf(spec));
+    PutU32(parts.header, flagsOf(design));
     parts.header.resize(0x4C, '\0');
     parts.header[60] = 1; // ShowCommand: normal
-    if (spec.idListPath || spec.idListRootClsid)
-        parts.idList = idList(spec);
-    if (spec.localBasePath || spec.netName)
-        parts.linkInfo = linkInfo(spec);
-    for (const auto* text : {&spec.name, &spec.relativePath, &spec.workingDir, &spec.arguments, &spec.iconLocation})
+    if (design.idListPath || design.idListRootClsid)
+        parts.idList = idList(design);
+    if (design.localBasePath || design.netName)
+        parts.linkInfo = linkInfo(design);
+    for (const auto* text : {&design.name, &design.relativePath, &design.workingDir, &design.arguments, &design.iconLocation})
         if (*text)
-            parts.strings += stringData(**text, spec.unicodeStrings);
+            parts.strings += stringData(**text, design.unicodeStrings);
     auto fixedBlock = [&](std::uint32_t signature, const std::string& target) {
         std::string block;
         PutU32(block, 0x314);
@@ -201,15 +201,15 @@ Parts partsOf(const LinkSpec& spec)
         wide.resize(520, '\0');
         return block + ansi + wide;
     };
-    if (spec.environmentTarget)
-        parts.extra += fixedBlock(0xA0000001, *spec.environmentTarget);
-    if (spec.darwin)
+    if (design.environmentTarget)
+        parts.extra += fixedBlock(0xA0000001, *design.environmentTarget);
+    if (design.darwin)
         parts.extra += fixedBlock(0xA0000006, "w_KFbc[(h=K4LkLj$W@(>{a?y-e2'a[?n`-=");
-    if (spec.knownFolderOffset) {
+    if (design.knownFolderOffset) {
         PutU32(parts.extra, 0x1C);
         PutU32(parts.extra, 0xA000000B);
         parts.extra += std::string("\x90\xE2\x4D\x90\x36\x85\x4E\x4E\x83\xF6\x8E\x4A\x5C\xC3\x66\x9C", 16);
-        PutU32(parts.extra, *spec.knownFolderOffset);
+        PutU32(parts.extra, *design.knownFolderOffset);
     }
     PutU32(parts.extra, 0);
     return parts;
@@ -272,15 +272,15 @@ void SetU32(std::string& bytes, std::size_t offset, std::uint32_t value)
     SetU16(bytes, offset + 2, value >> 16);
 }
 
-std::string BuildShellLink(const LinkSpec& spec)
+std::string BuildShellLink(const LinkDesign& design)
 {
-    const Parts parts = partsOf(spec);
+    const Parts parts = partsOf(design);
     return parts.header + parts.idList + parts.linkInfo + parts.strings + parts.extra;
 }
 
-LinkLayout LayoutOf(const LinkSpec& spec)
+LinkLayout LayoutOf(const LinkDesign& design)
 {
-    const Parts parts = partsOf(spec);
+    const Parts parts = partsOf(design);
     LinkLayout layout;
     layout.idList = parts.header.size();
     layout.linkInfo = layout.idList + parts.idList.size();

@@ -10,7 +10,7 @@
 
 namespace tessivar::test {
 
-struct LinkSpec {
+struct LinkDesign {
     // An ID list of My Computer, the drive and one file entry per component ("C:\dir\file.txt"),
     // with Wine's zero-signature extension blocks carrying the UTF-16 long names.
     std::optional<std::string> idListPath;
@@ -39,7 +39,7 @@ struct LinkSpec {
     std::uint32_t extraFlags = 0;
 };
 
-std::string BuildShellLink(const LinkSpec& spec);
+std::string BuildShellLink(const LinkDesign& design);
 
 // Little helpers for hand-made bytes.
 std::string Utf8ToUtf16(const std::string& text);
@@ -55,6 +55,6 @@ struct LinkLayout {
     std::size_t strings = 0;   // the first StringData
     std::size_t extraData = 0; // the first extra-data block
 };
-LinkLayout LayoutOf(const LinkSpec& spec);
+LinkLayout LayoutOf(const LinkDesign& design);
 
 } // namespace tessivar::test

@@ -28,7 +28,9 @@ class HeldServerLock {
 public:
     explicit HeldServerLock(const std::filesystem::path& lockPath) : m_folder(lockPath.parent_path())
     {
-        std::filesystem::create_directories(m_folder);
+        // Made as Wine makes them (mode 0700), so that a real Wine started later accepts them.
+        ::mkdir(m_folder.parent_path().c_str(), 0700);
+        ::mkdir(m_folder.c_str(), 0700);
         m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         struct flock lock {};
         lock.l_type = F_WRLCK;
