@@ -206,11 +206,11 @@ TEST(RepairOnWinePrefix, RepairThenRestoreGivesBackWhatWineExports)
 
     std::map<fs::path, std::string> shortcuts;
     const fs::path publicFolder = wine.prefix() / "drive_c" / "users" / "Public";
-    test::LinkDesign spec;
-    spec.localBasePath = "C:\\Gone\\app.exe";
-    shortcuts[publicFolder / "Desktop" / "Gone.lnk"] = test::BuildShellLink(spec);
-    spec.localBasePath = "C:\\Gone\\other.exe";
-    shortcuts[publicFolder / "Documents" / "Gone.lnk"] = test::BuildShellLink(spec);
+    test::LinkDesign design;
+    design.localBasePath = "C:\\Gone\\app.exe";
+    shortcuts[publicFolder / "Desktop" / "Gone.lnk"] = test::BuildShellLink(design);
+    design.localBasePath = "C:\\Gone\\other.exe";
+    shortcuts[publicFolder / "Documents" / "Gone.lnk"] = test::BuildShellLink(design);
     for (const auto& [path, bytes] : shortcuts) {
         fs::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << bytes;
