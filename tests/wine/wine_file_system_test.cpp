@@ -340,5 +340,26 @@ TEST(WineFilesOperation, NestsAndForgetsOnlyAtTheOutermostEnd)
     files.beginOperation(); // balance the scope's end
 }
 
+TEST(WineFilesOperation, ReadsTheDriveListOncePerOperation)
+{
+    TempPrefix prefix;
+    WineFileSystem files(prefix.path());
+    const auto letters = [&files] {
+        std::string text;
+        for (const DriveInfo& drive : files.drives())
+            text += drive.letter;
+        return text;
+    };
+    EXPECT_EQ(letters(), "CZ");
+    {
+        FileOperationScope operation(files);
+        EXPECT_EQ(letters(), "CZ");
+        prefix.link("d:", prefix.outside().string());
+        // The checks ask for the list once per value; within one scan it is read once.
+        EXPECT_EQ(letters(), "CZ");
+    }
+    EXPECT_EQ(letters(), "CDZ");
+}
+
 } // namespace
 } // namespace tessivar::wine

@@ -96,9 +96,13 @@ DriveType WineFileSystem::typeOfDrive(char lowerLetter)
 
 std::vector<DriveInfo> WineFileSystem::drives()
 {
+    if (m_depth > 0 && m_drives)
+        return *m_drives;
     std::vector<DriveInfo> result;
     for (const auto& drive : listDrives(m_prefix, m_options.driveTypes))
         result.push_back(DriveInfo{static_cast<char>(drive.letter - 'a' + 'A'), drive.type, drive.hasRoot});
+    if (m_depth > 0)
+        m_drives = result;
     return result;
 }
 

@@ -70,6 +70,7 @@ void WineFileSystem::clearCaches()
     m_cachedEntries = 0;
     m_folders.clear();
     m_driveRoots = {};
+    m_drives.reset();
     m_memo.reset();
     m_memoText.clear();
 }

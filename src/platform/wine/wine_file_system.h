@@ -172,6 +172,8 @@ private:
     std::size_t m_cachedEntries = 0;
     std::unordered_map<std::string, Folder> m_folders;
     std::array<std::optional<std::optional<std::string>>, 26> m_driveRoots;
+    // The drive list, read once per operation: the checks ask for it for every value.
+    std::optional<std::vector<DriveInfo>> m_drives;
     std::string m_memoText;
     std::optional<SearchSummary> m_memo;
     std::map<FindHandle, FindState> m_finds;
