@@ -1,27 +1,38 @@
 #!/usr/bin/env bash
-# Runs every fuzz target in a folder for a bounded time, starting from its seed corpus.
+# Runs every fuzz target in a folder for a bounded time, starting from its seed corpus, as many
+# at once as there are cores.
 set -euo pipefail
 dir=$1
 seconds=$2
 root="$(cd "$(dirname "$0")/.." && pwd)"
-failed=0
-ran=0
-for target in "$dir"/fuzz_*; do
-    [ -x "$target" ] || continue
+results=$(mktemp -d)
+trap 'rm -rf "$results"' EXIT
+
+run_one() {
+    local target=$1 seconds=$2 root=$3 results=$4
+    local name corpus log
     name=$(basename "$target")
     corpus=$(mktemp -d)
-    seeds="$root/fuzz/corpus/$name"
-    [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
-    echo "-- $name"
-    if "$target" "$corpus" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 \
-            -timeout=10 -print_final_stats=1 >"$corpus.log" 2>&1; then
-        grep -E 'stat::number_of_executed_units|Done' "$corpus.log" | tail -n 2
-    else
-        failed=$((failed + 1))
-        tail -n 40 "$corpus.log"
+    log="$results/$name.log"
+    if [ -d "$root/fuzz/corpus/$name" ]; then
+        cp -r "$root/fuzz/corpus/$name"/. "$corpus"/
     fi
-    ran=$((ran + 1))
-    rm -rf "$corpus" "$corpus.log"
-done
-echo "$((ran - failed)) passed, $failed failed"
-[ "$failed" -eq 0 ]
+    if "$target" "$corpus" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 \
+            -timeout=10 -print_final_stats=1 >"$log" 2>&1; then
+        echo "-- $name: $(grep -m1 -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$') runs, no finding"
+        touch "$results/$name.ok"
+    else
+        echo "-- $name: FAILED"
+        tail -n 40 "$log"
+    fi
+    rm -rf "$corpus"
+}
+export -f run_one
+
+find "$dir" -maxdepth 1 -name 'fuzz_*' -type f -perm -u+x | sort |
+    xargs -r -P "$(nproc)" -I{} bash -c 'run_one "$@"' _ {} "$seconds" "$root" "$results"
+
+ran=$(find "$results" -name '*.log' | wc -l)
+passed=$(find "$results" -name '*.ok' | wc -l)
+echo "$passed passed, $((ran - passed)) failed"
+[ "$ran" -eq "$passed" ]
