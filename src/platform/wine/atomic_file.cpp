@@ -1,5 +1,7 @@
 #include "platform/wine/atomic_file.h"
 
+#include "platform/wine/posix_file.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -14,23 +16,6 @@ namespace {
 std::string systemError(const std::string& what, const std::filesystem::path& path)
 {
     return what + " " + path.string() + ": " + std::strerror(errno);
-}
-
-bool writeAll(int fd, std::string_view content)
-{
-    const char* data = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 } // namespace
@@ -160,11 +145,7 @@ std::string replaceFileAtomically(const std::filesystem::path& path, const std::
         ::unlink(temporary.c_str());
         return message;
     }
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
+    syncFolder(folder);
     return {};
 }
 

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <system_error>
 
+#include "platform/wine/posix_file.h"
 #include "platform/wine/settings_text.h"
 
 namespace tessivar::wine {
@@ -21,30 +22,6 @@ enum class Load { missing, loaded, damaged };
 struct Loaded {
     Load state = Load::missing;
     SettingsDocument document;
-};
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // Closes now and says whether the close succeeded (it can report a late write error).
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
 };
 
 // The whole file, or nullopt with errno set (EFBIG when it is too large to be a settings file).
@@ -90,27 +67,6 @@ Loaded load(const std::filesystem::path& file)
     if (!document)
         return Loaded{Load::damaged, {}};
     return Loaded{Load::loaded, std::move(*document)};
-}
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
-}
-
-void syncFolder(const std::filesystem::path& folder)
-{
-    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.valid())
-        ::fsync(fd.get());
 }
 
 bool moveAside(const std::filesystem::path& file)
