@@ -180,6 +180,18 @@ TEST(RegFileRead, RepeatedKeysAndValuesMergeAsTheServerMergesThem)
                                          "\"only2\"=\"b\"\n\"v\"=\"second\"\n");
 }
 
+TEST(RegFileRead, AParentSpelledAnotherWayIsWrittenAsTheFirstSpellingKeptIt)
+{
+    // "Soft" is implied by the first key; the second line spells it "SOFT". The server keeps the
+    // first spelling, so the second key is written with it, and a second load reads the same.
+    auto file = parse(kHead + "\n[Soft\\\\Zed] 1700000000\n\"a\"=\"1\"\n"
+                              "\n[SOFT\\\\Abc] 1700000000\n\"b\"=\"2\"\n");
+    const std::string written = file->serialize();
+    EXPECT_EQ(written, kHead + "\n[Soft\\\\Abc] 1700000000\n#time=1da1747c66d0000\n\"b\"=\"2\"\n"
+                               "\n[Soft\\\\Zed] 1700000000\n\"a\"=\"1\"\n");
+    EXPECT_EQ(parse(written)->serialize(), written);
+}
+
 TEST(RegFileRead, CrLfLinesReadLikeLfLinesAndAreWrittenWithLf)
 {
     auto file = parse("WINE REGISTRY Version 2\r\n;; c\r\n\r\n#arch=win64\r\n\r\n[K] 1700000000\r\n\"a\"=hex:01,\\\r\n  02\r\n"

@@ -337,6 +337,9 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
             std::size_t depth = 0;
             std::size_t begin = 0;
             bool same = true;
+            // A line that spells a key already known in another letter case names it, but the
+            // server writes the spelling it kept; so must we, or a second load would differ.
+            bool respelled = false;
             while (begin <= path.size()) {
                 std::size_t end = path.find(u'\\', begin);
                 if (end == std::u16string::npos)
@@ -348,6 +351,7 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
                     } else {
                         same = false;
                         key = key->obtainChild(part);
+                        respelled = respelled || key->name() != part;
                         chain.resize(depth);
                         chain.emplace_back(key->name(), key);
                     }
@@ -357,6 +361,8 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
             }
             chain.resize(depth);
             current = key;
+            if (respelled)
+                current->m_changed = true;
             section = RegKey::TextSlice{line.begin, 0, line.number};
             sectionEnd = line.end;
             break;
