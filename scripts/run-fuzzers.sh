@@ -6,10 +6,13 @@ dir=$1
 seconds=$2
 root="$(cd "$(dirname "$0")/.." && pwd)"
 results=$(mktemp -d)
+# Inputs that fail are kept beside the fuzz programs, to be turned into tests.
+findings="$(cd "$dir" && pwd)/findings"
+mkdir -p "$findings"
 trap 'rm -rf "$results"' EXIT
 
 run_one() {
-    local target=$1 seconds=$2 root=$3 results=$4
+    local target=$1 seconds=$2 root=$3 results=$4 findings=$5
     local name corpus log
     name=$(basename "$target")
     corpus=$(mktemp -d)
@@ -18,7 +21,7 @@ run_one() {
         cp -r "$root/fuzz/corpus/$name"/. "$corpus"/
     fi
     # A fixed seed: every run retraces the same inputs, so a run that passed here passes in CI.
-    if "$target" "$corpus" -seed=1 -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 \
+    if "$target" "$corpus" -seed=1 -artifact_prefix="$findings/" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 \
             -timeout=10 -print_final_stats=1 >"$log" 2>&1; then
         echo "-- $name: $(grep -m1 -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$') runs, no finding"
         touch "$results/$name.ok"
@@ -31,7 +34,7 @@ run_one() {
 export -f run_one
 
 find "$dir" -maxdepth 1 -name 'fuzz_*' -type f -perm -u+x | sort |
-    xargs -r -P "$(nproc)" -I{} bash -c 'run_one "$@"' _ {} "$seconds" "$root" "$results"
+    xargs -r -P "$(nproc)" -I{} bash -c 'run_one "$@"' _ {} "$seconds" "$root" "$results" "$findings"
 
 ran=$(find "$results" -name '*.log' | wc -l)
 passed=$(find "$results" -name '*.ok' | wc -l)

@@ -192,6 +192,18 @@ TEST(RegFileRead, AParentSpelledAnotherWayIsWrittenAsTheFirstSpellingKeptIt)
     EXPECT_EQ(parse(written)->serialize(), written);
 }
 
+TEST(RegFileRead, AKeysOwnTimeWinsOverTheTimeASubkeyListedBeforeItGaveIt)
+{
+    // Listed after its subkey, the parent first takes the subkey's time; its own section then
+    // gives it its own, as when the server lists parents first.
+    auto childFirst = parse(kHead + "\n[P\\\\Child] 1700000000\n#time=1d9e2b8c0a00000\n\"c\"=\"1\"\n"
+                                    "\n[P] 1700000000\n#time=1da1747c66d0000\n\"p\"=\"1\"\n");
+    auto parentFirst = parse(kHead + "\n[P] 1700000000\n#time=1da1747c66d0000\n\"p\"=\"1\"\n"
+                                     "\n[P\\\\Child] 1700000000\n#time=1d9e2b8c0a00000\n\"c\"=\"1\"\n");
+    EXPECT_EQ(find(*childFirst, {u"P"})->modified(), 0x1da1747c66d0000u);
+    EXPECT_EQ(childFirst->serialize(RegLayout::rewriteAll), parentFirst->serialize(RegLayout::rewriteAll));
+}
+
 TEST(RegFileRead, CrLfLinesReadLikeLfLinesAndAreWrittenWithLf)
 {
     auto file = parse("WINE REGISTRY Version 2\r\n;; c\r\n\r\n#arch=win64\r\n\r\n[K] 1700000000\r\n\"a\"=hex:01,\\\r\n  02\r\n"

@@ -120,6 +120,7 @@ private:
     bool m_link = false;
     bool m_volatile = false;
     bool m_deleted = false;
+    bool m_ownTime = false; // the time came from the key's own section, not from a subkey's
 };
 
 class RegFile {

@@ -75,15 +75,6 @@ bool isHexValueLine(std::string_view content)
     return pos != std::string_view::npos && (startsWith(content, pos, "hex:") || startsWith(content, pos, "hex("));
 }
 
-// Sets the time of a key whose time is still unknown, and of its parents while theirs is too.
-void updateKeyTime(RegKey* key, std::uint64_t filetime, std::uint64_t RegKey::* field)
-{
-    while (key && key->*field == 0) {
-        key->*field = filetime;
-        key = key->parent();
-    }
-}
-
 enum class ValueOutcome { value, malformed, dropped };
 
 // Reads one value line (and its continuation lines) as the server reads it.
@@ -280,6 +271,21 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
     const bool hasNul = std::memchr(text.data(), '\0', text.size()) != nullptr;
     file.m_headerLength = line.end;
 
+    // Sets the time a key's own section gives it, unless an earlier section of the same key gave
+    // one; and the time of its parents while theirs is still unknown. A parent's own section later
+    // replaces a time it only had from a subkey, so that the result does not depend on whether
+    // the file lists parents before or after their subkeys (the server writes them before).
+    const auto updateKeyTime = [](RegKey* key, std::uint64_t filetime) {
+        if (!key)
+            return;
+        if (!key->m_ownTime) {
+            key->m_modified = filetime;
+            key->m_ownTime = true;
+        }
+        for (key = key->parent(); key && key->m_modified == 0; key = key->parent())
+            key->m_modified = filetime;
+    };
+
     RegKey* current = nullptr;
     RegKey::TextSlice section;
     std::size_t sectionEnd = 0;
@@ -295,7 +301,7 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
         if (section.length == 0 || text[section.offset + section.length - 1] != '\n')
             current->m_changed = true;
         current->addSection(section);
-        updateKeyTime(current, sectionTime, &RegKey::m_modified);
+        updateKeyTime(current, sectionTime);
         current = nullptr;
     };
 
@@ -388,7 +394,7 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
                     std::uint64_t stamp = 0;
                     for (std::size_t pos = 6; pos < content.size() && isHexDigit(content[pos]); ++pos)
                         stamp = (stamp << 4) | hexValue(content[pos]);
-                    updateKeyTime(current, stamp, &RegKey::m_modified);
+                    updateKeyTime(current, stamp);
                 }
                 if (content.starts_with("#class=")) {
                     std::u16string className;
