@@ -204,6 +204,15 @@ TEST(RegFileRead, AKeysOwnTimeWinsOverTheTimeASubkeyListedBeforeItGaveIt)
     EXPECT_EQ(childFirst->serialize(RegLayout::rewriteAll), parentFirst->serialize(RegLayout::rewriteAll));
 }
 
+TEST(RegFileRead, AnOwnTimeOfZeroIsStillTheKeysOwn)
+{
+    // "#time=" with no digit gives the key the time 0; a subkey's time must not replace it.
+    auto file = parse(kHead + "\n[P] 1700000000\n#time=\n\"p\"=\"1\"\n\n[P\\\\Child] 1700000000\n\"c\"=\"1\"\n");
+    EXPECT_EQ(find(*file, {u"P"})->modified(), 0u);
+    const std::string written = file->serialize(RegLayout::rewriteAll);
+    EXPECT_EQ(parse(written)->serialize(RegLayout::rewriteAll), written);
+}
+
 TEST(RegFileRead, CrLfLinesReadLikeLfLinesAndAreWrittenWithLf)
 {
     auto file = parse("WINE REGISTRY Version 2\r\n;; c\r\n\r\n#arch=win64\r\n\r\n[K] 1700000000\r\n\"a\"=hex:01,\\\r\n  02\r\n"

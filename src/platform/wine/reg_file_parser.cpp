@@ -282,7 +282,7 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
             key->m_modified = filetime;
             key->m_ownTime = true;
         }
-        for (key = key->parent(); key && key->m_modified == 0; key = key->parent())
+        for (key = key->parent(); key && !key->m_ownTime && key->m_modified == 0; key = key->parent())
             key->m_modified = filetime;
     };
 
