@@ -20,8 +20,11 @@ run_one() {
     if [ -d "$root/fuzz/corpus/$name" ]; then
         cp -r "$root/fuzz/corpus/$name"/. "$corpus"/
     fi
-    # A fixed seed: every run retraces the same inputs, so a run that passed here passes in CI.
-    if "$target" "$corpus" -seed=1 -artifact_prefix="$findings/" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 \
+    # A fixed seed and a fixed number of inputs: every run retraces the same inputs.
+    local budget
+    budget=$(awk -v n="$name" '$1 == n { print $2 }' "$root/fuzz/budget.txt" 2>/dev/null)
+    if "$target" "$corpus" -seed=1 ${budget:+-runs="$budget"} -artifact_prefix="$findings/" \
+            -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 \
             -timeout=10 -print_final_stats=1 >"$log" 2>&1; then
         echo "-- $name: $(grep -m1 -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$') runs, no finding"
         touch "$results/$name.ok"
