@@ -212,6 +212,10 @@ LSTATUS WineRegistry::resolveHandle(HKEY key, Location& out)
 {
     if (isPredefined(key))
         return openPath(key, {}, Walk::open, out, nullptr, nullptr);
+    if (m_handleMemo.stamp == m_changeStamp && m_handleMemo.handle == key) {
+        out = m_handleMemo.location;
+        return ERROR_SUCCESS;
+    }
     const auto it = m_handles.find(key);
     if (it == m_handles.end())
         return ERROR_INVALID_HANDLE;
@@ -235,6 +239,7 @@ LSTATUS WineRegistry::resolveHandle(HKEY key, Location& out)
     if (!open.key || open.key->deleted())
         return ERROR_KEY_DELETED;
     out = Location{open.hive, open.key};
+    m_handleMemo = HandleMemo{m_changeStamp, key, out};
     return ERROR_SUCCESS;
 }
 
@@ -508,6 +513,8 @@ LSTATUS WineRegistry::RegCloseKey(HKEY key)
 {
     if (isPredefined(key))
         return ERROR_SUCCESS;
+    if (m_handleMemo.handle == key)
+        m_handleMemo.stamp = 0;
     if (m_valueMemo.handle == key)
         m_valueMemo.stamp = 0;
     if (m_childMemo.handle == key)
