@@ -571,6 +571,8 @@ LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
     } else {
         target.key->parent()->removeChild(target.key, change.time);
     }
+    // The key may be one a handle resolved to during this very call (reached again through a link).
+    noteChange();
     m_hives[target.hive].pending.push_back(std::move(change));
     return afterChange(target.hive);
 }
