@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "checks/checks.h"
@@ -91,13 +90,13 @@ void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::s
             nameLength = kEnumBufferSize;
         const std::string valueName(name.data(), nameLength);
 
-        std::string text = ReadValueAsText(registry, key, valueName);
-        model.lblRegistryFilesScan = text;
+        // Read straight into the label, which shows it anyway: a value only displayed costs no copy.
+        ReadValueAsText(registry, key, valueName, model.lblRegistryFilesScan);
         if (model.ScanCancelled)
             return;
-        // What DispatchValue does, handing the check the text itself: nothing reads it after.
+        // What DispatchValue does; the check gets its own copy of the text.
         if (check != nullptr && !statusIsConfigurationFiles(model.lblStatus))
-            check(context, hive, hiveName, valueName, std::move(text), scannerName, keyPath);
+            check(context, hive, hiveName, valueName, model.lblRegistryFilesScan, scannerName, keyPath);
         if (model.ScanCancelled)
             return;
         context.host.yield();
