@@ -53,7 +53,7 @@ public:
 
     // Subkeys in the order the server writes them.
     std::size_t childCount() const { return m_children.size(); }
-    RegKey* child(std::size_t index) const { return m_children[index].get(); }
+    RegKey* child(std::size_t index) const { return m_children[index]; }
     RegKey* findChild(std::u16string_view name) const;
     // Returns the existing subkey of that name (any letter case), else a new empty one.
     RegKey* createChild(std::u16string_view name, std::uint64_t filetime, bool* created);
@@ -101,7 +101,7 @@ private:
     RegFile* m_file;
     RegKey* m_parent;
     std::u16string m_name;
-    std::vector<std::unique_ptr<RegKey>> m_children;
+    std::vector<RegKey*> m_children; // owned by the file
     std::vector<RegValue> m_values;
     // The key's own sections of the original text (more than one when the file repeats a key).
     std::size_t sectionCount() const { return m_hasSection ? 1 + (m_moreSections ? m_moreSections->size() : 0) : 0; }
@@ -170,15 +170,20 @@ private:
     friend class RegFileWriter;
 
     RegFile() = default;
-    void retire(std::unique_ptr<RegKey> key);
+    RegKey* makeKey(RegKey* parent, std::u16string name);
+    RegKey* makeRoot(std::uint64_t filetime);
 
     std::unique_ptr<RegTextBuffer> m_text;
     std::string m_fileName;
     std::string m_arch;
     std::size_t m_headerLength = 0; // original header text kept as is
     std::string m_newHeader;        // header of a file created here
-    std::unique_ptr<RegKey> m_root;
-    std::vector<std::unique_ptr<RegKey>> m_retired;
+    RegKey* m_root = nullptr;
+    // Every key of the file, in blocks: a big file has hundreds of thousands of them, and a key
+    // removed from the tree stays valid until the file goes away.
+    static constexpr std::size_t kKeysPerBlock = 1024;
+    std::vector<RegKey*> m_keyBlocks;
+    std::size_t m_keysInLastBlock = kKeysPerBlock;
     std::vector<ParseProblem> m_problems;
     bool m_headerValid = true;
     bool m_valuesChecked = false;

@@ -63,6 +63,23 @@ std::size_t dataStart(std::string_view content, std::u16string& name, bool* name
     return skipSpaces(content, pos + 1);
 }
 
+std::size_t commonPrefixLength(std::string_view a, std::string_view b)
+{
+    const std::size_t limit = std::min(a.size(), b.size());
+    std::size_t length = 0;
+    for (; length + 8 <= limit; length += 8) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a.data() + length, 8);
+        std::memcpy(&y, b.data() + length, 8);
+        if (x != y)
+            break;
+    }
+    while (length < limit && a[length] == b[length])
+        ++length;
+    return length;
+}
+
 bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
 {
     return text.size() - std::min(pos, text.size()) >= prefix.size() && text.compare(pos, prefix.size(), prefix) == 0;
@@ -255,6 +272,125 @@ void RegFileParser::decodeSection(std::string_view text, const RegKey::TextSlice
     }
 }
 
+std::size_t RegFileParser::resolvePlainKeyLine(RegKey& root, std::string_view content, std::string_view previous,
+                                               std::vector<KeyPathLevel>& chain, RegKey** key)
+{
+    // The names whose bytes equal the previous line's, followed by a separator or the closing
+    // "]", are the previous line's keys.
+    const std::size_t shared = commonPrefixLength(content, previous);
+    std::size_t reused = 0;
+    while (reused < chain.size() && chain[reused].nameEnd <= shared) {
+        const std::size_t end = chain[reused].nameEnd;
+        if (end < content.size() && content[end] == ']') {
+            *key = chain[reused].key;
+            chain.resize(reused + 1);
+            return end + 1;
+        }
+        if (end + 1 >= content.size() || content[end] != '\\' || content[end + 1] != '\\')
+            break;
+        ++reused;
+    }
+
+    // The rest must be plain names, each followed by "\\\\" or the closing "]".
+    struct Name {
+        std::size_t begin, end;
+    };
+    thread_local std::vector<Name> names;
+    names.clear();
+    std::size_t pos = reused > 0 ? chain[reused - 1].nameEnd + 2 : 1;
+    for (;;) {
+        const std::size_t begin = pos;
+        while (pos < content.size()) {
+            const char c = content[pos];
+            if (c == '\\' || c == ']')
+                break;
+            if (c < 0x20 || c >= 0x7f)
+                return std::string_view::npos;
+            ++pos;
+        }
+        if (pos >= content.size() || pos == begin)
+            return std::string_view::npos;
+        names.push_back({begin, pos});
+        if (content[pos] == ']')
+            break;
+        if (pos + 1 >= content.size() || content[pos + 1] != '\\')
+            return std::string_view::npos;
+        pos += 2;
+    }
+
+    RegKey* at = reused > 0 ? chain[reused - 1].key : &root;
+    bool respelled = reused > 0 && chain[reused - 1].respelled;
+    bool followsPrevious = true;
+    thread_local std::u16string name;
+    std::size_t depth = reused;
+    for (const Name& part : names) {
+        const std::string_view text = content.substr(part.begin, part.end - part.begin);
+        name.assign(text.begin(), text.end());
+        if (followsPrevious && depth < chain.size() && chain[depth].key->name() == name) {
+            at = chain[depth].key;
+        } else {
+            followsPrevious = false;
+            at = at->obtainChild(name);
+            respelled = respelled || at->name() != name;
+        }
+        const KeyPathLevel level{at, part.end, respelled};
+        if (depth < chain.size())
+            chain[depth] = level;
+        else
+            chain.push_back(level);
+        ++depth;
+    }
+    chain.resize(depth);
+    *key = at;
+    return chain.back().nameEnd + 1;
+}
+
+std::size_t RegFileParser::resolveKeyLine(RegFile& file, const RegLine& line, std::string_view content,
+                                          std::vector<KeyPathLevel>& chain, RegKey** key)
+{
+    std::u16string path;
+    bool lossy = false;
+    const std::size_t after = unescape(content, 1, ']', path, &lossy);
+    if (after == std::string_view::npos || (!path.empty() && path[0] == u'\\')) {
+        file.addProblem(line.number, "Malformed key");
+        return std::string_view::npos;
+    }
+    if (lossy)
+        file.addProblem(line.number, "Key name that would not be written back as it reads");
+
+    RegKey* at = file.m_root;
+    std::size_t depth = 0;
+    std::size_t begin = 0;
+    bool followsPrevious = true;
+    bool respelled = false;
+    while (begin <= path.size()) {
+        std::size_t end = path.find(u'\\', begin);
+        if (end == std::u16string::npos)
+            end = path.size();
+        if (end > begin) {
+            const std::u16string_view part = std::u16string_view(path).substr(begin, end - begin);
+            if (followsPrevious && depth < chain.size() && chain[depth].key->name() == part) {
+                at = chain[depth].key;
+            } else {
+                followsPrevious = false;
+                at = at->obtainChild(part);
+                respelled = respelled || at->name() != part;
+            }
+            // No offsets: the next line cannot be compared with this one byte by byte.
+            const KeyPathLevel level{at, std::string_view::npos, respelled};
+            if (depth < chain.size())
+                chain[depth] = level;
+            else
+                chain.push_back(level);
+            ++depth;
+        }
+        begin = end + 1;
+    }
+    chain.resize(depth);
+    *key = at;
+    return after;
+}
+
 void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
 {
     const std::string_view text = file.m_text->view();
@@ -305,8 +441,8 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
         current = nullptr;
     };
 
-    std::u16string path;
-    std::vector<std::pair<std::u16string_view, RegKey*>> chain; // the previous key's path
+    std::vector<KeyPathLevel> chain;
+    std::string_view previousKeyLine; // when it was resolved as a plain line
     while (cursor.next(line)) {
         std::string_view content = trimLeft(line.content);
         if (const auto nul = hasNul ? content.find('\0') : std::string_view::npos; nul != std::string_view::npos) {
@@ -318,15 +454,15 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
         case '[': {
             closeSection();
             inSection = true;
-            path.clear();
-            bool lossy = false;
-            const std::size_t after = unescape(content, 1, ']', path, &lossy);
-            if (after == std::string_view::npos || (!path.empty() && path[0] == u'\\')) {
-                file.addProblem(line.number, "Malformed key");
-                break;
+            RegKey* key = nullptr;
+            std::size_t after = resolvePlainKeyLine(*file.m_root, content, previousKeyLine, chain, &key);
+            previousKeyLine = content;
+            if (after == std::string_view::npos) {
+                previousKeyLine = {};
+                after = resolveKeyLine(file, line, content, chain, &key);
+                if (after == std::string_view::npos)
+                    break;
             }
-            if (lossy)
-                file.addProblem(line.number, "Key name that would not be written back as it reads");
             std::size_t pos = skipSpaces(content, after);
             std::uint64_t seconds = 0;
             std::size_t digits = 0;
@@ -338,36 +474,10 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
                 file.addProblem(line.number, "Malformed key time");
             sectionTime = digits ? static_cast<std::uint32_t>(seconds) * kTicksPerSecond + kFiletimeUnixEpoch : loadTime;
 
-            // Consecutive keys share most of their path: reuse the part that did not change.
-            RegKey* key = file.m_root.get();
-            std::size_t depth = 0;
-            std::size_t begin = 0;
-            bool same = true;
+            current = key;
             // A line that spells a key already known in another letter case names it, but the
             // server writes the spelling it kept; so must we, or a second load would differ.
-            bool respelled = false;
-            while (begin <= path.size()) {
-                std::size_t end = path.find(u'\\', begin);
-                if (end == std::u16string::npos)
-                    end = path.size();
-                if (end > begin) {
-                    const std::u16string_view part = std::u16string_view(path).substr(begin, end - begin);
-                    if (same && depth < chain.size() && chain[depth].first == part) {
-                        key = chain[depth].second;
-                    } else {
-                        same = false;
-                        key = key->obtainChild(part);
-                        respelled = respelled || key->name() != part;
-                        chain.resize(depth);
-                        chain.emplace_back(key->name(), key);
-                    }
-                    ++depth;
-                }
-                begin = end + 1;
-            }
-            chain.resize(depth);
-            current = key;
-            if (respelled)
+            if (!chain.empty() && chain.back().respelled)
                 current->m_changed = true;
             section = RegKey::TextSlice{line.begin, 0, line.number};
             sectionEnd = line.end;

@@ -32,6 +32,14 @@ private:
     std::size_t m_line;
 };
 
+// A key of the previous key line's path, one per name. Consecutive key lines share most of
+// their path, so the next line starts from these.
+struct KeyPathLevel {
+    RegKey* key = nullptr;
+    std::size_t nameEnd = 0; // offset in the previous line just after this name
+    bool respelled = false;  // this name or one before it differs from the spelling the key kept
+};
+
 class RegFileParser {
 public:
     // Builds the key tree of `file` from its text (values stay undecoded).
@@ -42,6 +50,16 @@ public:
                               RegFile* file);
     // Inserts or replaces by name (any letter case), keeping the first spelling and the order.
     static void mergeValue(std::vector<RegValue>& values, RegValue value);
+
+private:
+    // Resolves a key line whose path is plain ASCII with "\\\\" between names (nearly every line
+    // Wine writes) without decoding it. Returns the offset after "]", or npos when the line needs
+    // the general reading; `chain` is then unchanged.
+    static std::size_t resolvePlainKeyLine(RegKey& root, std::string_view content, std::string_view previous,
+                                           std::vector<KeyPathLevel>& chain, RegKey** key);
+    // The general reading: unescapes the whole path first. Returns npos for a malformed path.
+    static std::size_t resolveKeyLine(RegFile& file, const RegLine& line, std::string_view content,
+                                      std::vector<KeyPathLevel>& chain, RegKey** key);
 };
 
 std::string_view trimLeft(std::string_view text);
