@@ -294,6 +294,37 @@ INSTANTIATE_TEST_SUITE_P(
                       ProblemCase{kHead + "\n[K] 1\n\"bad\"=\"\xff\xfe\"\n", 7},
                       ProblemCase{kHead + "\n[K] 1\n#class=unquoted\n", 7}));
 
+TEST(RegFileRead, ARareByteIsFoundOnWhicheverLineItStands)
+{
+    // Long files are looked at in blocks, short ends byte by byte: a NUL or a CR counts in both.
+    std::string body;
+    for (int i = 0; i < 40; ++i)
+        body += "\n[Key" + std::to_string(i) + "\\\\With\\\\A\\\\Long\\\\Path] 1700000000\n\"v\"=\"" + std::string(70, 'x') + "\"\n";
+    const std::size_t bodyLines = 3 * 40;
+    for (const std::string& tail : {std::string("\n[Z] 1\n"), std::string("\n[Z] 1\n") + std::string(100, ';') + "\n"}) {
+        auto withNul = parse(kHead + body + "\"n\"=\"a" + std::string(1, '\0') + "b\"\n" + tail);
+        ASSERT_FALSE(withNul->problems().empty());
+        EXPECT_EQ(withNul->problems().front().line, 4 + bodyLines + 1);
+        auto nulAtEnd = parse(kHead + body + tail + "\"n\"=\"" + std::string(1, '\0') + "\"\n");
+        EXPECT_FALSE(nulAtEnd->problems().empty());
+
+        auto withCr = parse(kHead + body + tail + "\"r\"=\"x\"\r\n");
+        EXPECT_TRUE(withCr->problems().empty());
+        EXPECT_EQ(withCr->serialize().find('\r'), std::string::npos);
+    }
+}
+
+TEST(RegFileRead, AWrappedHexValueKeepsItsContinuationWhateverItsNameHolds)
+{
+    auto file = parse(kHead + "\n[K] 1\n\"a\\\"=b\\\\\"=hex:01,\\\n  02\n@=hex(7):03,\\\n  04\n");
+    EXPECT_TRUE(file->problems().empty()) << file->firstProblemMessage();
+    RegKey* key = find(*file, {u"K"});
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(key->values().size(), 2u);
+    EXPECT_EQ(key->findValue(u"a\"=b\\")->data, bytes({1, 2}));
+    EXPECT_EQ(key->findValue(u"")->data, bytes({3, 4}));
+}
+
 TEST(RegFileRead, MalformedValueReadsAsEmptyNoneValueAndLaterLinesStillCount)
 {
     auto file = parse(kHead + "\n[K] 1\n\"broken\"=hex: 01\n\"fine\"=dword:00000001\n");

@@ -54,7 +54,7 @@ RegKey* RegKey::obtainChild(std::u16string_view name)
     const std::size_t index = lowerBoundChild(name);
     if (index < m_children.size() && namesEqual(m_children[index]->m_name, name))
         return m_children[index];
-    RegKey* key = m_file->makeKey(this, std::u16string(name));
+    RegKey* key = m_file->makeKey(this, name);
     m_children.insert(m_children.begin() + static_cast<std::ptrdiff_t>(index), key);
     return key;
 }
@@ -186,14 +186,26 @@ RegFile::~RegFile()
     }
 }
 
-RegKey* RegFile::makeKey(RegKey* parent, std::u16string name)
+RegKey* RegFile::makeKey(RegKey* parent, std::u16string_view name)
 {
+    if (name.size() > m_nameUnitsLeft) {
+        // A name longer than a block (only a damaged file has one) gets a block of its own.
+        const std::size_t units = std::max(name.size(), kNameUnitsPerBlock);
+        m_nameBlocks.push_back(std::make_unique_for_overwrite<char16_t[]>(units));
+        m_nextNameUnit = m_nameBlocks.back().get();
+        m_nameUnitsLeft = units;
+    }
+    std::copy(name.begin(), name.end(), m_nextNameUnit);
+    const std::u16string_view kept(m_nextNameUnit, name.size());
+    m_nextNameUnit += name.size();
+    m_nameUnitsLeft -= name.size();
+
     if (m_keysInLastBlock == kKeysPerBlock) {
         m_keyBlocks.reserve(m_keyBlocks.size() + 1);
         m_keyBlocks.push_back(std::allocator<RegKey>().allocate(kKeysPerBlock));
         m_keysInLastBlock = 0;
     }
-    RegKey* key = new (m_keyBlocks.back() + m_keysInLastBlock) RegKey(this, parent, std::move(name));
+    RegKey* key = new (m_keyBlocks.back() + m_keysInLastBlock) RegKey(this, parent, kept);
     ++m_keysInLastBlock;
     return key;
 }

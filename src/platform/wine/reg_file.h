@@ -45,7 +45,7 @@ public:
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
 
-    const std::u16string& name() const { return m_name; }
+    std::u16string_view name() const { return m_name; }
     RegKey* parent() const { return m_parent; }
     // A key removed from the tree stays a valid object until its file goes away, so that open
     // handles can tell it is gone.
@@ -92,7 +92,7 @@ private:
         std::size_t line = 0;
     };
 
-    RegKey(RegFile* file, RegKey* parent, std::u16string name) : m_file(file), m_parent(parent), m_name(std::move(name)) {}
+    RegKey(RegFile* file, RegKey* parent, std::u16string_view name) : m_file(file), m_parent(parent), m_name(name) {}
     void decodeValues();
     // Finds or adds a subkey while the file is read: no time, no change mark.
     RegKey* obtainChild(std::u16string_view name);
@@ -100,7 +100,7 @@ private:
 
     RegFile* m_file;
     RegKey* m_parent;
-    std::u16string m_name;
+    std::u16string_view m_name; // kept by the file
     std::vector<RegKey*> m_children; // owned by the file
     std::vector<RegValue> m_values;
     // The key's own sections of the original text (more than one when the file repeats a key).
@@ -170,7 +170,7 @@ private:
     friend class RegFileWriter;
 
     RegFile() = default;
-    RegKey* makeKey(RegKey* parent, std::u16string name);
+    RegKey* makeKey(RegKey* parent, std::u16string_view name);
     RegKey* makeRoot(std::uint64_t filetime);
 
     std::unique_ptr<RegTextBuffer> m_text;
@@ -184,6 +184,11 @@ private:
     static constexpr std::size_t kKeysPerBlock = 1024;
     std::vector<RegKey*> m_keyBlocks;
     std::size_t m_keysInLastBlock = kKeysPerBlock;
+    // Key names, which never change once made, in blocks too.
+    static constexpr std::size_t kNameUnitsPerBlock = 32768;
+    std::vector<std::unique_ptr<char16_t[]>> m_nameBlocks;
+    char16_t* m_nextNameUnit = nullptr;
+    std::size_t m_nameUnitsLeft = 0;
     std::vector<ParseProblem> m_problems;
     bool m_headerValid = true;
     bool m_valuesChecked = false;

@@ -3,7 +3,12 @@
 #include "platform/wine/reg_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tessivar::wine {
 
@@ -46,17 +51,32 @@ bool endsWithBackslash(std::string_view content)
     return end > 0 && content[end - 1] == '\\';
 }
 
-// Where the data of a value line starts (just after "=" and spaces), or npos.
-std::size_t dataStart(std::string_view content, std::u16string& name, bool* nameLossy)
+// The offset after the closing quote of a quoted name whose text starts at `pos`, or npos; reads
+// the escapes as unescape() does without decoding them.
+std::size_t skipQuoted(std::string_view text, std::size_t pos)
 {
-    std::size_t pos = 0;
-    if (content[0] == '@') {
-        pos = 1;
-    } else {
-        pos = unescape(content, 1, '"', name, nameLossy);
-        if (pos == std::string_view::npos)
-            return pos;
+    while (pos < text.size()) {
+        const char c = text[pos];
+        if (c == '"')
+            return pos + 1;
+        if (c == '\0')
+            return std::string_view::npos;
+        if (c == '\\') {
+            if (pos + 1 >= text.size() || text[pos + 1] == '\0')
+                return std::string_view::npos;
+            ++pos;
+        }
+        ++pos;
     }
+    return std::string_view::npos;
+}
+
+// Where the data of a value line starts (just after "=" and spaces), or npos.
+std::size_t dataStart(std::string_view content)
+{
+    std::size_t pos = content[0] == '@' ? 1 : skipQuoted(content, 1);
+    if (pos == std::string_view::npos)
+        return pos;
     pos = skipSpaces(content, pos);
     if (pos >= content.size() || content[pos] != '=')
         return std::string_view::npos;
@@ -80,6 +100,55 @@ std::size_t commonPrefixLength(std::string_view a, std::string_view b)
     return length;
 }
 
+struct BlockScan {
+    std::uint64_t lineEnds = 0; // one bit per "\n"
+    bool nul = false;
+    bool carriageReturn = false;
+};
+
+// Looks at the 64 bytes at `bytes`.
+BlockScan scanBlock(const char* bytes)
+{
+    BlockScan scan;
+#if defined(__SSE2__)
+    const __m128i newline = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    __m128i nuls = zero;
+    __m128i returns = zero;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+        const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, newline)));
+        scan.lineEnds |= static_cast<std::uint64_t>(bits) << (16 * part);
+        nuls = _mm_or_si128(nuls, _mm_cmpeq_epi8(chunk, zero));
+        returns = _mm_or_si128(returns, _mm_cmpeq_epi8(chunk, carriageReturn));
+    }
+    scan.nul = _mm_movemask_epi8(nuls) != 0;
+    scan.carriageReturn = _mm_movemask_epi8(returns) != 0;
+#else
+    for (int i = 0; i < 64; ++i) {
+        scan.lineEnds |= static_cast<std::uint64_t>(bytes[i] == '\n') << i;
+        scan.nul = scan.nul || bytes[i] == '\0';
+        scan.carriageReturn = scan.carriageReturn || bytes[i] == '\r';
+    }
+#endif
+    return scan;
+}
+
+void widenAscii(std::string_view text, std::u16string& out)
+{
+    out.resize(text.size());
+    const char* from = text.data();
+    char16_t* to = out.data();
+    for (std::size_t i = 0; i < text.size(); ++i)
+        to[i] = static_cast<char16_t>(static_cast<unsigned char>(from[i]));
+}
+
+bool sameUnits(std::u16string_view a, std::u16string_view b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+}
+
 bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
 {
     return text.size() - std::min(pos, text.size()) >= prefix.size() && text.compare(pos, prefix.size(), prefix) == 0;
@@ -87,8 +156,7 @@ bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
 
 bool isHexValueLine(std::string_view content)
 {
-    std::u16string name;
-    const std::size_t pos = dataStart(content, name, nullptr);
+    const std::size_t pos = dataStart(content);
     return pos != std::string_view::npos && (startsWith(content, pos, "hex:") || startsWith(content, pos, "hex("));
 }
 
@@ -205,13 +273,43 @@ std::string_view trimLeft(std::string_view text)
     return text.substr(pos);
 }
 
+std::size_t RegLineCursor::findLineEnd()
+{
+    const char* base = m_text.data();
+    std::size_t from = m_pos;
+    for (;;) {
+        if (m_haveBlock && from >= m_blockBase && from - m_blockBase < 64) {
+            const std::uint64_t ahead = m_block & (~std::uint64_t{0} << (from - m_blockBase));
+            if (ahead)
+                return m_blockBase + static_cast<std::size_t>(std::countr_zero(ahead));
+            from = m_blockBase + 64;
+        }
+        if (from >= m_end)
+            return m_end;
+        if (m_end - from < 64) {
+            std::size_t at = from;
+            for (; at < m_end && base[at] != '\n'; ++at) {
+                m_sawNul = m_sawNul || base[at] == '\0';
+                m_sawCarriageReturn = m_sawCarriageReturn || base[at] == '\r';
+            }
+            return at;
+        }
+        const BlockScan scan = scanBlock(base + from);
+        m_blockBase = from;
+        m_block = scan.lineEnds;
+        m_haveBlock = true;
+        m_sawNul = m_sawNul || scan.nul;
+        m_sawCarriageReturn = m_sawCarriageReturn || scan.carriageReturn;
+    }
+}
+
 bool RegLineCursor::next(RegLine& line)
 {
     if (m_pos >= m_end)
         return false;
     const char* base = m_text.data();
-    const void* found = std::memchr(base + m_pos, '\n', m_end - m_pos);
-    const std::size_t eol = found ? static_cast<std::size_t>(static_cast<const char*>(found) - base) : m_end;
+    const std::size_t eol = findLineEnd();
+    const bool found = eol < m_end;
     std::size_t contentEnd = eol;
     if (contentEnd > m_pos && base[contentEnd - 1] == '\r')
         --contentEnd;
@@ -320,18 +418,19 @@ std::size_t RegFileParser::resolvePlainKeyLine(RegKey& root, std::string_view co
 
     RegKey* at = reused > 0 ? chain[reused - 1].key : &root;
     bool respelled = reused > 0 && chain[reused - 1].respelled;
-    bool followsPrevious = true;
+    // After a plain line, the first name not reused differs from that line's; after another
+    // line, the names may still be the same.
+    bool followsPrevious = previous.empty();
     thread_local std::u16string name;
     std::size_t depth = reused;
     for (const Name& part : names) {
-        const std::string_view text = content.substr(part.begin, part.end - part.begin);
-        name.assign(text.begin(), text.end());
-        if (followsPrevious && depth < chain.size() && chain[depth].key->name() == name) {
+        widenAscii(content.substr(part.begin, part.end - part.begin), name);
+        if (followsPrevious && depth < chain.size() && sameUnits(chain[depth].key->name(), name)) {
             at = chain[depth].key;
         } else {
             followsPrevious = false;
             at = at->obtainChild(name);
-            respelled = respelled || at->name() != name;
+            respelled = respelled || !sameUnits(at->name(), name);
         }
         const KeyPathLevel level{at, part.end, respelled};
         if (depth < chain.size())
@@ -401,10 +500,6 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
         file.addProblem(1, "Not a valid registry file");
         return;
     }
-    if (std::memchr(text.data(), '\r', text.size()))
-        file.m_textReusable = false;
-    // NUL bytes are rare enough that one look at the whole text spares a look at every line.
-    const bool hasNul = std::memchr(text.data(), '\0', text.size()) != nullptr;
     file.m_headerLength = line.end;
 
     // Sets the time a key's own section gives it, unless an earlier section of the same key gave
@@ -445,7 +540,8 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
     std::string_view previousKeyLine; // when it was resolved as a plain line
     while (cursor.next(line)) {
         std::string_view content = trimLeft(line.content);
-        if (const auto nul = hasNul ? content.find('\0') : std::string_view::npos; nul != std::string_view::npos) {
+        // NUL bytes are rare enough that a look at each line is only needed once one was seen.
+        if (const auto nul = cursor.sawNul() ? content.find('\0') : std::string_view::npos; nul != std::string_view::npos) {
             file.addProblem(line.number, "NUL byte in line");
             content = content.substr(0, nul);
         }
@@ -547,6 +643,9 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
         }
     }
     closeSection();
+    // (A file that stops being read early has no valid header, and none of its text is reused.)
+    if (cursor.sawCarriageReturn())
+        file.m_textReusable = false;
 }
 
 } // namespace tessivar::wine

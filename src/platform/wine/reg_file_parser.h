@@ -24,12 +24,26 @@ public:
     {
     }
     bool next(RegLine& line);
+    // Whether the lines read so far held a NUL byte, or a CR.
+    bool sawNul() const { return m_sawNul; }
+    bool sawCarriageReturn() const { return m_sawCarriageReturn; }
 
 private:
+    // Where the line starting at m_pos ends: its "\n", or m_end.
+    std::size_t findLineEnd();
+
     std::string_view m_text;
     std::size_t m_pos;
     std::size_t m_end;
     std::size_t m_line;
+    // The line ends found in the 64 bytes from m_blockBase, one bit each: most lines are shorter
+    // than that, so one look at a block serves the next line too. The same look notes the rare
+    // bytes that need a closer reading of the lines.
+    std::size_t m_blockBase = 0;
+    std::uint64_t m_block = 0;
+    bool m_haveBlock = false;
+    bool m_sawNul = false;
+    bool m_sawCarriageReturn = false;
 };
 
 // A key of the previous key line's path, one per name. Consecutive key lines share most of
