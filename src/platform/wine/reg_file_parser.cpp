@@ -43,7 +43,7 @@ std::size_t skipSpaces(std::string_view text, std::size_t pos)
     return pos;
 }
 
-bool endsWithBackslash(std::string_view content)
+inline bool endsWithBackslash(std::string_view content)
 {
     std::size_t end = content.size();
     while (end > 0 && isSpace(content[end - 1]))
@@ -140,8 +140,39 @@ void widenAscii(std::string_view text, std::u16string& out)
     out.resize(text.size());
     const char* from = text.data();
     char16_t* to = out.data();
-    for (std::size_t i = 0; i < text.size(); ++i)
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+    }
+#endif
+    for (; i < text.size(); ++i)
         to[i] = static_cast<char16_t>(static_cast<unsigned char>(from[i]));
+}
+
+// The offset of the first byte from `pos` on that cannot stand in a plain key name: a backslash,
+// "]", a control character or a byte beyond ASCII; or the end of the text.
+std::size_t plainNameEnd(std::string_view text, std::size_t pos)
+{
+#if defined(__SSE2__)
+    for (; pos + 16 <= text.size(); pos += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
+        // As signed bytes, everything from 0x80 on is below 0x20 too.
+        const __m128i stop = _mm_or_si128(
+            _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7f))),
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(']'))));
+        if (const auto bits = static_cast<unsigned>(_mm_movemask_epi8(stop)))
+            return pos + static_cast<std::size_t>(std::countr_zero(bits));
+    }
+#endif
+    for (; pos < text.size(); ++pos) {
+        const auto c = static_cast<unsigned char>(text[pos]);
+        if (c == '\\' || c == ']' || c < 0x20 || c >= 0x7f)
+            return pos;
+    }
+    return pos;
 }
 
 bool sameUnits(std::u16string_view a, std::u16string_view b)
@@ -273,7 +304,7 @@ std::string_view trimLeft(std::string_view text)
     return text.substr(pos);
 }
 
-std::size_t RegLineCursor::findLineEnd()
+inline std::size_t RegLineCursor::findLineEnd()
 {
     const char* base = m_text.data();
     std::size_t from = m_pos;
@@ -303,7 +334,7 @@ std::size_t RegLineCursor::findLineEnd()
     }
 }
 
-bool RegLineCursor::next(RegLine& line)
+inline bool RegLineCursor::next(RegLine& line)
 {
     if (m_pos >= m_end)
         return false;
@@ -398,15 +429,8 @@ std::size_t RegFileParser::resolvePlainKeyLine(RegKey& root, std::string_view co
     std::size_t pos = reused > 0 ? chain[reused - 1].nameEnd + 2 : 1;
     for (;;) {
         const std::size_t begin = pos;
-        while (pos < content.size()) {
-            const char c = content[pos];
-            if (c == '\\' || c == ']')
-                break;
-            if (c < 0x20 || c >= 0x7f)
-                return std::string_view::npos;
-            ++pos;
-        }
-        if (pos >= content.size() || pos == begin)
+        pos = plainNameEnd(content, pos);
+        if (pos >= content.size() || pos == begin || (content[pos] != '\\' && content[pos] != ']'))
             return std::string_view::npos;
         names.push_back({begin, pos});
         if (content[pos] == ']')
@@ -539,7 +563,8 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
     std::vector<KeyPathLevel> chain;
     std::string_view previousKeyLine; // when it was resolved as a plain line
     while (cursor.next(line)) {
-        std::string_view content = trimLeft(line.content);
+        // Lines rarely start with a space (hex continuation lines do, and they are read below).
+        std::string_view content = line.content.empty() || !isSpace(line.content[0]) ? line.content : trimLeft(line.content);
         // NUL bytes are rare enough that a look at each line is only needed once one was seen.
         if (const auto nul = cursor.sawNul() ? content.find('\0') : std::string_view::npos; nul != std::string_view::npos) {
             file.addProblem(line.number, "NUL byte in line");
