@@ -3,6 +3,7 @@
 #include "platform/wine/reg_text.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -19,21 +20,31 @@ constexpr std::uint64_t kTicksPerSecond = 10000000ull;
 
 bool isSpace(char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    // ' ', and '\t' '\n' '\v' '\f' '\r', which follow each other.
+    return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
 }
+
+// The value of each hex digit; -1 for any other byte.
+constexpr auto kHexDigits = [] {
+    std::array<std::int8_t, 256> digits{};
+    digits.fill(-1);
+    for (int i = 0; i < 10; ++i)
+        digits['0' + i] = static_cast<std::int8_t>(i);
+    for (int i = 0; i < 6; ++i) {
+        digits['a' + i] = static_cast<std::int8_t>(10 + i);
+        digits['A' + i] = static_cast<std::int8_t>(10 + i);
+    }
+    return digits;
+}();
 
 bool isHexDigit(char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return kHexDigits[static_cast<unsigned char>(c)] >= 0;
 }
 
 unsigned hexValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return static_cast<unsigned>(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return static_cast<unsigned>(c - 'a' + 10);
-    return static_cast<unsigned>(c - 'A' + 10);
+    return static_cast<unsigned>(kHexDigits[static_cast<unsigned char>(c)]);
 }
 
 std::size_t skipSpaces(std::string_view text, std::size_t pos)
@@ -342,7 +353,8 @@ inline bool RegLineCursor::next(RegLine& line)
     const std::size_t eol = findLineEnd();
     const bool found = eol < m_end;
     std::size_t contentEnd = eol;
-    if (contentEnd > m_pos && base[contentEnd - 1] == '\r')
+    // A CR before the line end was seen when its block was.
+    if (m_sawCarriageReturn && contentEnd > m_pos && base[contentEnd - 1] == '\r')
         --contentEnd;
     line.content = std::string_view(base + m_pos, contentEnd - m_pos);
     line.begin = m_pos;
@@ -623,8 +635,12 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
                 sectionEnd = line.end;
                 if (content.starts_with("#time=")) {
                     std::uint64_t stamp = 0;
-                    for (std::size_t pos = 6; pos < content.size() && isHexDigit(content[pos]); ++pos)
-                        stamp = (stamp << 4) | hexValue(content[pos]);
+                    for (std::size_t pos = 6; pos < content.size(); ++pos) {
+                        const std::int8_t digit = kHexDigits[static_cast<unsigned char>(content[pos])];
+                        if (digit < 0)
+                            break;
+                        stamp = (stamp << 4) | static_cast<std::uint64_t>(digit);
+                    }
                     updateKeyTime(current, stamp);
                 }
                 if (content.starts_with("#class=")) {
