@@ -51,8 +51,7 @@ std::size_t lineSplit(const std::filesystem::path& path)
 std::unique_ptr<tessivar::wine::RegFile> load(const std::filesystem::path& path)
 {
     bool exists = false;
-    return tessivar::wine::RegFile::parse(tessivar::wine::RegTextBuffer::readFile(path, &exists), "system.reg",
-                                          tessivar::wine::filetimeNow());
+    return tessivar::wine::RegFile::load(path, "system.reg", tessivar::wine::filetimeNow(), &exists);
 }
 
 bool saveTo(tessivar::wine::RegFile& file, const std::filesystem::path& path)

@@ -237,6 +237,19 @@ std::unique_ptr<RegFile> RegFile::parse(std::unique_ptr<RegTextBuffer> text, std
     return file;
 }
 
+std::unique_ptr<RegFile> RegFile::load(const std::filesystem::path& path, std::string fileName, std::uint64_t loadTime,
+                                       bool* exists)
+{
+    if (auto text = RegTextBuffer::startReading(path, exists)) {
+        auto file = parse(std::move(text), fileName, loadTime);
+        if (file->m_text->finishReading())
+            return file;
+    }
+    // The read failed, or the file changed size while it was read: read it once more as a whole.
+    auto text = RegTextBuffer::readFile(path, exists);
+    return text ? parse(std::move(text), std::move(fileName), loadTime) : nullptr;
+}
+
 std::unique_ptr<RegFile> RegFile::createEmpty(std::string fileName, std::string_view rootPath, std::string_view arch)
 {
     std::unique_ptr<RegFile> file(new RegFile());

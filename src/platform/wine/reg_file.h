@@ -130,6 +130,10 @@ public:
     static std::unique_ptr<RegFile> parse(std::string text, std::string fileName, std::uint64_t loadTime);
     static std::unique_ptr<RegFile> parse(std::unique_ptr<RegTextBuffer> text, std::string fileName,
                                           std::uint64_t loadTime);
+    // Reads and parses the file at `path`, parsing while it is read. Returns null when it exists
+    // but cannot be read; `exists` says whether there was a file (a missing one reads as empty).
+    static std::unique_ptr<RegFile> load(const std::filesystem::path& path, std::string fileName,
+                                         std::uint64_t loadTime, bool* exists);
     // An empty hive, as written for a file that does not exist yet. `rootPath` is the branch
     // named in the ";;" comment ("REGISTRY\\Machine" with single backslashes).
     static std::unique_ptr<RegFile> createEmpty(std::string fileName, std::string_view rootPath, std::string_view arch);

@@ -326,6 +326,7 @@ inline std::size_t RegLineCursor::findLineEnd()
                 return m_blockBase + static_cast<std::size_t>(std::countr_zero(ahead));
             from = m_blockBase + 64;
         }
+        await(from + 64);
         if (from >= m_end)
             return m_end;
         if (m_end - from < 64) {
@@ -343,6 +344,16 @@ inline std::size_t RegLineCursor::findLineEnd()
         m_sawNul = m_sawNul || scan.nul;
         m_sawCarriageReturn = m_sawCarriageReturn || scan.carriageReturn;
     }
+}
+
+inline void RegLineCursor::await(std::size_t offset)
+{
+    offset = std::min(offset, m_end);
+    if (offset <= m_ready)
+        return;
+    m_ready = m_arriving->awaitBytes(offset);
+    if (m_ready < offset)
+        m_end = m_ready; // the text stops short
 }
 
 inline bool RegLineCursor::next(RegLine& line)
@@ -529,7 +540,7 @@ std::size_t RegFileParser::resolveKeyLine(RegFile& file, const RegLine& line, st
 void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
 {
     const std::string_view text = file.m_text->view();
-    RegLineCursor cursor(text, 0, text.size(), 1);
+    RegLineCursor cursor = file.m_text->arriving() ? RegLineCursor(*file.m_text, 1) : RegLineCursor(text, 0, text.size(), 1);
     RegLine line;
     if (!cursor.next(line) || line.content != kHeader) {
         file.m_headerValid = false;

@@ -20,7 +20,13 @@ struct RegLine {
 class RegLineCursor {
 public:
     RegLineCursor(std::string_view text, std::size_t begin, std::size_t end, std::size_t firstLine)
-        : m_text(text), m_pos(begin), m_end(end), m_line(firstLine)
+        : m_text(text), m_pos(begin), m_end(end), m_line(firstLine), m_ready(end)
+    {
+    }
+    // Reads `text` as it arrives: a line is handed out once all of it is there. When the text
+    // stops short, its lines end where it stops.
+    RegLineCursor(const RegTextBuffer& arriving, std::size_t firstLine)
+        : m_text(arriving.view()), m_pos(0), m_end(m_text.size()), m_line(firstLine), m_arriving(&arriving)
     {
     }
     bool next(RegLine& line);
@@ -31,11 +37,15 @@ public:
 private:
     // Where the line starting at m_pos ends: its "\n", or m_end.
     std::size_t findLineEnd();
+    // Makes sure the bytes before `offset` (at most m_end) are there.
+    void await(std::size_t offset);
 
     std::string_view m_text;
     std::size_t m_pos;
     std::size_t m_end;
     std::size_t m_line;
+    const RegTextBuffer* m_arriving = nullptr;
+    std::size_t m_ready = 0; // bytes known to be there
     // The line ends found in the 64 bytes from m_blockBase, one bit each: most lines are shorter
     // than that, so one look at a block serves the next line too. The same look notes the rare
     // bytes that need a closer reading of the lines.
