@@ -447,7 +447,7 @@ std::size_t RegFileParser::resolvePlainKeyLine(RegKey& root, std::string_view co
     struct Name {
         std::size_t begin, end;
     };
-    thread_local std::vector<Name> names;
+    thread_local std::vector<Name> names; // kept from line to line: no allocation per key
     names.clear();
     std::size_t pos = reused > 0 ? chain[reused - 1].nameEnd + 2 : 1;
     for (;;) {

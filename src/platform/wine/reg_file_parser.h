@@ -25,7 +25,7 @@ public:
     }
     // Reads `text` as it arrives: a line is handed out once all of it is there. When the text
     // stops short, its lines end where it stops.
-    RegLineCursor(const RegTextBuffer& arriving, std::size_t firstLine)
+    RegLineCursor(RegTextBuffer& arriving, std::size_t firstLine)
         : m_text(arriving.view()), m_pos(0), m_end(m_text.size()), m_line(firstLine), m_arriving(&arriving)
     {
     }
@@ -44,7 +44,7 @@ private:
     std::size_t m_pos;
     std::size_t m_end;
     std::size_t m_line;
-    const RegTextBuffer* m_arriving = nullptr;
+    RegTextBuffer* m_arriving = nullptr;
     std::size_t m_ready = 0; // bytes known to be there
     // The line ends found in the 64 bytes from m_blockBase, one bit each: most lines are shorter
     // than that, so one look at a block serves the next line too. The same look notes the rare

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace tessivar::wine {
@@ -34,8 +35,7 @@ bool readStream(int fd, std::string& text)
 
 RegTextBuffer::~RegTextBuffer()
 {
-    if (m_reader.joinable())
-        m_reader.join();
+    finishReading();
     if (m_mapping)
         ::munmap(m_mapping, m_mappingSize);
 }
@@ -85,8 +85,19 @@ std::unique_ptr<RegTextBuffer> RegTextBuffer::startReading(const std::filesystem
             buffer->m_mappingSize = mappingSize;
             buffer->m_data = static_cast<char*>(mapping);
             buffer->m_size = expected;
-            buffer->m_readComplete = false;
-            buffer->m_reader = std::thread(&RegTextBuffer::readInBackground, buffer.get(), fd, expected);
+            buffer->m_fd = fd;
+            buffer->m_pieceCount = (mappingSize + kReadPiece - 1) / kReadPiece;
+            buffer->m_pieceStates = std::make_unique<std::atomic<std::uint32_t>[]>(buffer->m_pieceCount);
+            buffer->m_pieceBytes = std::make_unique<std::size_t[]>(buffer->m_pieceCount);
+            RegTextBuffer* self = buffer.get();
+            try {
+                buffer->m_reader = std::thread([self] {
+                    for (std::size_t piece; (piece = self->m_nextPiece.fetch_add(1)) < self->m_pieceCount;)
+                        self->readPiece(piece);
+                });
+            } catch (const std::system_error&) {
+                // No second thread: the reading thread reads every piece itself.
+            }
             return buffer;
         }
     }
@@ -96,45 +107,61 @@ std::unique_ptr<RegTextBuffer> RegTextBuffer::startReading(const std::filesystem
     return read ? fromString(std::move(text)) : nullptr;
 }
 
-void RegTextBuffer::readInBackground(int fd, std::size_t expected)
+void RegTextBuffer::readPiece(std::size_t piece)
 {
+    const std::size_t offset = piece * kReadPiece;
+    const std::size_t length = std::min(kReadPiece, m_mappingSize - offset);
     std::size_t got = 0;
-    bool ok = true;
-    while (got < m_mappingSize) {
-        const ssize_t n = ::read(fd, m_data + got, std::min(kReadPiece, m_mappingSize - got));
+    while (got < length) {
+        const ssize_t n = ::pread(m_fd, m_data + offset + got, length - got, static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            ok = n == 0;
+        if (n <= 0)
             break;
-        }
         got += static_cast<std::size_t>(n);
-        m_arrived.store(got, std::memory_order_release);
-        m_arrived.notify_all();
     }
-    ::close(fd);
-    m_readComplete = ok && got == expected;
-    m_arrived.store(got | kReadEnded, std::memory_order_release);
-    m_arrived.notify_all();
+    // The last piece holds the byte after the file's end: reading it means the file grew.
+    const bool last = offset + length == m_mappingSize;
+    m_pieceBytes[piece] = got;
+    m_pieceStates[piece].store(got == (last ? length - 1 : length) ? kRead : kShort, std::memory_order_release);
+    m_pieceStates[piece].notify_all();
 }
 
-std::size_t RegTextBuffer::awaitBytes(std::size_t count) const
+std::size_t RegTextBuffer::awaitBytes(std::size_t count)
 {
-    if (!m_reader.joinable())
+    if (!arriving())
         return m_size;
-    for (;;) {
-        const std::uint64_t state = m_arrived.load(std::memory_order_acquire);
-        const std::size_t have = static_cast<std::size_t>(state & ~kReadEnded);
-        if (have >= count || (state & kReadEnded))
-            return std::min(have, m_size);
-        m_arrived.wait(state, std::memory_order_acquire);
+    count = std::min(count, m_size);
+    while (m_ready < count) {
+        const std::size_t piece = m_ready / kReadPiece;
+        const std::uint32_t state = m_pieceStates[piece].load(std::memory_order_acquire);
+        if (state == kRead) {
+            m_ready = std::min((piece + 1) * kReadPiece, m_size);
+        } else if (state == kShort) {
+            m_ready = std::min(piece * kReadPiece + m_pieceBytes[piece], m_size);
+            return m_ready;
+        } else if (const std::size_t claimed = m_nextPiece.fetch_add(1); claimed < m_pieceCount) {
+            readPiece(claimed);
+        } else {
+            m_pieceStates[piece].wait(kUnread, std::memory_order_acquire);
+        }
     }
+    return m_ready;
 }
 
 bool RegTextBuffer::finishReading()
 {
+    if (!arriving())
+        return m_readComplete;
+    for (std::size_t piece; (piece = m_nextPiece.fetch_add(1)) < m_pieceCount;)
+        readPiece(piece);
     if (m_reader.joinable())
         m_reader.join();
+    // Every piece has been read now, by one thread or the other.
+    for (std::size_t piece = 0; piece < m_pieceCount; ++piece)
+        m_readComplete = m_readComplete && m_pieceStates[piece].load(std::memory_order_acquire) == kRead;
+    ::close(m_fd);
+    m_fd = -1;
     return m_readComplete;
 }
 

@@ -31,17 +31,18 @@ public:
 
     // The text. While it is still arriving, only the bytes before awaitBytes()'s answer are there.
     std::string_view view() const { return {m_data, m_size}; }
-    bool arriving() const { return m_reader.joinable(); }
-    // Waits until the first `count` bytes have arrived or the read has ended; returns how many
-    // bytes are there (fewer than `count` only when the read ended early).
-    std::size_t awaitBytes(std::size_t count) const;
-    // Waits for the end of the read. False when it failed or the file changed size meanwhile:
-    // the text is then not the file's.
+    bool arriving() const { return m_fd >= 0; }
+    // Makes sure the first `count` bytes are there: reads pieces itself rather than wait for the
+    // second thread, which may not get a processor soon on a busy machine. Returns how many bytes
+    // are there: fewer than `count` only when the file turned out shorter or could not be read.
+    std::size_t awaitBytes(std::size_t count);
+    // Ends the read. False when it failed or the file changed size meanwhile: the text is then
+    // not the file's.
     bool finishReading();
 
 private:
     RegTextBuffer() = default;
-    void readInBackground(int fd, std::size_t expected);
+    void readPiece(std::size_t piece);
 
     std::string m_string; // small files
     char* m_data = nullptr;
@@ -49,10 +50,16 @@ private:
     void* m_mapping = nullptr; // large files
     std::size_t m_mappingSize = 0;
 
-    // A read in the background publishes how many bytes have arrived; kReadEnded is set with the
-    // last count, so that a waiter always sees the value change.
-    static constexpr std::uint64_t kReadEnded = std::uint64_t{1} << 63;
-    std::atomic<std::uint64_t> m_arrived{0};
+    // A large file is read in pieces, each by whichever thread claims it first. A piece's state
+    // goes from kUnread to kRead, or to kShort when it got fewer bytes than its share of the file
+    // (or one more, at the end): the file changed size, or the read failed.
+    enum PieceState : std::uint32_t { kUnread, kRead, kShort };
+    int m_fd = -1;
+    std::size_t m_pieceCount = 0;
+    std::atomic<std::size_t> m_nextPiece{0};
+    std::unique_ptr<std::atomic<std::uint32_t>[]> m_pieceStates;
+    std::unique_ptr<std::size_t[]> m_pieceBytes; // what a piece got, set before its state
+    std::size_t m_ready = 0; // bytes known to be there (the reading thread's view)
     std::thread m_reader;
     bool m_readComplete = true;
 };
