@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "checks/checks.h"
@@ -74,6 +75,7 @@ void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::s
 {
     Registry& registry = context.registry;
     ScanModel& model = context.model;
+    const RegistryCheck check = CheckForScanner(scannerName);
     std::array<char, kEnumBufferSize + 1> name{};
     std::array<std::uint8_t, kEnumBufferSize + 1> data{};
     for (std::uint32_t index = 0;; ++index) {
@@ -92,8 +94,9 @@ void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::s
         model.lblRegistryFilesScan = text;
         if (model.ScanCancelled)
             return;
-        if (!statusIsConfigurationFiles(model.lblStatus))
-            DispatchValue(context, text, scannerName, valueName, hive, hiveName, keyPath);
+        // What DispatchValue does, handing the check the text itself: nothing reads it after.
+        if (check != nullptr && !statusIsConfigurationFiles(model.lblStatus))
+            check(context, hive, hiveName, valueName, std::move(text), scannerName, keyPath);
         if (model.ScanCancelled)
             return;
         context.host.yield();

@@ -120,14 +120,17 @@ std::string ReadValueAsText(Registry& registry, HKEY key, std::string_view value
     if (registry.RegQueryValueExA(key, name.c_str(), &type, nullptr, &size) != ERROR_SUCCESS)
         return {};
     if (type == REG_SZ || type == REG_MULTI_SZ) {
-        // One spare byte beyond the reported size keeps the pointer valid for an empty value; the
+        // Read straight into the text returned (its buffer is valid even for an empty value); the
         // registry is told the reported size only.
-        std::vector<std::uint8_t> buffer(size + 1, 0);
+        std::string text(size, '\0');
         std::uint32_t filled = size;
-        if (registry.RegQueryValueExA(key, name.c_str(), &type, buffer.data(), &filled) != ERROR_SUCCESS)
+        if (registry.RegQueryValueExA(key, name.c_str(), &type, reinterpret_cast<std::uint8_t*>(text.data()),
+                                      &filled) != ERROR_SUCCESS)
             return {};
-        const std::string text(buffer.begin(), buffer.begin() + std::min(filled, size));
-        return text.substr(0, text.find('\0'));
+        text.resize(std::min(filled, size));
+        if (const auto end = text.find('\0'); end != std::string::npos)
+            text.resize(end);
+        return text;
     }
     if (type == REG_DWORD) {
         std::array<std::uint8_t, 4> bytes{};

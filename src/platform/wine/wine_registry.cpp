@@ -43,16 +43,70 @@ bool splitPath(std::string_view text, std::vector<std::u16string>& parts)
     return true;
 }
 
+// UTF-16 code units to UTF-8 (lone surrogates become U+FFFD) or to WTF-8 (lone surrogates are
+// kept): the text utf16ToUtf8 and utf16ToWtf8 give, written in place so that a text reused from
+// call to call allocates nothing. `unitAt(i)` reads the i-th of `count` units.
+template <typename UnitAt>
+void assignUtf8(std::string& out, std::size_t count, UnitAt unitAt, bool keepLoneSurrogates)
+{
+    out.resize(count * 3); // no unit takes more; a pair takes four bytes for its two units
+    char* p = out.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t cp = unitAt(i);
+        if (cp < 0x80) {
+            *p++ = static_cast<char>(cp);
+            continue;
+        }
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            const std::uint32_t next = (cp <= 0xDBFF && i + 1 < count) ? unitAt(i + 1) : 0;
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
+                ++i;
+            } else if (!keepLoneSurrogates) {
+                cp = 0xFFFD;
+            }
+        }
+        if (cp < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (cp >> 6));
+        } else if (cp < 0x10000) {
+            *p++ = static_cast<char>(0xE0 | (cp >> 12));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        } else {
+            *p++ = static_cast<char>(0xF0 | (cp >> 18));
+            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        }
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
+}
+
+// A string value's stored UTF-16LE bytes as UTF-8; an odd last byte is ignored.
+void assignDataText(std::string& out, std::string_view bytes)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    assignUtf8(out, bytes.size() / 2, [b](std::size_t i) { return std::uint32_t{b[2 * i]} | (std::uint32_t{b[2 * i + 1]} << 8); },
+               false);
+}
+
+// A key or value name as the A calls return it (WTF-8, so that every name comes back unchanged).
+void assignNameText(std::string& out, std::u16string_view name)
+{
+    assignUtf8(out, name.size(), [name](std::size_t i) { return std::uint32_t{name[i]}; }, true);
+}
+
 // The bytes the A calls exchange: UTF-8 for the string types, the stored bytes for the others.
 std::string narrowData(const RegValue& value)
 {
-    if (isStringType(value.type))
-        return utf16ToUtf8(bytesToUtf16(value.data));
-    return value.data;
+    if (!isStringType(value.type))
+        return value.data;
+    std::string text;
+    assignDataText(text, value.data);
+    return text;
 }
 
 // Copies a name and its terminating zero when it fits; otherwise says how much room it needs.
-bool copyName(const std::string& text, char* buffer, std::uint32_t* length)
+bool copyName(std::string_view text, char* buffer, std::uint32_t* length)
 {
     if (text.size() + 1 > *length) {
         *length = static_cast<std::uint32_t>(text.size() + 1);
@@ -106,6 +160,30 @@ std::vector<std::u16string> WineRegistry::pathOf(const RegKey* key) const
     return path;
 }
 
+const std::string& WineRegistry::narrowed(const RegValue& value)
+{
+    if (!isStringType(value.type))
+        return value.data;
+    if (m_narrowMemo.stamp != m_changeStamp || m_narrowMemo.value != &value) {
+        assignDataText(m_narrowMemo.bytes, value.data);
+        m_narrowMemo.stamp = m_changeStamp;
+        m_narrowMemo.value = &value;
+    }
+    return m_narrowMemo.bytes;
+}
+
+const RegValue* WineRegistry::lookUpValue(HKEY handle, RegKey* key, std::string_view name)
+{
+    if (m_valueMemo.stamp == m_changeStamp && m_valueMemo.handle == handle && m_valueMemo.name == name)
+        return m_valueMemo.value;
+    const RegValue* value = key->findValue(utf8ToUtf16(name));
+    m_valueMemo.stamp = m_changeStamp;
+    m_valueMemo.handle = handle;
+    m_valueMemo.name.assign(name);
+    m_valueMemo.value = value;
+    return value;
+}
+
 HKEY WineRegistry::allocate(const Location& location)
 {
     while (m_nextHandle == 0 || isPredefined(m_nextHandle) || m_handles.count(m_nextHandle))
@@ -114,12 +192,20 @@ HKEY WineRegistry::allocate(const Location& location)
     OpenKey open;
     open.hive = location.hive;
     open.key = location.key;
-    if (location.hive >= 0) {
-        open.path = pathOf(location.key);
+    if (location.hive >= 0)
         open.generation = m_hives[location.hive].generation;
-    }
     m_handles[handle] = std::move(open);
     return handle;
+}
+
+void WineRegistry::keepOpenPaths(int hive)
+{
+    for (auto& [handle, open] : m_handles) {
+        if (open.hive == hive && !open.pathKnown && open.generation == m_hives[hive].generation) {
+            open.path = pathOf(open.key);
+            open.pathKnown = true;
+        }
+    }
 }
 
 LSTATUS WineRegistry::resolveHandle(HKEY key, Location& out)
@@ -201,6 +287,13 @@ LSTATUS WineRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint
         *result = key;
         return ERROR_SUCCESS;
     }
+    // The subkey just enumerated, opened by its name: no path to split and walk again. A name
+    // with a separator in it, or a link, takes the long way, which treats them as a path would.
+    if (m_childMemo.stamp == m_changeStamp && m_childMemo.handle == key && m_childMemo.name == subKey &&
+        !subKey.empty() && subKey.find('\\') == std::string_view::npos && !m_childMemo.child->isLink()) {
+        *result = allocate(Location{m_childMemo.hive, m_childMemo.child});
+        return ERROR_SUCCESS;
+    }
     Location location;
     if (const LSTATUS status = openPath(key, subKey, Walk::open, location, nullptr, nullptr); status != ERROR_SUCCESS)
         return status;
@@ -230,6 +323,7 @@ LSTATUS WineRegistry::RegCreateKeyExA(HKEY key, std::string_view subKey, std::ui
     (void)samDesired;
     if (!result)
         return ERROR_INVALID_PARAMETER;
+    noteChange();
     Change creation{Change::Kind::createKey, {}, {}, 0, {}, {}, (options & kRegOptionVolatile) != 0, 0};
     if (className && *className)
         creation.className = utf8ToUtf16(className);
@@ -259,20 +353,24 @@ LSTATUS WineRegistry::RegEnumKeyExA(HKEY key, std::uint32_t index, char* name, s
     Location location;
     if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
         return status;
-    std::string childName;
-    std::string childClass;
+    std::string_view childName;
+    std::string_view childClass;
+    RegKey* child = nullptr;
     if (location.hive == kUsersRoot) {
-        static const char* const kUsers[] = {".Default", "S-1-5-21-0-0-0-1000"};
+        static constexpr std::string_view kUsers[] = {".Default", "S-1-5-21-0-0-0-1000"};
         if (index >= 2)
             return ERROR_NO_MORE_ITEMS;
         childName = kUsers[index];
     } else if (location.hive == kEmptyRoot || index >= location.key->childCount()) {
         return ERROR_NO_MORE_ITEMS;
     } else {
-        const RegKey* child = location.key->child(index);
-        childName = utf16ToWtf8(child->name());
-        if (child->className())
-            childClass = utf16ToWtf8(*child->className());
+        child = location.key->child(index);
+        assignNameText(m_nameText, child->name());
+        childName = m_nameText;
+        if (child->className()) {
+            assignNameText(m_classText, *child->className());
+            childClass = m_classText;
+        }
     }
     if (childName.size() + 1 > *nameLength) {
         *nameLength = static_cast<std::uint32_t>(childName.size() + 1);
@@ -287,6 +385,13 @@ LSTATUS WineRegistry::RegEnumKeyExA(HKEY key, std::uint32_t index, char* name, s
         copyName(childClass, className, classLength);
     else if (classLength)
         *classLength = static_cast<std::uint32_t>(childClass.size());
+    if (child) {
+        m_childMemo.stamp = m_changeStamp;
+        m_childMemo.handle = key;
+        m_childMemo.name.assign(childName);
+        m_childMemo.hive = location.hive;
+        m_childMemo.child = child;
+    }
     return ERROR_SUCCESS;
 }
 
@@ -301,23 +406,28 @@ LSTATUS WineRegistry::RegEnumValueA(HKEY key, std::uint32_t index, char* name, s
     if (location.hive < 0 || index >= location.key->values().size())
         return ERROR_NO_MORE_ITEMS;
     const RegValue& value = location.key->values()[index];
-    const std::string valueName = utf16ToWtf8(value.name);
-    if (valueName.size() + 1 > *nameLength) {
-        *nameLength = static_cast<std::uint32_t>(valueName.size() + 1);
+    assignNameText(m_nameText, value.name);
+    if (m_nameText.size() + 1 > *nameLength) {
+        *nameLength = static_cast<std::uint32_t>(m_nameText.size() + 1);
         return ERROR_MORE_DATA;
     }
-    const std::string bytes = narrowData(value);
+    const std::string& bytes = narrowed(value);
     if (type)
         *type = value.type;
     if (data && bytes.size() > *dataSize) {
         *dataSize = static_cast<std::uint32_t>(bytes.size());
         return ERROR_MORE_DATA;
     }
-    copyName(valueName, name, nameLength);
+    copyName(m_nameText, name, nameLength);
     if (data && !bytes.empty())
         std::memcpy(data, bytes.data(), bytes.size());
     if (dataSize)
         *dataSize = static_cast<std::uint32_t>(bytes.size());
+    // Names are unique within a key, so this name finds this value again.
+    m_valueMemo.stamp = m_changeStamp;
+    m_valueMemo.handle = key;
+    m_valueMemo.name.assign(m_nameText);
+    m_valueMemo.value = &value;
     return ERROR_SUCCESS;
 }
 
@@ -329,10 +439,12 @@ LSTATUS WineRegistry::RegQueryValueExA(HKEY key, const char* valueName, std::uin
     Location location;
     if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
         return status;
-    const RegValue* value = location.hive < 0 ? nullptr : location.key->findValue(valueNameOf(valueName));
+    const RegValue* value =
+        location.hive < 0 ? nullptr
+                          : lookUpValue(key, location.key, valueName ? std::string_view(valueName) : std::string_view());
     if (!value)
         return ERROR_FILE_NOT_FOUND;
-    const std::string bytes = narrowData(*value);
+    const std::string& bytes = narrowed(*value);
     if (type)
         *type = value->type;
     if (data && bytes.size() > *dataSize) {
@@ -348,6 +460,7 @@ LSTATUS WineRegistry::RegQueryValueExA(HKEY key, const char* valueName, std::uin
 
 LSTATUS WineRegistry::setValueAt(HKEY key, std::u16string_view name, std::uint32_t type, std::string data)
 {
+    noteChange();
     Location location;
     if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
         return status;
@@ -374,6 +487,7 @@ LSTATUS WineRegistry::RegSetValueExA(HKEY key, const char* valueName, std::uint3
 
 LSTATUS WineRegistry::RegDeleteValueA(HKEY key, const char* valueName)
 {
+    noteChange();
     Location location;
     if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
         return status;
@@ -394,11 +508,16 @@ LSTATUS WineRegistry::RegCloseKey(HKEY key)
 {
     if (isPredefined(key))
         return ERROR_SUCCESS;
+    if (m_valueMemo.handle == key)
+        m_valueMemo.stamp = 0;
+    if (m_childMemo.handle == key)
+        m_childMemo.stamp = 0;
     return m_handles.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
 {
+    noteChange();
     std::vector<std::u16string> parts;
     if (!splitPath(subKey, parts))
         return kErrorBadPathname;
@@ -515,6 +634,8 @@ bool WineRegistry::isLinkKey(HKEY key, std::string_view name)
     Location location;
     if (resolveHandle(key, location) != ERROR_SUCCESS || location.hive < 0)
         return false;
+    if (m_childMemo.stamp == m_changeStamp && m_childMemo.handle == key && m_childMemo.name == name)
+        return m_childMemo.child->isLink();
     const RegKey* child = location.key->findChild(utf8ToUtf16(name));
     return child && child->isLink();
 }
@@ -560,6 +681,7 @@ void WineRegistry::beginBatch()
 
 bool WineRegistry::endBatch(std::string* why)
 {
+    noteChange();
     if (m_batchDepth == 0 || --m_batchDepth > 0)
         return true;
     // Every file must be writable before any is written, so a refusal leaves all of them as they were.
