@@ -1,7 +1,6 @@
 #include "engine/key_walker.h"
 
 #include <array>
-#include <cctype>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -45,8 +44,10 @@ bool statusIsConfigurationFiles(std::string_view status)
     status = status.substr(first, status.find_last_not_of(' ') - first + 1);
     if (status.size() != kStatus.size())
         return false;
+    // Asked for every value: ASCII folding inline rather than a library call per letter.
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     for (std::size_t i = 0; i < status.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(status[i])) != std::tolower(static_cast<unsigned char>(kStatus[i])))
+        if (lower(status[i]) != lower(kStatus[i]))
             return false;
     }
     return true;

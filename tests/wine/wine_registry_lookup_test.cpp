@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -129,6 +130,33 @@ TEST_P(LookupAfterEnumeration, ASubkeyOpenedAfterItsEnumerationIsTheKeyThere)
 
 INSTANTIATE_TEST_SUITE_P(Changes, LookupAfterEnumeration, ::testing::ValuesIn(kChanges),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// A handle is deleted through a path that leads back to its own key by a link; inside a batch
+// nothing is read again, and the handle must still say its key is gone.
+TEST(LookupAfterEnumerationGone, AHandleDeletedThroughALinkBackToItSaysDeleted)
+{
+    std::string link = "\"SymbolicLinkValue\"=hex(6):";
+    const std::string target = "\\Registry\\Machine\\Software";
+    for (std::size_t i = 0; i < target.size(); ++i) {
+        char byte[8];
+        std::snprintf(byte, sizeof byte, "%02x,00", static_cast<unsigned char>(target[i]));
+        link += (i ? "," : "") + std::string(byte);
+    }
+    test::TempDir temp;
+    temp.write("prefix/system.reg", kSystem + "\n[Software\\\\App\\\\Up] 1700000000\n#time=1da1747c66d0000\n#link\n" +
+                                        link + "\n");
+    WineRegistry registry(temp.path() / "prefix");
+    HKEY app = 0;
+    ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\App", 0, KEY_ALL_ACCESS, &app), ERROR_SUCCESS);
+    ASSERT_EQ(readText(registry, app, "Path"), "C:\\old.exe");
+    registry.beginBatch();
+    ASSERT_EQ(registry.RegDeleteTreeA(app, "Up\\App"), ERROR_SUCCESS);
+    std::uint32_t size = 0;
+    EXPECT_EQ(registry.RegQueryValueExA(app, "Path", nullptr, nullptr, &size), ERROR_KEY_DELETED);
+    EXPECT_TRUE(registry.endBatch(nullptr));
+    EXPECT_EQ(registry.RegQueryValueExA(app, "Path", nullptr, nullptr, &size), ERROR_KEY_DELETED);
+    registry.RegCloseKey(app);
+}
 
 TEST(LookupAfterEnumerationGone, AnEnumeratedSubkeyDeletedMeanwhileCannotBeOpened)
 {

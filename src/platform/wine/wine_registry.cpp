@@ -5,6 +5,7 @@
 #include "platform/wine/prefix.h"
 #include "platform/wine/reg_text.h"
 #include "platform/wine/server_lock.h"
+#include "platform/wine/wine_registry_text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,11 +20,6 @@ constexpr std::uint32_t kRegOptionVolatile = 1;
 bool isPredefined(HKEY key)
 {
     return key >= HKEY_CLASSES_ROOT && key <= HKEY_DYN_DATA;
-}
-
-bool isStringType(std::uint32_t type)
-{
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 // Splits "A\B\C"; false for a path that starts with a backslash, which Windows rejects.
@@ -41,68 +37,6 @@ bool splitPath(std::string_view text, std::vector<std::u16string>& parts)
         begin = end + 1;
     }
     return true;
-}
-
-// UTF-16 code units to UTF-8 (lone surrogates become U+FFFD) or to WTF-8 (lone surrogates are
-// kept): the text utf16ToUtf8 and utf16ToWtf8 give, written in place so that a text reused from
-// call to call allocates nothing. `unitAt(i)` reads the i-th of `count` units.
-template <typename UnitAt>
-void assignUtf8(std::string& out, std::size_t count, UnitAt unitAt, bool keepLoneSurrogates)
-{
-    out.resize(count * 3); // no unit takes more; a pair takes four bytes for its two units
-    char* p = out.data();
-    for (std::size_t i = 0; i < count; ++i) {
-        std::uint32_t cp = unitAt(i);
-        if (cp < 0x80) {
-            *p++ = static_cast<char>(cp);
-            continue;
-        }
-        if (cp >= 0xD800 && cp <= 0xDFFF) {
-            const std::uint32_t next = (cp <= 0xDBFF && i + 1 < count) ? unitAt(i + 1) : 0;
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
-                ++i;
-            } else if (!keepLoneSurrogates) {
-                cp = 0xFFFD;
-            }
-        }
-        if (cp < 0x800) {
-            *p++ = static_cast<char>(0xC0 | (cp >> 6));
-        } else if (cp < 0x10000) {
-            *p++ = static_cast<char>(0xE0 | (cp >> 12));
-            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        } else {
-            *p++ = static_cast<char>(0xF0 | (cp >> 18));
-            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        }
-        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    out.resize(static_cast<std::size_t>(p - out.data()));
-}
-
-// A string value's stored UTF-16LE bytes as UTF-8; an odd last byte is ignored.
-void assignDataText(std::string& out, std::string_view bytes)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
-    assignUtf8(out, bytes.size() / 2, [b](std::size_t i) { return std::uint32_t{b[2 * i]} | (std::uint32_t{b[2 * i + 1]} << 8); },
-               false);
-}
-
-// A key or value name as the A calls return it (WTF-8, so that every name comes back unchanged).
-void assignNameText(std::string& out, std::u16string_view name)
-{
-    assignUtf8(out, name.size(), [name](std::size_t i) { return std::uint32_t{name[i]}; }, true);
-}
-
-// The bytes the A calls exchange: UTF-8 for the string types, the stored bytes for the others.
-std::string narrowData(const RegValue& value)
-{
-    if (!isStringType(value.type))
-        return value.data;
-    std::string text;
-    assignDataText(text, value.data);
-    return text;
 }
 
 // Copies a name and its terminating zero when it fits; otherwise says how much room it needs.
@@ -212,6 +146,10 @@ LSTATUS WineRegistry::resolveHandle(HKEY key, Location& out)
 {
     if (isPredefined(key))
         return openPath(key, {}, Walk::open, out, nullptr, nullptr);
+    if (m_handleMemo.stamp == m_changeStamp && m_handleMemo.handle == key) {
+        out = m_handleMemo.location;
+        return ERROR_SUCCESS;
+    }
     const auto it = m_handles.find(key);
     if (it == m_handles.end())
         return ERROR_INVALID_HANDLE;
@@ -235,6 +173,7 @@ LSTATUS WineRegistry::resolveHandle(HKEY key, Location& out)
     if (!open.key || open.key->deleted())
         return ERROR_KEY_DELETED;
     out = Location{open.hive, open.key};
+    m_handleMemo = HandleMemo{m_changeStamp, key, out};
     return ERROR_SUCCESS;
 }
 
@@ -508,6 +447,8 @@ LSTATUS WineRegistry::RegCloseKey(HKEY key)
 {
     if (isPredefined(key))
         return ERROR_SUCCESS;
+    if (m_handleMemo.handle == key)
+        m_handleMemo.stamp = 0;
     if (m_valueMemo.handle == key)
         m_valueMemo.stamp = 0;
     if (m_childMemo.handle == key)
@@ -564,6 +505,8 @@ LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
     } else {
         target.key->parent()->removeChild(target.key, change.time);
     }
+    // The key may be one a handle resolved to during this very call (reached again through a link).
+    noteChange();
     m_hives[target.hive].pending.push_back(std::move(change));
     return afterChange(target.hive);
 }
@@ -576,57 +519,6 @@ LSTATUS WineRegistry::RegDeleteKeyA(HKEY key, std::string_view subKey)
 LSTATUS WineRegistry::RegDeleteTreeA(HKEY key, std::string_view subKey)
 {
     return deleteKeyAt(key, subKey, true);
-}
-
-std::string WineRegistry::readString(std::initializer_list<std::u16string_view> path, std::u16string_view name)
-{
-    RegKey* key = &m_hives[kMachine].file->root();
-    for (auto part : path) {
-        key = key->findChild(part);
-        if (!key)
-            return {};
-    }
-    const RegValue* value = key->findValue(name);
-    if (!value)
-        return {};
-    if (value->type == REG_DWORD && value->data.size() == 4) {
-        const auto* b = reinterpret_cast<const unsigned char*>(value->data.data());
-        return std::to_string(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24));
-    }
-    if (!isStringType(value->type))
-        return {};
-    std::string text = narrowData(*value);
-    return text.substr(0, text.find('\0'));
-}
-
-bool WineRegistry::GetVersionExA(OSVERSIONINFOA* info)
-{
-    if (!info || (info->dwOSVersionInfoSize != 148 && info->dwOSVersionInfoSize != 156))
-        return false;
-    const std::initializer_list<std::u16string_view> path{u"Software", u"Microsoft", u"Windows NT", u"CurrentVersion"};
-    std::uint32_t major = 10, minor = 0, build = 19045;
-    std::string csd;
-    const std::string majorText = readString(path, u"CurrentMajorVersionNumber");
-    const std::string version = readString(path, u"CurrentVersion");
-    if (!majorText.empty()) {
-        major = static_cast<std::uint32_t>(std::strtoul(majorText.c_str(), nullptr, 10));
-        minor = static_cast<std::uint32_t>(std::strtoul(readString(path, u"CurrentMinorVersionNumber").c_str(), nullptr, 10));
-    } else if (const std::size_t dot = version.find('.'); dot != std::string::npos) {
-        major = static_cast<std::uint32_t>(std::strtoul(version.c_str(), nullptr, 10));
-        minor = static_cast<std::uint32_t>(std::strtoul(version.c_str() + dot + 1, nullptr, 10));
-    }
-    if (const std::string buildText = readString(path, u"CurrentBuildNumber"); !buildText.empty())
-        build = static_cast<std::uint32_t>(std::strtoul(buildText.c_str(), nullptr, 10));
-    if (!majorText.empty() || !version.empty())
-        csd = readString(path, u"CSDVersion");
-    info->dwMajorVersion = major;
-    info->dwMinorVersion = minor;
-    info->dwBuildNumber = build;
-    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
-    const std::size_t length = std::min<std::size_t>(csd.size(), sizeof info->szCSDVersion - 1);
-    std::memcpy(info->szCSDVersion, csd.data(), length);
-    info->szCSDVersion[length] = '\0';
-    return true;
 }
 
 bool WineRegistry::isLinkKey(HKEY key, std::string_view name)

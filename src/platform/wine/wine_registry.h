@@ -139,6 +139,11 @@ private:
         const RegValue* value = nullptr;
         std::string bytes;
     };
+    struct HandleMemo {
+        std::uint64_t stamp = 0;
+        HKEY handle = 0;
+        Location location;
+    };
     struct ChildMemo {
         std::uint64_t stamp = 0;
         HKEY handle = 0;
@@ -181,6 +186,7 @@ private:
     int m_batchDepth = 0;
     std::string m_lastWriteError;
     std::uint64_t m_changeStamp = 1;
+    HandleMemo m_handleMemo;
     ValueMemo m_valueMemo;
     NarrowMemo m_narrowMemo;
     ChildMemo m_childMemo;
