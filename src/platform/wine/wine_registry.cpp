@@ -89,7 +89,7 @@ std::vector<std::u16string> WineRegistry::pathOf(const RegKey* key) const
 {
     std::vector<std::u16string> path;
     for (; key && key->parent(); key = key->parent())
-        path.push_back(key->name());
+        path.emplace_back(key->name());
     std::reverse(path.begin(), path.end());
     return path;
 }

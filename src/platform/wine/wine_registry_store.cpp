@@ -57,16 +57,11 @@ void WineRegistry::loadHive(int index)
     noteChange();
     hive.stamp = stampOf(hive.path);
     bool exists = false;
-    auto text = RegTextBuffer::readFile(hive.path, &exists);
-    if (!text) {
+    hive.file = RegFile::load(hive.path, hive.fileName, filetimeNow(), &exists);
+    if (!hive.file)
         hive.readError = hive.fileName + " cannot be read";
-        exists = false;
-    }
-    if (!exists) {
+    if (!hive.file || !exists)
         hive.file = emptyFileFor(index);
-        return;
-    }
-    hive.file = RegFile::parse(std::move(text), hive.fileName, filetimeNow());
 }
 
 std::string WineRegistry::refusalFor(int hive)
