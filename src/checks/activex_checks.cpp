@@ -48,8 +48,11 @@ bool holdsPlaceholder(std::string_view text, const std::array<std::string_view, 
 bool holdsClassName(std::string_view keyPath)
 {
     const auto slash = keyPath.rfind('\\');
-    const std::string last = checks::upperCase(slash == std::string_view::npos ? keyPath : keyPath.substr(slash + 1));
-    return last == "PROGID" || last == "VERSIONINDEPENDENTPROGID";
+    const std::string_view last = slash == std::string_view::npos ? keyPath : keyPath.substr(slash + 1);
+    const auto is = [last](std::string_view name) {
+        return last.size() == name.size() && checks::containsIgnoringCase(last, name);
+    };
+    return is("PROGID") || is("VERSIONINDEPENDENTPROGID");
 }
 
 void checkProgramFile(ProgramFileCheck kind, const CheckInput& input, std::string data)

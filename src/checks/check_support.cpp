@@ -28,7 +28,26 @@ bool contains(std::string_view text, std::string_view part) { return text.find(p
 
 bool containsIgnoringCase(std::string_view text, std::string_view part)
 {
-    return contains(upperCase(text), upperCase(part));
+    if (part.size() > text.size())
+        return false;
+    // ASCII letters only: the text is UTF-8, whose other bytes are no letters of their own.
+    const auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    const char first = upper(part.empty() ? '\0' : part.front());
+    const bool firstIsLetter = first >= 'A' && first <= 'Z';
+    for (std::size_t at = 0; at + part.size() <= text.size(); ++at) {
+        // A part that starts with a sign ("%Systemroot%") jumps from one such sign to the next.
+        if (!part.empty() && !firstIsLetter) {
+            at = text.find(first, at);
+            if (at == std::string_view::npos || at + part.size() > text.size())
+                return false;
+        }
+        std::size_t k = 0;
+        while (k < part.size() && upper(text[at + k]) == upper(part[k]))
+            ++k;
+        if (k == part.size())
+            return true;
+    }
+    return false;
 }
 
 std::string inSystemFolder(ScanContext& context, std::string_view name)

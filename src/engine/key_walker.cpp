@@ -1,7 +1,6 @@
 #include "engine/key_walker.h"
 
 #include <array>
-#include <cctype>
 #include <cstdint>
 #include <vector>
 
@@ -44,8 +43,10 @@ bool statusIsConfigurationFiles(std::string_view status)
     status = status.substr(first, status.find_last_not_of(' ') - first + 1);
     if (status.size() != kStatus.size())
         return false;
+    // Asked for every value: ASCII folding inline rather than a library call per letter.
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     for (std::size_t i = 0; i < status.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(status[i])) != std::tolower(static_cast<unsigned char>(kStatus[i])))
+        if (lower(status[i]) != lower(kStatus[i]))
             return false;
     }
     return true;
@@ -74,6 +75,7 @@ void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::s
 {
     Registry& registry = context.registry;
     ScanModel& model = context.model;
+    const RegistryCheck check = CheckForScanner(scannerName);
     std::array<char, kEnumBufferSize + 1> name{};
     std::array<std::uint8_t, kEnumBufferSize + 1> data{};
     for (std::uint32_t index = 0;; ++index) {
@@ -88,12 +90,13 @@ void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::s
             nameLength = kEnumBufferSize;
         const std::string valueName(name.data(), nameLength);
 
-        std::string text = ReadValueAsText(registry, key, valueName);
-        model.lblRegistryFilesScan = text;
+        // Read straight into the label, which shows it anyway: a value only displayed costs no copy.
+        ReadValueAsText(registry, key, valueName, model.lblRegistryFilesScan);
         if (model.ScanCancelled)
             return;
-        if (!statusIsConfigurationFiles(model.lblStatus))
-            DispatchValue(context, text, scannerName, valueName, hive, hiveName, keyPath);
+        // What DispatchValue does; the check gets its own copy of the text.
+        if (check != nullptr && !statusIsConfigurationFiles(model.lblStatus))
+            check(context, hive, hiveName, valueName, model.lblRegistryFilesScan, scannerName, keyPath);
         if (model.ScanCancelled)
             return;
         context.host.yield();

@@ -114,29 +114,41 @@ std::int32_t fromLittleEndian(const std::array<std::uint8_t, 4>& bytes)
 
 std::string ReadValueAsText(Registry& registry, HKEY key, std::string_view valueName)
 {
+    std::string text;
+    ReadValueAsText(registry, key, valueName, text);
+    return text;
+}
+
+void ReadValueAsText(Registry& registry, HKEY key, std::string_view valueName, std::string& text)
+{
+    text.clear();
     const std::string name(valueName);
     std::uint32_t type = 0;
     std::uint32_t size = 0;
     if (registry.RegQueryValueExA(key, name.c_str(), &type, nullptr, &size) != ERROR_SUCCESS)
-        return {};
+        return;
     if (type == REG_SZ || type == REG_MULTI_SZ) {
-        // One spare byte beyond the reported size keeps the pointer valid for an empty value; the
-        // registry is told the reported size only.
-        std::vector<std::uint8_t> buffer(size + 1, 0);
+        // Read straight into the text (its buffer is valid even for an empty value); the registry
+        // is told the reported size only.
+        text.resize(size);
         std::uint32_t filled = size;
-        if (registry.RegQueryValueExA(key, name.c_str(), &type, buffer.data(), &filled) != ERROR_SUCCESS)
-            return {};
-        const std::string text(buffer.begin(), buffer.begin() + std::min(filled, size));
-        return text.substr(0, text.find('\0'));
+        if (registry.RegQueryValueExA(key, name.c_str(), &type, reinterpret_cast<std::uint8_t*>(text.data()),
+                                      &filled) != ERROR_SUCCESS) {
+            text.clear();
+            return;
+        }
+        text.resize(std::min(filled, size));
+        if (const auto end = text.find('\0'); end != std::string::npos)
+            text.resize(end);
+        return;
     }
     if (type == REG_DWORD) {
         std::array<std::uint8_t, 4> bytes{};
         std::uint32_t filled = 4;
         if (registry.RegQueryValueExA(key, name.c_str(), &type, bytes.data(), &filled) != ERROR_SUCCESS)
-            return {};
-        return std::to_string(fromLittleEndian(bytes));
+            return;
+        text = std::to_string(fromLittleEndian(bytes));
     }
-    return {};
 }
 
 LSTATUS QueryTypedValue(Registry& registry, HKEY key, std::string_view valueName, TypedValue& value)

@@ -15,6 +15,8 @@ namespace tessivar {
 // Any value as the text a check looks at: REG_SZ and REG_MULTI_SZ up to their first zero
 // character, REG_DWORD as signed decimal, everything else (REG_EXPAND_SZ included) "".
 std::string ReadValueAsText(Registry& registry, HKEY key, std::string_view valueName);
+// The same text into `text`, whose room is reused: a walk reads a million values this way.
+void ReadValueAsText(Registry& registry, HKEY key, std::string_view valueName, std::string& text);
 
 // A REG_SZ (without its terminating zero) or REG_DWORD value; the status of the last query, -1
 // for any other type (value untouched). REG_SZ data stored without a terminating zero is taken

@@ -43,6 +43,10 @@ TEST_P(StoredValueReads, ReadAsTextAndTyped)
     HKEY key = 0;
     ASSERT_EQ(reg.RegOpenKeyA(HKEY_LOCAL_MACHINE, kKey, &key), ERROR_SUCCESS);
     EXPECT_EQ(ReadValueAsText(reg, key, "v"), c.asText);
+    // Into a text that held something longer before: nothing of it may show through.
+    std::string reused = "left over from a much longer value before";
+    ReadValueAsText(reg, key, "v", reused);
+    EXPECT_EQ(reused, c.asText);
 
     TypedValue value = std::string("untouched");
     EXPECT_EQ(QueryTypedValue(reg, key, "v", value), c.queryStatus);
@@ -80,6 +84,9 @@ TEST(ReadValueAsText, MissingValueOrBadHandleIsEmpty)
     HKEY key = 0;
     ASSERT_EQ(reg.RegOpenKeyA(HKEY_LOCAL_MACHINE, kKey, &key), ERROR_SUCCESS);
     EXPECT_EQ(ReadValueAsText(reg, key, "absent"), "");
+    std::string reused = "stale";
+    ReadValueAsText(reg, key, "absent", reused);
+    EXPECT_EQ(reused, "");
     TypedValue value = std::string("keep");
     EXPECT_EQ(QueryTypedValue(reg, key, "absent", value), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(value, TypedValue(std::string("keep")));

@@ -192,6 +192,42 @@ TEST(RegFileRead, AParentSpelledAnotherWayIsWrittenAsTheFirstSpellingKeptIt)
     EXPECT_EQ(parse(written)->serialize(), written);
 }
 
+TEST(RegFileRead, EachKeyLineNamesTheSameKeyWhateverTheLinesBeforeIt)
+{
+    // Consecutive key lines share most of their path; whether a line is read after a plain line,
+    // an escaped one, its own child, a longer name or itself must not change the key it names.
+    auto file = parse(kHead + "\n[A\\\\B\\\\C] 1\n\"c\"=\"1\"\n"
+                              "\n[A\\\\B] 1\n\"b\"=\"1\"\n"
+                              "\n[A\\\\\\x42\\\\D] 1\n"
+                              "\n[A\\\\B\\\\E] 1\n"
+                              "\n[A\\\\Bx] 1\n"
+                              "\n[A\\\\B\\\\\\\\F] 1\n"
+                              "\n[A\\\\B\\\\C] 2\n\"c2\"=\"2\"\n");
+    RegKey* a = find(*file, {u"A"});
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->childCount(), 2u);
+    EXPECT_EQ(a->child(0)->name(), u"B");
+    EXPECT_EQ(a->child(1)->name(), u"Bx");
+    RegKey* b = a->child(0);
+    ASSERT_EQ(b->childCount(), 4u);
+    for (std::u16string_view name : {u"C", u"D", u"E", u"F"})
+        EXPECT_NE(b->findChild(name), nullptr) << std::string(name.begin(), name.end());
+    EXPECT_EQ(b->values().size(), 1u);
+    EXPECT_EQ(b->findChild(u"C")->values().size(), 2u);
+    EXPECT_TRUE(file->problems().empty());
+}
+
+TEST(RegFileRead, ARespellingCarriesOverToTheKeysBelowIt)
+{
+    auto file = parse(kHead + "\n[Soft\\\\Zed] 1700000000\n"
+                              "\n[SOFT\\\\Abc] 1700000000\n"
+                              "\n[SOFT\\\\Abc\\\\Deep] 1700000000\n\"d\"=\"1\"\n");
+    const std::string written = file->serialize();
+    EXPECT_NE(written.find("\n[Soft\\\\Abc\\\\Deep] 1700000000\n"), std::string::npos) << written;
+    EXPECT_EQ(written.find("SOFT"), std::string::npos) << written;
+    EXPECT_EQ(parse(written)->serialize(), written);
+}
+
 TEST(RegFileRead, AKeysOwnTimeWinsOverTheTimeASubkeyListedBeforeItGaveIt)
 {
     // Listed after its subkey, the parent first takes the subkey's time; its own section then
@@ -257,6 +293,37 @@ INSTANTIATE_TEST_SUITE_P(
                       ProblemCase{kHead + "\n[K] 1\n\"c\"=hex:01,\\\n", 7},
                       ProblemCase{kHead + "\n[K] 1\n\"bad\"=\"\xff\xfe\"\n", 7},
                       ProblemCase{kHead + "\n[K] 1\n#class=unquoted\n", 7}));
+
+TEST(RegFileRead, ARareByteIsFoundOnWhicheverLineItStands)
+{
+    // Long files are looked at in blocks, short ends byte by byte: a NUL or a CR counts in both.
+    std::string body;
+    for (int i = 0; i < 40; ++i)
+        body += "\n[Key" + std::to_string(i) + "\\\\With\\\\A\\\\Long\\\\Path] 1700000000\n\"v\"=\"" + std::string(70, 'x') + "\"\n";
+    const std::size_t bodyLines = 3 * 40;
+    for (const std::string& tail : {std::string("\n[Z] 1\n"), std::string("\n[Z] 1\n") + std::string(100, ';') + "\n"}) {
+        auto withNul = parse(kHead + body + "\"n\"=\"a" + std::string(1, '\0') + "b\"\n" + tail);
+        ASSERT_FALSE(withNul->problems().empty());
+        EXPECT_EQ(withNul->problems().front().line, 4 + bodyLines + 1);
+        auto nulAtEnd = parse(kHead + body + tail + "\"n\"=\"" + std::string(1, '\0') + "\"\n");
+        EXPECT_FALSE(nulAtEnd->problems().empty());
+
+        auto withCr = parse(kHead + body + tail + "\"r\"=\"x\"\r\n");
+        EXPECT_TRUE(withCr->problems().empty());
+        EXPECT_EQ(withCr->serialize().find('\r'), std::string::npos);
+    }
+}
+
+TEST(RegFileRead, AWrappedHexValueKeepsItsContinuationWhateverItsNameHolds)
+{
+    auto file = parse(kHead + "\n[K] 1\n\"a\\\"=b\\\\\"=hex:01,\\\n  02\n@=hex(7):03,\\\n  04\n");
+    EXPECT_TRUE(file->problems().empty()) << file->firstProblemMessage();
+    RegKey* key = find(*file, {u"K"});
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(key->values().size(), 2u);
+    EXPECT_EQ(key->findValue(u"a\"=b\\")->data, bytes({1, 2}));
+    EXPECT_EQ(key->findValue(u"")->data, bytes({3, 4}));
+}
 
 TEST(RegFileRead, MalformedValueReadsAsEmptyNoneValueAndLaterLinesStillCount)
 {

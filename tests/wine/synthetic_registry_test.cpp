@@ -33,6 +33,33 @@ TEST(SyntheticRegistry, IsWhatWineWouldWriteAndCreatesOnlyThePresentFiles)
     EXPECT_EQ(files, stats.pathValues - stats.missingPaths);
 }
 
+TEST(SyntheticRegistry, ALargeFileReadWhileItIsParsedReadsAsTheSameTextParsedAtOnce)
+{
+    // Large files are parsed while a second thread still reads them: the result must not depend
+    // on where the text happened to end at any moment.
+    test::TempDir temp;
+    test::SyntheticRegistryOptions options;
+    options.valueCount = 40000; // about 7 MB, well past the size read in the background
+    const auto stats = test::writeSyntheticRegistry(temp.path() / "system.reg", options);
+    ASSERT_GT(stats.bytes, 6u << 20);
+    const std::string text = temp.read("system.reg");
+    for (const std::string& ending : {std::string(), std::string("what\n")}) {
+        temp.write("system.reg", text + ending);
+        bool exists = false;
+        auto loaded = RegFile::load(temp.path() / "system.reg", "system.reg", 0, &exists);
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_TRUE(exists);
+        auto parsed = RegFile::parse(text + ending, "system.reg", 0);
+        EXPECT_EQ(loaded->originalText(), parsed->originalText());
+        EXPECT_EQ(loaded->firstProblemMessage(), parsed->firstProblemMessage());
+        EXPECT_EQ(loaded->serialize(RegLayout::rewriteAll), parsed->serialize(RegLayout::rewriteAll));
+        EXPECT_EQ(loaded->serialize(), text + ending);
+    }
+    bool exists = true;
+    EXPECT_NE(RegFile::load(temp.path() / "absent.reg", "absent.reg", 0, &exists), nullptr);
+    EXPECT_FALSE(exists);
+}
+
 TEST(SyntheticRegistry, UsesThePathsItIsGiven)
 {
     test::TempDir temp;

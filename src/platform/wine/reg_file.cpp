@@ -35,7 +35,7 @@ std::size_t RegKey::lowerBoundChild(std::u16string_view name) const
             return m_children.size() - 1;
     }
     const auto it = std::lower_bound(m_children.begin(), m_children.end(), name,
-                                     [](const std::unique_ptr<RegKey>& entry, std::u16string_view wanted) {
+                                     [](const RegKey* entry, std::u16string_view wanted) {
                                          return compareNames(entry->m_name, wanted) < 0;
                                      });
     return static_cast<std::size_t>(it - m_children.begin());
@@ -45,7 +45,7 @@ RegKey* RegKey::findChild(std::u16string_view name) const
 {
     const std::size_t index = lowerBoundChild(name);
     if (index < m_children.size() && namesEqual(m_children[index]->m_name, name))
-        return m_children[index].get();
+        return m_children[index];
     return nullptr;
 }
 
@@ -53,10 +53,9 @@ RegKey* RegKey::obtainChild(std::u16string_view name)
 {
     const std::size_t index = lowerBoundChild(name);
     if (index < m_children.size() && namesEqual(m_children[index]->m_name, name))
-        return m_children[index].get();
-    auto made = std::unique_ptr<RegKey>(new RegKey(m_file, this, std::u16string(name)));
-    RegKey* key = made.get();
-    m_children.insert(m_children.begin() + static_cast<std::ptrdiff_t>(index), std::move(made));
+        return m_children[index];
+    RegKey* key = m_file->makeKey(this, name);
+    m_children.insert(m_children.begin() + static_cast<std::ptrdiff_t>(index), key);
     return key;
 }
 
@@ -79,8 +78,7 @@ RegKey* RegKey::createChild(std::u16string_view name, std::uint64_t filetime, bo
 
 void RegKey::removeChild(RegKey* child, std::uint64_t filetime)
 {
-    const auto it = std::find_if(m_children.begin(), m_children.end(),
-                                 [child](const std::unique_ptr<RegKey>& entry) { return entry.get() == child; });
+    const auto it = std::find(m_children.begin(), m_children.end(), child);
     if (it == m_children.end())
         return;
     touch(filetime);
@@ -90,12 +88,9 @@ void RegKey::removeChild(RegKey* child, std::uint64_t filetime)
         RegKey* next = stack.back();
         stack.pop_back();
         next->m_deleted = true;
-        for (const auto& grandChild : next->m_children)
-            stack.push_back(grandChild.get());
+        stack.insert(stack.end(), next->m_children.begin(), next->m_children.end());
     }
-    std::unique_ptr<RegKey> owned = std::move(*it);
     m_children.erase(it);
-    m_file->retire(std::move(owned));
 }
 
 void RegKey::addSection(const TextSlice& slice)
@@ -182,7 +177,45 @@ void RegKey::touch(std::uint64_t filetime)
 
 // --- RegFile ---
 
-RegFile::~RegFile() = default;
+RegFile::~RegFile()
+{
+    for (std::size_t block = 0; block < m_keyBlocks.size(); ++block) {
+        const std::size_t count = block + 1 == m_keyBlocks.size() ? m_keysInLastBlock : kKeysPerBlock;
+        std::destroy_n(m_keyBlocks[block], count);
+        std::allocator<RegKey>().deallocate(m_keyBlocks[block], kKeysPerBlock);
+    }
+}
+
+RegKey* RegFile::makeKey(RegKey* parent, std::u16string_view name)
+{
+    if (name.size() > m_nameUnitsLeft) {
+        // A name longer than a block (only a damaged file has one) gets a block of its own.
+        const std::size_t units = std::max(name.size(), kNameUnitsPerBlock);
+        m_nameBlocks.push_back(std::make_unique_for_overwrite<char16_t[]>(units));
+        m_nextNameUnit = m_nameBlocks.back().get();
+        m_nameUnitsLeft = units;
+    }
+    std::copy(name.begin(), name.end(), m_nextNameUnit);
+    const std::u16string_view kept(m_nextNameUnit, name.size());
+    m_nextNameUnit += name.size();
+    m_nameUnitsLeft -= name.size();
+
+    if (m_keysInLastBlock == kKeysPerBlock) {
+        m_keyBlocks.reserve(m_keyBlocks.size() + 1);
+        m_keyBlocks.push_back(std::allocator<RegKey>().allocate(kKeysPerBlock));
+        m_keysInLastBlock = 0;
+    }
+    RegKey* key = new (m_keyBlocks.back() + m_keysInLastBlock) RegKey(this, parent, kept);
+    ++m_keysInLastBlock;
+    return key;
+}
+
+RegKey* RegFile::makeRoot(std::uint64_t filetime)
+{
+    m_root = makeKey(nullptr, {});
+    m_root->m_modified = filetime;
+    return m_root;
+}
 
 std::unique_ptr<RegFile> RegFile::parse(std::string text, std::string fileName, std::uint64_t loadTime)
 {
@@ -194,16 +227,27 @@ std::unique_ptr<RegFile> RegFile::parse(std::unique_ptr<RegTextBuffer> text, std
     std::unique_ptr<RegFile> file(new RegFile());
     file->m_text = std::move(text);
     file->m_fileName = std::move(fileName);
-    file->m_root = std::unique_ptr<RegKey>(new RegKey(file.get(), nullptr, {}));
-    file->m_root->m_modified = loadTime;
+    file->makeRoot(loadTime);
     RegFileParser::load(*file, loadTime);
     if (!file->m_headerValid) {
         // The server ignores such a file completely and starts with an empty branch.
-        file->m_root = std::unique_ptr<RegKey>(new RegKey(file.get(), nullptr, {}));
-        file->m_root->m_modified = loadTime;
+        file->makeRoot(loadTime);
         file->m_headerLength = 0;
     }
     return file;
+}
+
+std::unique_ptr<RegFile> RegFile::load(const std::filesystem::path& path, std::string fileName, std::uint64_t loadTime,
+                                       bool* exists)
+{
+    if (auto text = RegTextBuffer::startReading(path, exists)) {
+        auto file = parse(std::move(text), fileName, loadTime);
+        if (file->m_text->finishReading())
+            return file;
+    }
+    // The read failed, or the file changed size while it was read: read it once more as a whole.
+    auto text = RegTextBuffer::readFile(path, exists);
+    return text ? parse(std::move(text), std::move(fileName), loadTime) : nullptr;
 }
 
 std::unique_ptr<RegFile> RegFile::createEmpty(std::string fileName, std::string_view rootPath, std::string_view arch)
@@ -211,8 +255,7 @@ std::unique_ptr<RegFile> RegFile::createEmpty(std::string fileName, std::string_
     std::unique_ptr<RegFile> file(new RegFile());
     file->m_text = RegTextBuffer::fromString({});
     file->m_fileName = std::move(fileName);
-    file->m_root = std::unique_ptr<RegKey>(new RegKey(file.get(), nullptr, {}));
-    file->m_root->m_modified = filetimeNow();
+    file->makeRoot(filetimeNow());
     file->m_root->m_valuesDecoded = true;
     file->m_root->m_changed = true;
     file->m_arch = std::string(arch);
@@ -235,16 +278,11 @@ void RegFile::addProblem(std::size_t line, std::string message)
         m_problems.push_back(ParseProblem{line, std::move(message)});
 }
 
-void RegFile::retire(std::unique_ptr<RegKey> key)
-{
-    m_retired.push_back(std::move(key));
-}
-
 const std::vector<ParseProblem>& RegFile::problems()
 {
     if (!m_valuesChecked) {
         m_valuesChecked = true;
-        std::vector<RegKey*> stack{m_root.get()};
+        std::vector<RegKey*> stack{m_root};
         std::vector<RegValue> scratch;
         while (!stack.empty()) {
             RegKey* key = stack.back();
@@ -253,8 +291,7 @@ const std::vector<ParseProblem>& RegFile::problems()
                 scratch.clear();
                 RegFileParser::decodeSection(m_text->view(), key->section(i), scratch, this);
             }
-            for (const auto& child : key->m_children)
-                stack.push_back(child.get());
+            stack.insert(stack.end(), key->m_children.begin(), key->m_children.end());
         }
         std::stable_sort(m_problems.begin(), m_problems.end(),
                          [](const ParseProblem& a, const ParseProblem& b) { return a.line < b.line; });

@@ -45,7 +45,7 @@ public:
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
 
-    const std::u16string& name() const { return m_name; }
+    std::u16string_view name() const { return m_name; }
     RegKey* parent() const { return m_parent; }
     // A key removed from the tree stays a valid object until its file goes away, so that open
     // handles can tell it is gone.
@@ -53,7 +53,7 @@ public:
 
     // Subkeys in the order the server writes them.
     std::size_t childCount() const { return m_children.size(); }
-    RegKey* child(std::size_t index) const { return m_children[index].get(); }
+    RegKey* child(std::size_t index) const { return m_children[index]; }
     RegKey* findChild(std::u16string_view name) const;
     // Returns the existing subkey of that name (any letter case), else a new empty one.
     RegKey* createChild(std::u16string_view name, std::uint64_t filetime, bool* created);
@@ -92,7 +92,7 @@ private:
         std::size_t line = 0;
     };
 
-    RegKey(RegFile* file, RegKey* parent, std::u16string name) : m_file(file), m_parent(parent), m_name(std::move(name)) {}
+    RegKey(RegFile* file, RegKey* parent, std::u16string_view name) : m_file(file), m_parent(parent), m_name(name) {}
     void decodeValues();
     // Finds or adds a subkey while the file is read: no time, no change mark.
     RegKey* obtainChild(std::u16string_view name);
@@ -100,8 +100,8 @@ private:
 
     RegFile* m_file;
     RegKey* m_parent;
-    std::u16string m_name;
-    std::vector<std::unique_ptr<RegKey>> m_children;
+    std::u16string_view m_name; // kept by the file
+    std::vector<RegKey*> m_children; // owned by the file
     std::vector<RegValue> m_values;
     // The key's own sections of the original text (more than one when the file repeats a key).
     std::size_t sectionCount() const { return m_hasSection ? 1 + (m_moreSections ? m_moreSections->size() : 0) : 0; }
@@ -130,6 +130,10 @@ public:
     static std::unique_ptr<RegFile> parse(std::string text, std::string fileName, std::uint64_t loadTime);
     static std::unique_ptr<RegFile> parse(std::unique_ptr<RegTextBuffer> text, std::string fileName,
                                           std::uint64_t loadTime);
+    // Reads and parses the file at `path`, parsing while it is read. Returns null when it exists
+    // but cannot be read; `exists` says whether there was a file (a missing one reads as empty).
+    static std::unique_ptr<RegFile> load(const std::filesystem::path& path, std::string fileName,
+                                         std::uint64_t loadTime, bool* exists);
     // An empty hive, as written for a file that does not exist yet. `rootPath` is the branch
     // named in the ";;" comment ("REGISTRY\\Machine" with single backslashes).
     static std::unique_ptr<RegFile> createEmpty(std::string fileName, std::string_view rootPath, std::string_view arch);
@@ -170,15 +174,25 @@ private:
     friend class RegFileWriter;
 
     RegFile() = default;
-    void retire(std::unique_ptr<RegKey> key);
+    RegKey* makeKey(RegKey* parent, std::u16string_view name);
+    RegKey* makeRoot(std::uint64_t filetime);
 
     std::unique_ptr<RegTextBuffer> m_text;
     std::string m_fileName;
     std::string m_arch;
     std::size_t m_headerLength = 0; // original header text kept as is
     std::string m_newHeader;        // header of a file created here
-    std::unique_ptr<RegKey> m_root;
-    std::vector<std::unique_ptr<RegKey>> m_retired;
+    RegKey* m_root = nullptr;
+    // Every key of the file, in blocks: a big file has hundreds of thousands of them, and a key
+    // removed from the tree stays valid until the file goes away.
+    static constexpr std::size_t kKeysPerBlock = 1024;
+    std::vector<RegKey*> m_keyBlocks;
+    std::size_t m_keysInLastBlock = kKeysPerBlock;
+    // Key names, which never change once made, in blocks too.
+    static constexpr std::size_t kNameUnitsPerBlock = 32768;
+    std::vector<std::unique_ptr<char16_t[]>> m_nameBlocks;
+    char16_t* m_nextNameUnit = nullptr;
+    std::size_t m_nameUnitsLeft = 0;
     std::vector<ParseProblem> m_problems;
     bool m_headerValid = true;
     bool m_valuesChecked = false;

@@ -3,7 +3,13 @@
 #include "platform/wine/reg_text.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tessivar::wine {
 
@@ -14,21 +20,31 @@ constexpr std::uint64_t kTicksPerSecond = 10000000ull;
 
 bool isSpace(char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    // ' ', and '\t' '\n' '\v' '\f' '\r', which follow each other.
+    return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
 }
+
+// The value of each hex digit; -1 for any other byte.
+constexpr auto kHexDigits = [] {
+    std::array<std::int8_t, 256> digits{};
+    digits.fill(-1);
+    for (int i = 0; i < 10; ++i)
+        digits['0' + i] = static_cast<std::int8_t>(i);
+    for (int i = 0; i < 6; ++i) {
+        digits['a' + i] = static_cast<std::int8_t>(10 + i);
+        digits['A' + i] = static_cast<std::int8_t>(10 + i);
+    }
+    return digits;
+}();
 
 bool isHexDigit(char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return kHexDigits[static_cast<unsigned char>(c)] >= 0;
 }
 
 unsigned hexValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return static_cast<unsigned>(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return static_cast<unsigned>(c - 'a' + 10);
-    return static_cast<unsigned>(c - 'A' + 10);
+    return static_cast<unsigned>(kHexDigits[static_cast<unsigned char>(c)]);
 }
 
 std::size_t skipSpaces(std::string_view text, std::size_t pos)
@@ -38,7 +54,7 @@ std::size_t skipSpaces(std::string_view text, std::size_t pos)
     return pos;
 }
 
-bool endsWithBackslash(std::string_view content)
+inline bool endsWithBackslash(std::string_view content)
 {
     std::size_t end = content.size();
     while (end > 0 && isSpace(content[end - 1]))
@@ -46,21 +62,133 @@ bool endsWithBackslash(std::string_view content)
     return end > 0 && content[end - 1] == '\\';
 }
 
-// Where the data of a value line starts (just after "=" and spaces), or npos.
-std::size_t dataStart(std::string_view content, std::u16string& name, bool* nameLossy)
+// The offset after the closing quote of a quoted name whose text starts at `pos`, or npos; reads
+// the escapes as unescape() does without decoding them.
+std::size_t skipQuoted(std::string_view text, std::size_t pos)
 {
-    std::size_t pos = 0;
-    if (content[0] == '@') {
-        pos = 1;
-    } else {
-        pos = unescape(content, 1, '"', name, nameLossy);
-        if (pos == std::string_view::npos)
-            return pos;
+    while (pos < text.size()) {
+        const char c = text[pos];
+        if (c == '"')
+            return pos + 1;
+        if (c == '\0')
+            return std::string_view::npos;
+        if (c == '\\') {
+            if (pos + 1 >= text.size() || text[pos + 1] == '\0')
+                return std::string_view::npos;
+            ++pos;
+        }
+        ++pos;
     }
+    return std::string_view::npos;
+}
+
+// Where the data of a value line starts (just after "=" and spaces), or npos.
+std::size_t dataStart(std::string_view content)
+{
+    std::size_t pos = content[0] == '@' ? 1 : skipQuoted(content, 1);
+    if (pos == std::string_view::npos)
+        return pos;
     pos = skipSpaces(content, pos);
     if (pos >= content.size() || content[pos] != '=')
         return std::string_view::npos;
     return skipSpaces(content, pos + 1);
+}
+
+std::size_t commonPrefixLength(std::string_view a, std::string_view b)
+{
+    const std::size_t limit = std::min(a.size(), b.size());
+    std::size_t length = 0;
+    for (; length + 8 <= limit; length += 8) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a.data() + length, 8);
+        std::memcpy(&y, b.data() + length, 8);
+        if (x != y)
+            break;
+    }
+    while (length < limit && a[length] == b[length])
+        ++length;
+    return length;
+}
+
+struct BlockScan {
+    std::uint64_t lineEnds = 0; // one bit per "\n"
+    bool nul = false;
+    bool carriageReturn = false;
+};
+
+// Looks at the 64 bytes at `bytes`.
+BlockScan scanBlock(const char* bytes)
+{
+    BlockScan scan;
+#if defined(__SSE2__)
+    const __m128i newline = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    __m128i nuls = zero;
+    __m128i returns = zero;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+        const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, newline)));
+        scan.lineEnds |= static_cast<std::uint64_t>(bits) << (16 * part);
+        nuls = _mm_or_si128(nuls, _mm_cmpeq_epi8(chunk, zero));
+        returns = _mm_or_si128(returns, _mm_cmpeq_epi8(chunk, carriageReturn));
+    }
+    scan.nul = _mm_movemask_epi8(nuls) != 0;
+    scan.carriageReturn = _mm_movemask_epi8(returns) != 0;
+#else
+    for (int i = 0; i < 64; ++i) {
+        scan.lineEnds |= static_cast<std::uint64_t>(bytes[i] == '\n') << i;
+        scan.nul = scan.nul || bytes[i] == '\0';
+        scan.carriageReturn = scan.carriageReturn || bytes[i] == '\r';
+    }
+#endif
+    return scan;
+}
+
+void widenAscii(std::string_view text, std::u16string& out)
+{
+    out.resize(text.size());
+    const char* from = text.data();
+    char16_t* to = out.data();
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+    }
+#endif
+    for (; i < text.size(); ++i)
+        to[i] = static_cast<char16_t>(static_cast<unsigned char>(from[i]));
+}
+
+// The offset of the first byte from `pos` on that cannot stand in a plain key name: a backslash,
+// "]", a control character or a byte beyond ASCII; or the end of the text.
+std::size_t plainNameEnd(std::string_view text, std::size_t pos)
+{
+#if defined(__SSE2__)
+    for (; pos + 16 <= text.size(); pos += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
+        // As signed bytes, everything from 0x80 on is below 0x20 too.
+        const __m128i stop = _mm_or_si128(
+            _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7f))),
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(']'))));
+        if (const auto bits = static_cast<unsigned>(_mm_movemask_epi8(stop)))
+            return pos + static_cast<std::size_t>(std::countr_zero(bits));
+    }
+#endif
+    for (; pos < text.size(); ++pos) {
+        const auto c = static_cast<unsigned char>(text[pos]);
+        if (c == '\\' || c == ']' || c < 0x20 || c >= 0x7f)
+            return pos;
+    }
+    return pos;
+}
+
+bool sameUnits(std::u16string_view a, std::u16string_view b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
 }
 
 bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
@@ -70,8 +198,7 @@ bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
 
 bool isHexValueLine(std::string_view content)
 {
-    std::u16string name;
-    const std::size_t pos = dataStart(content, name, nullptr);
+    const std::size_t pos = dataStart(content);
     return pos != std::string_view::npos && (startsWith(content, pos, "hex:") || startsWith(content, pos, "hex("));
 }
 
@@ -188,15 +315,57 @@ std::string_view trimLeft(std::string_view text)
     return text.substr(pos);
 }
 
-bool RegLineCursor::next(RegLine& line)
+inline std::size_t RegLineCursor::findLineEnd()
+{
+    const char* base = m_text.data();
+    std::size_t from = m_pos;
+    for (;;) {
+        if (m_haveBlock && from >= m_blockBase && from - m_blockBase < 64) {
+            const std::uint64_t ahead = m_block & (~std::uint64_t{0} << (from - m_blockBase));
+            if (ahead)
+                return m_blockBase + static_cast<std::size_t>(std::countr_zero(ahead));
+            from = m_blockBase + 64;
+        }
+        await(from + 64);
+        if (from >= m_end)
+            return m_end;
+        if (m_end - from < 64) {
+            std::size_t at = from;
+            for (; at < m_end && base[at] != '\n'; ++at) {
+                m_sawNul = m_sawNul || base[at] == '\0';
+                m_sawCarriageReturn = m_sawCarriageReturn || base[at] == '\r';
+            }
+            return at;
+        }
+        const BlockScan scan = scanBlock(base + from);
+        m_blockBase = from;
+        m_block = scan.lineEnds;
+        m_haveBlock = true;
+        m_sawNul = m_sawNul || scan.nul;
+        m_sawCarriageReturn = m_sawCarriageReturn || scan.carriageReturn;
+    }
+}
+
+inline void RegLineCursor::await(std::size_t offset)
+{
+    offset = std::min(offset, m_end);
+    if (offset <= m_ready)
+        return;
+    m_ready = m_arriving->awaitBytes(offset);
+    if (m_ready < offset)
+        m_end = m_ready; // the text stops short
+}
+
+inline bool RegLineCursor::next(RegLine& line)
 {
     if (m_pos >= m_end)
         return false;
     const char* base = m_text.data();
-    const void* found = std::memchr(base + m_pos, '\n', m_end - m_pos);
-    const std::size_t eol = found ? static_cast<std::size_t>(static_cast<const char*>(found) - base) : m_end;
+    const std::size_t eol = findLineEnd();
+    const bool found = eol < m_end;
     std::size_t contentEnd = eol;
-    if (contentEnd > m_pos && base[contentEnd - 1] == '\r')
+    // A CR before the line end was seen when its block was.
+    if (m_sawCarriageReturn && contentEnd > m_pos && base[contentEnd - 1] == '\r')
         --contentEnd;
     line.content = std::string_view(base + m_pos, contentEnd - m_pos);
     line.begin = m_pos;
@@ -255,20 +424,129 @@ void RegFileParser::decodeSection(std::string_view text, const RegKey::TextSlice
     }
 }
 
+std::size_t RegFileParser::resolvePlainKeyLine(RegKey& root, std::string_view content, std::string_view previous,
+                                               std::vector<KeyPathLevel>& chain, RegKey** key)
+{
+    // The names whose bytes equal the previous line's, followed by a separator or the closing
+    // "]", are the previous line's keys.
+    const std::size_t shared = commonPrefixLength(content, previous);
+    std::size_t reused = 0;
+    while (reused < chain.size() && chain[reused].nameEnd <= shared) {
+        const std::size_t end = chain[reused].nameEnd;
+        if (end < content.size() && content[end] == ']') {
+            *key = chain[reused].key;
+            chain.resize(reused + 1);
+            return end + 1;
+        }
+        if (end + 1 >= content.size() || content[end] != '\\' || content[end + 1] != '\\')
+            break;
+        ++reused;
+    }
+
+    // The rest must be plain names, each followed by "\\\\" or the closing "]".
+    struct Name {
+        std::size_t begin, end;
+    };
+    thread_local std::vector<Name> names; // kept from line to line: no allocation per key
+    names.clear();
+    std::size_t pos = reused > 0 ? chain[reused - 1].nameEnd + 2 : 1;
+    for (;;) {
+        const std::size_t begin = pos;
+        pos = plainNameEnd(content, pos);
+        if (pos >= content.size() || pos == begin || (content[pos] != '\\' && content[pos] != ']'))
+            return std::string_view::npos;
+        names.push_back({begin, pos});
+        if (content[pos] == ']')
+            break;
+        if (pos + 1 >= content.size() || content[pos + 1] != '\\')
+            return std::string_view::npos;
+        pos += 2;
+    }
+
+    RegKey* at = reused > 0 ? chain[reused - 1].key : &root;
+    bool respelled = reused > 0 && chain[reused - 1].respelled;
+    // After a plain line, the first name not reused differs from that line's; after another
+    // line, the names may still be the same.
+    bool followsPrevious = previous.empty();
+    thread_local std::u16string name;
+    std::size_t depth = reused;
+    for (const Name& part : names) {
+        widenAscii(content.substr(part.begin, part.end - part.begin), name);
+        if (followsPrevious && depth < chain.size() && sameUnits(chain[depth].key->name(), name)) {
+            at = chain[depth].key;
+        } else {
+            followsPrevious = false;
+            at = at->obtainChild(name);
+            respelled = respelled || !sameUnits(at->name(), name);
+        }
+        const KeyPathLevel level{at, part.end, respelled};
+        if (depth < chain.size())
+            chain[depth] = level;
+        else
+            chain.push_back(level);
+        ++depth;
+    }
+    chain.resize(depth);
+    *key = at;
+    return chain.back().nameEnd + 1;
+}
+
+std::size_t RegFileParser::resolveKeyLine(RegFile& file, const RegLine& line, std::string_view content,
+                                          std::vector<KeyPathLevel>& chain, RegKey** key)
+{
+    std::u16string path;
+    bool lossy = false;
+    const std::size_t after = unescape(content, 1, ']', path, &lossy);
+    if (after == std::string_view::npos || (!path.empty() && path[0] == u'\\')) {
+        file.addProblem(line.number, "Malformed key");
+        return std::string_view::npos;
+    }
+    if (lossy)
+        file.addProblem(line.number, "Key name that would not be written back as it reads");
+
+    RegKey* at = file.m_root;
+    std::size_t depth = 0;
+    std::size_t begin = 0;
+    bool followsPrevious = true;
+    bool respelled = false;
+    while (begin <= path.size()) {
+        std::size_t end = path.find(u'\\', begin);
+        if (end == std::u16string::npos)
+            end = path.size();
+        if (end > begin) {
+            const std::u16string_view part = std::u16string_view(path).substr(begin, end - begin);
+            if (followsPrevious && depth < chain.size() && chain[depth].key->name() == part) {
+                at = chain[depth].key;
+            } else {
+                followsPrevious = false;
+                at = at->obtainChild(part);
+                respelled = respelled || at->name() != part;
+            }
+            // No offsets: the next line cannot be compared with this one byte by byte.
+            const KeyPathLevel level{at, std::string_view::npos, respelled};
+            if (depth < chain.size())
+                chain[depth] = level;
+            else
+                chain.push_back(level);
+            ++depth;
+        }
+        begin = end + 1;
+    }
+    chain.resize(depth);
+    *key = at;
+    return after;
+}
+
 void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
 {
     const std::string_view text = file.m_text->view();
-    RegLineCursor cursor(text, 0, text.size(), 1);
+    RegLineCursor cursor = file.m_text->arriving() ? RegLineCursor(*file.m_text, 1) : RegLineCursor(text, 0, text.size(), 1);
     RegLine line;
     if (!cursor.next(line) || line.content != kHeader) {
         file.m_headerValid = false;
         file.addProblem(1, "Not a valid registry file");
         return;
     }
-    if (std::memchr(text.data(), '\r', text.size()))
-        file.m_textReusable = false;
-    // NUL bytes are rare enough that one look at the whole text spares a look at every line.
-    const bool hasNul = std::memchr(text.data(), '\0', text.size()) != nullptr;
     file.m_headerLength = line.end;
 
     // Sets the time a key's own section gives it, unless an earlier section of the same key gave
@@ -305,11 +583,13 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
         current = nullptr;
     };
 
-    std::u16string path;
-    std::vector<std::pair<std::u16string_view, RegKey*>> chain; // the previous key's path
+    std::vector<KeyPathLevel> chain;
+    std::string_view previousKeyLine; // when it was resolved as a plain line
     while (cursor.next(line)) {
-        std::string_view content = trimLeft(line.content);
-        if (const auto nul = hasNul ? content.find('\0') : std::string_view::npos; nul != std::string_view::npos) {
+        // Lines rarely start with a space (hex continuation lines do, and they are read below).
+        std::string_view content = line.content.empty() || !isSpace(line.content[0]) ? line.content : trimLeft(line.content);
+        // NUL bytes are rare enough that a look at each line is only needed once one was seen.
+        if (const auto nul = cursor.sawNul() ? content.find('\0') : std::string_view::npos; nul != std::string_view::npos) {
             file.addProblem(line.number, "NUL byte in line");
             content = content.substr(0, nul);
         }
@@ -318,15 +598,15 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
         case '[': {
             closeSection();
             inSection = true;
-            path.clear();
-            bool lossy = false;
-            const std::size_t after = unescape(content, 1, ']', path, &lossy);
-            if (after == std::string_view::npos || (!path.empty() && path[0] == u'\\')) {
-                file.addProblem(line.number, "Malformed key");
-                break;
+            RegKey* key = nullptr;
+            std::size_t after = resolvePlainKeyLine(*file.m_root, content, previousKeyLine, chain, &key);
+            previousKeyLine = content;
+            if (after == std::string_view::npos) {
+                previousKeyLine = {};
+                after = resolveKeyLine(file, line, content, chain, &key);
+                if (after == std::string_view::npos)
+                    break;
             }
-            if (lossy)
-                file.addProblem(line.number, "Key name that would not be written back as it reads");
             std::size_t pos = skipSpaces(content, after);
             std::uint64_t seconds = 0;
             std::size_t digits = 0;
@@ -338,36 +618,10 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
                 file.addProblem(line.number, "Malformed key time");
             sectionTime = digits ? static_cast<std::uint32_t>(seconds) * kTicksPerSecond + kFiletimeUnixEpoch : loadTime;
 
-            // Consecutive keys share most of their path: reuse the part that did not change.
-            RegKey* key = file.m_root.get();
-            std::size_t depth = 0;
-            std::size_t begin = 0;
-            bool same = true;
+            current = key;
             // A line that spells a key already known in another letter case names it, but the
             // server writes the spelling it kept; so must we, or a second load would differ.
-            bool respelled = false;
-            while (begin <= path.size()) {
-                std::size_t end = path.find(u'\\', begin);
-                if (end == std::u16string::npos)
-                    end = path.size();
-                if (end > begin) {
-                    const std::u16string_view part = std::u16string_view(path).substr(begin, end - begin);
-                    if (same && depth < chain.size() && chain[depth].first == part) {
-                        key = chain[depth].second;
-                    } else {
-                        same = false;
-                        key = key->obtainChild(part);
-                        respelled = respelled || key->name() != part;
-                        chain.resize(depth);
-                        chain.emplace_back(key->name(), key);
-                    }
-                    ++depth;
-                }
-                begin = end + 1;
-            }
-            chain.resize(depth);
-            current = key;
-            if (respelled)
+            if (!chain.empty() && chain.back().respelled)
                 current->m_changed = true;
             section = RegKey::TextSlice{line.begin, 0, line.number};
             sectionEnd = line.end;
@@ -392,8 +646,12 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
                 sectionEnd = line.end;
                 if (content.starts_with("#time=")) {
                     std::uint64_t stamp = 0;
-                    for (std::size_t pos = 6; pos < content.size() && isHexDigit(content[pos]); ++pos)
-                        stamp = (stamp << 4) | hexValue(content[pos]);
+                    for (std::size_t pos = 6; pos < content.size(); ++pos) {
+                        const std::int8_t digit = kHexDigits[static_cast<unsigned char>(content[pos])];
+                        if (digit < 0)
+                            break;
+                        stamp = (stamp << 4) | static_cast<std::uint64_t>(digit);
+                    }
                     updateKeyTime(current, stamp);
                 }
                 if (content.starts_with("#class=")) {
@@ -437,6 +695,9 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
         }
     }
     closeSection();
+    // (A file that stops being read early has no valid header, and none of its text is reused.)
+    if (cursor.sawCarriageReturn())
+        file.m_textReusable = false;
 }
 
 } // namespace tessivar::wine

@@ -20,16 +20,48 @@ struct RegLine {
 class RegLineCursor {
 public:
     RegLineCursor(std::string_view text, std::size_t begin, std::size_t end, std::size_t firstLine)
-        : m_text(text), m_pos(begin), m_end(end), m_line(firstLine)
+        : m_text(text), m_pos(begin), m_end(end), m_line(firstLine), m_ready(end)
+    {
+    }
+    // Reads `text` as it arrives: a line is handed out once all of it is there. When the text
+    // stops short, its lines end where it stops.
+    RegLineCursor(RegTextBuffer& arriving, std::size_t firstLine)
+        : m_text(arriving.view()), m_pos(0), m_end(m_text.size()), m_line(firstLine), m_arriving(&arriving)
     {
     }
     bool next(RegLine& line);
+    // Whether the lines read so far held a NUL byte, or a CR.
+    bool sawNul() const { return m_sawNul; }
+    bool sawCarriageReturn() const { return m_sawCarriageReturn; }
 
 private:
+    // Where the line starting at m_pos ends: its "\n", or m_end.
+    std::size_t findLineEnd();
+    // Makes sure the bytes before `offset` (at most m_end) are there.
+    void await(std::size_t offset);
+
     std::string_view m_text;
     std::size_t m_pos;
     std::size_t m_end;
     std::size_t m_line;
+    RegTextBuffer* m_arriving = nullptr;
+    std::size_t m_ready = 0; // bytes known to be there
+    // The line ends found in the 64 bytes from m_blockBase, one bit each: most lines are shorter
+    // than that, so one look at a block serves the next line too. The same look notes the rare
+    // bytes that need a closer reading of the lines.
+    std::size_t m_blockBase = 0;
+    std::uint64_t m_block = 0;
+    bool m_haveBlock = false;
+    bool m_sawNul = false;
+    bool m_sawCarriageReturn = false;
+};
+
+// A key of the previous key line's path, one per name. Consecutive key lines share most of
+// their path, so the next line starts from these.
+struct KeyPathLevel {
+    RegKey* key = nullptr;
+    std::size_t nameEnd = 0; // offset in the previous line just after this name
+    bool respelled = false;  // this name or one before it differs from the spelling the key kept
 };
 
 class RegFileParser {
@@ -42,6 +74,16 @@ public:
                               RegFile* file);
     // Inserts or replaces by name (any letter case), keeping the first spelling and the order.
     static void mergeValue(std::vector<RegValue>& values, RegValue value);
+
+private:
+    // Resolves a key line whose path is plain ASCII with "\\\\" between names (nearly every line
+    // Wine writes) without decoding it. Returns the offset after "]", or npos when the line needs
+    // the general reading; `chain` is then unchanged.
+    static std::size_t resolvePlainKeyLine(RegKey& root, std::string_view content, std::string_view previous,
+                                           std::vector<KeyPathLevel>& chain, RegKey** key);
+    // The general reading: unescapes the whole path first. Returns npos for a malformed path.
+    static std::size_t resolveKeyLine(RegFile& file, const RegLine& line, std::string_view content,
+                                      std::vector<KeyPathLevel>& chain, RegKey** key);
 };
 
 std::string_view trimLeft(std::string_view text);

@@ -77,7 +77,7 @@ private:
             if (!flush(false))
                 return;
             for (std::size_t i = key->m_children.size(); i-- > 0;)
-                stack.push_back(key->m_children[i].get());
+                stack.push_back(key->m_children[i]);
         }
     }
 

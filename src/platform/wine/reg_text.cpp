@@ -158,7 +158,10 @@ char16_t foldNonAscii(char16_t unit)
 int compareNames(std::u16string_view a, std::u16string_view b)
 {
     const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
+    std::size_t i = 0;
+    while (i < common && a[i] == b[i]) // the same units fold alike
+        ++i;
+    for (; i < common; ++i) {
         const char16_t x = foldCase(a[i]);
         const char16_t y = foldCase(b[i]);
         if (x != y)

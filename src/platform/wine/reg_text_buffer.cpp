@@ -1,9 +1,11 @@
 #include "platform/wine/reg_text_buffer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace tessivar::wine {
@@ -11,28 +13,29 @@ namespace tessivar::wine {
 namespace {
 
 constexpr std::size_t kLargeFile = 4u << 20;
+// What a background read hands over at a time: two huge pages.
+constexpr std::size_t kReadPiece = 4u << 20;
 
-bool readFully(int fd, char* data, std::size_t size, std::size_t* got)
+bool readStream(int fd, std::string& text)
 {
-    *got = 0;
-    while (*got < size) {
-        const ssize_t n = ::read(fd, data + *got, size - *got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
             return false;
-        }
         if (n == 0)
-            break;
-        *got += static_cast<std::size_t>(n);
+            return true;
+        text.append(chunk, static_cast<std::size_t>(n));
     }
-    return true;
 }
 
 } // namespace
 
 RegTextBuffer::~RegTextBuffer()
 {
+    finishReading();
     if (m_mapping)
         ::munmap(m_mapping, m_mappingSize);
 }
@@ -48,55 +51,118 @@ std::unique_ptr<RegTextBuffer> RegTextBuffer::fromString(std::string text)
 
 std::unique_ptr<RegTextBuffer> RegTextBuffer::readFile(const std::filesystem::path& path, bool* exists)
 {
+    auto buffer = startReading(path, exists);
+    if (!buffer || buffer->finishReading())
+        return buffer;
+    // The file changed size while it was read, or the read failed: read it again as a stream.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    std::string text;
+    const bool ok = readStream(fd, text);
+    ::close(fd);
+    return ok ? fromString(std::move(text)) : nullptr;
+}
+
+std::unique_ptr<RegTextBuffer> RegTextBuffer::startReading(const std::filesystem::path& path, bool* exists)
+{
     *exists = false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT ? fromString({}) : nullptr;
     *exists = true;
     struct stat info {};
-    std::unique_ptr<RegTextBuffer> buffer(new RegTextBuffer());
-    bool ok = ::fstat(fd, &info) == 0;
+    const bool ok = ::fstat(fd, &info) == 0;
     const std::size_t expected = ok && S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
     if (ok && expected >= kLargeFile) {
-        // One byte more than the size, so that a file that grew meanwhile is noticed.
-        buffer->m_mappingSize = expected + 1;
-        void* mapping = ::mmap(nullptr, buffer->m_mappingSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        // One byte more than the size, so that a file that grows meanwhile is noticed.
+        const std::size_t mappingSize = expected + 1;
+        void* mapping = ::mmap(nullptr, mappingSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapping != MAP_FAILED) {
-            ::madvise(mapping, buffer->m_mappingSize, MADV_HUGEPAGE);
+            ::madvise(mapping, mappingSize, MADV_HUGEPAGE);
+            std::unique_ptr<RegTextBuffer> buffer(new RegTextBuffer());
             buffer->m_mapping = mapping;
+            buffer->m_mappingSize = mappingSize;
             buffer->m_data = static_cast<char*>(mapping);
-            std::size_t got = 0;
-            ok = readFully(fd, buffer->m_data, buffer->m_mappingSize, &got);
-            buffer->m_size = got;
-            if (ok && got <= expected) {
-                ::close(fd);
-                return buffer;
+            buffer->m_size = expected;
+            buffer->m_fd = fd;
+            buffer->m_pieceCount = (mappingSize + kReadPiece - 1) / kReadPiece;
+            buffer->m_pieceStates = std::make_unique<std::atomic<std::uint32_t>[]>(buffer->m_pieceCount);
+            buffer->m_pieceBytes = std::make_unique<std::size_t[]>(buffer->m_pieceCount);
+            RegTextBuffer* self = buffer.get();
+            try {
+                buffer->m_reader = std::thread([self] {
+                    for (std::size_t piece; (piece = self->m_nextPiece.fetch_add(1)) < self->m_pieceCount;)
+                        self->readPiece(piece);
+                });
+            } catch (const std::system_error&) {
+                // No second thread: the reading thread reads every piece itself.
             }
-            // It grew while being read: fall back to reading it as a stream.
-            ::munmap(mapping, buffer->m_mappingSize);
-            buffer->m_mapping = nullptr;
-            ::lseek(fd, 0, SEEK_SET);
+            return buffer;
         }
     }
     std::string text;
-    char chunk[1 << 16];
-    while (ok) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    const bool read = ok && readStream(fd, text);
+    ::close(fd);
+    return read ? fromString(std::move(text)) : nullptr;
+}
+
+void RegTextBuffer::readPiece(std::size_t piece)
+{
+    const std::size_t offset = piece * kReadPiece;
+    const std::size_t length = std::min(kReadPiece, m_mappingSize - offset);
+    std::size_t got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(m_fd, m_data + offset + got, length - got, static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
-            ok = false;
         if (n <= 0)
             break;
-        text.append(chunk, static_cast<std::size_t>(n));
+        got += static_cast<std::size_t>(n);
     }
-    ::close(fd);
-    if (!ok)
-        return nullptr;
-    buffer->m_string = std::move(text);
-    buffer->m_data = buffer->m_string.data();
-    buffer->m_size = buffer->m_string.size();
-    return buffer;
+    // The last piece holds the byte after the file's end: reading it means the file grew.
+    const bool last = offset + length == m_mappingSize;
+    m_pieceBytes[piece] = got;
+    m_pieceStates[piece].store(got == (last ? length - 1 : length) ? kRead : kShort, std::memory_order_release);
+    m_pieceStates[piece].notify_all();
+}
+
+std::size_t RegTextBuffer::awaitBytes(std::size_t count)
+{
+    if (!arriving())
+        return m_size;
+    count = std::min(count, m_size);
+    while (m_ready < count) {
+        const std::size_t piece = m_ready / kReadPiece;
+        const std::uint32_t state = m_pieceStates[piece].load(std::memory_order_acquire);
+        if (state == kRead) {
+            m_ready = std::min((piece + 1) * kReadPiece, m_size);
+        } else if (state == kShort) {
+            m_ready = std::min(piece * kReadPiece + m_pieceBytes[piece], m_size);
+            return m_ready;
+        } else if (const std::size_t claimed = m_nextPiece.fetch_add(1); claimed < m_pieceCount) {
+            readPiece(claimed);
+        } else {
+            m_pieceStates[piece].wait(kUnread, std::memory_order_acquire);
+        }
+    }
+    return m_ready;
+}
+
+bool RegTextBuffer::finishReading()
+{
+    if (!arriving())
+        return m_readComplete;
+    for (std::size_t piece; (piece = m_nextPiece.fetch_add(1)) < m_pieceCount;)
+        readPiece(piece);
+    if (m_reader.joinable())
+        m_reader.join();
+    // Every piece has been read now, by one thread or the other.
+    for (std::size_t piece = 0; piece < m_pieceCount; ++piece)
+        m_readComplete = m_readComplete && m_pieceStates[piece].load(std::memory_order_acquire) == kRead;
+    ::close(m_fd);
+    m_fd = -1;
+    return m_readComplete;
 }
 
 } // namespace tessivar::wine

@@ -2,12 +2,16 @@
 
 // The bytes of a registry file held in memory. Large files are read into memory that is neither
 // zero-filled first nor mapped page by page in small pages, because for a file of hundreds of
-// megabytes that costs more than reading it.
+// megabytes that costs more than reading it; and they can be read by a second thread, so that
+// parsing starts with the first megabytes instead of after the last.
 
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace tessivar::wine {
 
@@ -17,21 +21,47 @@ public:
     // Reads the whole file. Returns null when it exists but cannot be read; `exists` says
     // whether there was a file at all (a missing file gives an empty buffer).
     static std::unique_ptr<RegTextBuffer> readFile(const std::filesystem::path& path, bool* exists);
+    // As readFile(), but a large file is read by a second thread while the caller already reads
+    // the text as it arrives (awaitBytes()); finishReading() then says whether it all came.
+    static std::unique_ptr<RegTextBuffer> startReading(const std::filesystem::path& path, bool* exists);
 
     RegTextBuffer(const RegTextBuffer&) = delete;
     RegTextBuffer& operator=(const RegTextBuffer&) = delete;
     ~RegTextBuffer();
 
+    // The text. While it is still arriving, only the bytes before awaitBytes()'s answer are there.
     std::string_view view() const { return {m_data, m_size}; }
+    bool arriving() const { return m_fd >= 0; }
+    // Makes sure the first `count` bytes are there: reads pieces itself rather than wait for the
+    // second thread, which may not get a processor soon on a busy machine. Returns how many bytes
+    // are there: fewer than `count` only when the file turned out shorter or could not be read.
+    std::size_t awaitBytes(std::size_t count);
+    // Ends the read. False when it failed or the file changed size meanwhile: the text is then
+    // not the file's.
+    bool finishReading();
 
 private:
     RegTextBuffer() = default;
+    void readPiece(std::size_t piece);
 
     std::string m_string; // small files
     char* m_data = nullptr;
     std::size_t m_size = 0;
     void* m_mapping = nullptr; // large files
     std::size_t m_mappingSize = 0;
+
+    // A large file is read in pieces, each by whichever thread claims it first. A piece's state
+    // goes from kUnread to kRead, or to kShort when it got fewer bytes than its share of the file
+    // (or one more, at the end): the file changed size, or the read failed.
+    enum PieceState : std::uint32_t { kUnread, kRead, kShort };
+    int m_fd = -1;
+    std::size_t m_pieceCount = 0;
+    std::atomic<std::size_t> m_nextPiece{0};
+    std::unique_ptr<std::atomic<std::uint32_t>[]> m_pieceStates;
+    std::unique_ptr<std::size_t[]> m_pieceBytes; // what a piece got, set before its state
+    std::size_t m_ready = 0; // bytes known to be there (the reading thread's view)
+    std::thread m_reader;
+    bool m_readComplete = true;
 };
 
 } // namespace tessivar::wine

@@ -5,6 +5,7 @@
 #include "platform/wine/prefix.h"
 #include "platform/wine/reg_text.h"
 #include "platform/wine/server_lock.h"
+#include "platform/wine/wine_registry_text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,11 +20,6 @@ constexpr std::uint32_t kRegOptionVolatile = 1;
 bool isPredefined(HKEY key)
 {
     return key >= HKEY_CLASSES_ROOT && key <= HKEY_DYN_DATA;
-}
-
-bool isStringType(std::uint32_t type)
-{
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 // Splits "A\B\C"; false for a path that starts with a backslash, which Windows rejects.
@@ -43,16 +39,8 @@ bool splitPath(std::string_view text, std::vector<std::u16string>& parts)
     return true;
 }
 
-// The bytes the A calls exchange: UTF-8 for the string types, the stored bytes for the others.
-std::string narrowData(const RegValue& value)
-{
-    if (isStringType(value.type))
-        return utf16ToUtf8(bytesToUtf16(value.data));
-    return value.data;
-}
-
 // Copies a name and its terminating zero when it fits; otherwise says how much room it needs.
-bool copyName(const std::string& text, char* buffer, std::uint32_t* length)
+bool copyName(std::string_view text, char* buffer, std::uint32_t* length)
 {
     if (text.size() + 1 > *length) {
         *length = static_cast<std::uint32_t>(text.size() + 1);
@@ -101,9 +89,33 @@ std::vector<std::u16string> WineRegistry::pathOf(const RegKey* key) const
 {
     std::vector<std::u16string> path;
     for (; key && key->parent(); key = key->parent())
-        path.push_back(key->name());
+        path.emplace_back(key->name());
     std::reverse(path.begin(), path.end());
     return path;
+}
+
+const std::string& WineRegistry::narrowed(const RegValue& value)
+{
+    if (!isStringType(value.type))
+        return value.data;
+    if (m_narrowMemo.stamp != m_changeStamp || m_narrowMemo.value != &value) {
+        assignDataText(m_narrowMemo.bytes, value.data);
+        m_narrowMemo.stamp = m_changeStamp;
+        m_narrowMemo.value = &value;
+    }
+    return m_narrowMemo.bytes;
+}
+
+const RegValue* WineRegistry::lookUpValue(HKEY handle, RegKey* key, std::string_view name)
+{
+    if (m_valueMemo.stamp == m_changeStamp && m_valueMemo.handle == handle && m_valueMemo.name == name)
+        return m_valueMemo.value;
+    const RegValue* value = key->findValue(utf8ToUtf16(name));
+    m_valueMemo.stamp = m_changeStamp;
+    m_valueMemo.handle = handle;
+    m_valueMemo.name.assign(name);
+    m_valueMemo.value = value;
+    return value;
 }
 
 HKEY WineRegistry::allocate(const Location& location)
@@ -114,18 +126,30 @@ HKEY WineRegistry::allocate(const Location& location)
     OpenKey open;
     open.hive = location.hive;
     open.key = location.key;
-    if (location.hive >= 0) {
-        open.path = pathOf(location.key);
+    if (location.hive >= 0)
         open.generation = m_hives[location.hive].generation;
-    }
     m_handles[handle] = std::move(open);
     return handle;
+}
+
+void WineRegistry::keepOpenPaths(int hive)
+{
+    for (auto& [handle, open] : m_handles) {
+        if (open.hive == hive && !open.pathKnown && open.generation == m_hives[hive].generation) {
+            open.path = pathOf(open.key);
+            open.pathKnown = true;
+        }
+    }
 }
 
 LSTATUS WineRegistry::resolveHandle(HKEY key, Location& out)
 {
     if (isPredefined(key))
         return openPath(key, {}, Walk::open, out, nullptr, nullptr);
+    if (m_handleMemo.stamp == m_changeStamp && m_handleMemo.handle == key) {
+        out = m_handleMemo.location;
+        return ERROR_SUCCESS;
+    }
     const auto it = m_handles.find(key);
     if (it == m_handles.end())
         return ERROR_INVALID_HANDLE;
@@ -149,6 +173,7 @@ LSTATUS WineRegistry::resolveHandle(HKEY key, Location& out)
     if (!open.key || open.key->deleted())
         return ERROR_KEY_DELETED;
     out = Location{open.hive, open.key};
+    m_handleMemo = HandleMemo{m_changeStamp, key, out};
     return ERROR_SUCCESS;
 }
 
@@ -201,6 +226,13 @@ LSTATUS WineRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint
         *result = key;
         return ERROR_SUCCESS;
     }
+    // The subkey just enumerated, opened by its name: no path to split and walk again. A name
+    // with a separator in it, or a link, takes the long way, which treats them as a path would.
+    if (m_childMemo.stamp == m_changeStamp && m_childMemo.handle == key && m_childMemo.name == subKey &&
+        !subKey.empty() && subKey.find('\\') == std::string_view::npos && !m_childMemo.child->isLink()) {
+        *result = allocate(Location{m_childMemo.hive, m_childMemo.child});
+        return ERROR_SUCCESS;
+    }
     Location location;
     if (const LSTATUS status = openPath(key, subKey, Walk::open, location, nullptr, nullptr); status != ERROR_SUCCESS)
         return status;
@@ -230,6 +262,7 @@ LSTATUS WineRegistry::RegCreateKeyExA(HKEY key, std::string_view subKey, std::ui
     (void)samDesired;
     if (!result)
         return ERROR_INVALID_PARAMETER;
+    noteChange();
     Change creation{Change::Kind::createKey, {}, {}, 0, {}, {}, (options & kRegOptionVolatile) != 0, 0};
     if (className && *className)
         creation.className = utf8ToUtf16(className);
@@ -259,20 +292,24 @@ LSTATUS WineRegistry::RegEnumKeyExA(HKEY key, std::uint32_t index, char* name, s
     Location location;
     if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
         return status;
-    std::string childName;
-    std::string childClass;
+    std::string_view childName;
+    std::string_view childClass;
+    RegKey* child = nullptr;
     if (location.hive == kUsersRoot) {
-        static const char* const kUsers[] = {".Default", "S-1-5-21-0-0-0-1000"};
+        static constexpr std::string_view kUsers[] = {".Default", "S-1-5-21-0-0-0-1000"};
         if (index >= 2)
             return ERROR_NO_MORE_ITEMS;
         childName = kUsers[index];
     } else if (location.hive == kEmptyRoot || index >= location.key->childCount()) {
         return ERROR_NO_MORE_ITEMS;
     } else {
-        const RegKey* child = location.key->child(index);
-        childName = utf16ToWtf8(child->name());
-        if (child->className())
-            childClass = utf16ToWtf8(*child->className());
+        child = location.key->child(index);
+        assignNameText(m_nameText, child->name());
+        childName = m_nameText;
+        if (child->className()) {
+            assignNameText(m_classText, *child->className());
+            childClass = m_classText;
+        }
     }
     if (childName.size() + 1 > *nameLength) {
         *nameLength = static_cast<std::uint32_t>(childName.size() + 1);
@@ -287,6 +324,13 @@ LSTATUS WineRegistry::RegEnumKeyExA(HKEY key, std::uint32_t index, char* name, s
         copyName(childClass, className, classLength);
     else if (classLength)
         *classLength = static_cast<std::uint32_t>(childClass.size());
+    if (child) {
+        m_childMemo.stamp = m_changeStamp;
+        m_childMemo.handle = key;
+        m_childMemo.name.assign(childName);
+        m_childMemo.hive = location.hive;
+        m_childMemo.child = child;
+    }
     return ERROR_SUCCESS;
 }
 
@@ -301,23 +345,28 @@ LSTATUS WineRegistry::RegEnumValueA(HKEY key, std::uint32_t index, char* name, s
     if (location.hive < 0 || index >= location.key->values().size())
         return ERROR_NO_MORE_ITEMS;
     const RegValue& value = location.key->values()[index];
-    const std::string valueName = utf16ToWtf8(value.name);
-    if (valueName.size() + 1 > *nameLength) {
-        *nameLength = static_cast<std::uint32_t>(valueName.size() + 1);
+    assignNameText(m_nameText, value.name);
+    if (m_nameText.size() + 1 > *nameLength) {
+        *nameLength = static_cast<std::uint32_t>(m_nameText.size() + 1);
         return ERROR_MORE_DATA;
     }
-    const std::string bytes = narrowData(value);
+    const std::string& bytes = narrowed(value);
     if (type)
         *type = value.type;
     if (data && bytes.size() > *dataSize) {
         *dataSize = static_cast<std::uint32_t>(bytes.size());
         return ERROR_MORE_DATA;
     }
-    copyName(valueName, name, nameLength);
+    copyName(m_nameText, name, nameLength);
     if (data && !bytes.empty())
         std::memcpy(data, bytes.data(), bytes.size());
     if (dataSize)
         *dataSize = static_cast<std::uint32_t>(bytes.size());
+    // Names are unique within a key, so this name finds this value again.
+    m_valueMemo.stamp = m_changeStamp;
+    m_valueMemo.handle = key;
+    m_valueMemo.name.assign(m_nameText);
+    m_valueMemo.value = &value;
     return ERROR_SUCCESS;
 }
 
@@ -329,10 +378,12 @@ LSTATUS WineRegistry::RegQueryValueExA(HKEY key, const char* valueName, std::uin
     Location location;
     if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
         return status;
-    const RegValue* value = location.hive < 0 ? nullptr : location.key->findValue(valueNameOf(valueName));
+    const RegValue* value =
+        location.hive < 0 ? nullptr
+                          : lookUpValue(key, location.key, valueName ? std::string_view(valueName) : std::string_view());
     if (!value)
         return ERROR_FILE_NOT_FOUND;
-    const std::string bytes = narrowData(*value);
+    const std::string& bytes = narrowed(*value);
     if (type)
         *type = value->type;
     if (data && bytes.size() > *dataSize) {
@@ -348,6 +399,7 @@ LSTATUS WineRegistry::RegQueryValueExA(HKEY key, const char* valueName, std::uin
 
 LSTATUS WineRegistry::setValueAt(HKEY key, std::u16string_view name, std::uint32_t type, std::string data)
 {
+    noteChange();
     Location location;
     if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
         return status;
@@ -374,6 +426,7 @@ LSTATUS WineRegistry::RegSetValueExA(HKEY key, const char* valueName, std::uint3
 
 LSTATUS WineRegistry::RegDeleteValueA(HKEY key, const char* valueName)
 {
+    noteChange();
     Location location;
     if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
         return status;
@@ -394,11 +447,18 @@ LSTATUS WineRegistry::RegCloseKey(HKEY key)
 {
     if (isPredefined(key))
         return ERROR_SUCCESS;
+    if (m_handleMemo.handle == key)
+        m_handleMemo.stamp = 0;
+    if (m_valueMemo.handle == key)
+        m_valueMemo.stamp = 0;
+    if (m_childMemo.handle == key)
+        m_childMemo.stamp = 0;
     return m_handles.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
 {
+    noteChange();
     std::vector<std::u16string> parts;
     if (!splitPath(subKey, parts))
         return kErrorBadPathname;
@@ -445,6 +505,8 @@ LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
     } else {
         target.key->parent()->removeChild(target.key, change.time);
     }
+    // The key may be one a handle resolved to during this very call (reached again through a link).
+    noteChange();
     m_hives[target.hive].pending.push_back(std::move(change));
     return afterChange(target.hive);
 }
@@ -459,62 +521,13 @@ LSTATUS WineRegistry::RegDeleteTreeA(HKEY key, std::string_view subKey)
     return deleteKeyAt(key, subKey, true);
 }
 
-std::string WineRegistry::readString(std::initializer_list<std::u16string_view> path, std::u16string_view name)
-{
-    RegKey* key = &m_hives[kMachine].file->root();
-    for (auto part : path) {
-        key = key->findChild(part);
-        if (!key)
-            return {};
-    }
-    const RegValue* value = key->findValue(name);
-    if (!value)
-        return {};
-    if (value->type == REG_DWORD && value->data.size() == 4) {
-        const auto* b = reinterpret_cast<const unsigned char*>(value->data.data());
-        return std::to_string(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24));
-    }
-    if (!isStringType(value->type))
-        return {};
-    std::string text = narrowData(*value);
-    return text.substr(0, text.find('\0'));
-}
-
-bool WineRegistry::GetVersionExA(OSVERSIONINFOA* info)
-{
-    if (!info || (info->dwOSVersionInfoSize != 148 && info->dwOSVersionInfoSize != 156))
-        return false;
-    const std::initializer_list<std::u16string_view> path{u"Software", u"Microsoft", u"Windows NT", u"CurrentVersion"};
-    std::uint32_t major = 10, minor = 0, build = 19045;
-    std::string csd;
-    const std::string majorText = readString(path, u"CurrentMajorVersionNumber");
-    const std::string version = readString(path, u"CurrentVersion");
-    if (!majorText.empty()) {
-        major = static_cast<std::uint32_t>(std::strtoul(majorText.c_str(), nullptr, 10));
-        minor = static_cast<std::uint32_t>(std::strtoul(readString(path, u"CurrentMinorVersionNumber").c_str(), nullptr, 10));
-    } else if (const std::size_t dot = version.find('.'); dot != std::string::npos) {
-        major = static_cast<std::uint32_t>(std::strtoul(version.c_str(), nullptr, 10));
-        minor = static_cast<std::uint32_t>(std::strtoul(version.c_str() + dot + 1, nullptr, 10));
-    }
-    if (const std::string buildText = readString(path, u"CurrentBuildNumber"); !buildText.empty())
-        build = static_cast<std::uint32_t>(std::strtoul(buildText.c_str(), nullptr, 10));
-    if (!majorText.empty() || !version.empty())
-        csd = readString(path, u"CSDVersion");
-    info->dwMajorVersion = major;
-    info->dwMinorVersion = minor;
-    info->dwBuildNumber = build;
-    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
-    const std::size_t length = std::min<std::size_t>(csd.size(), sizeof info->szCSDVersion - 1);
-    std::memcpy(info->szCSDVersion, csd.data(), length);
-    info->szCSDVersion[length] = '\0';
-    return true;
-}
-
 bool WineRegistry::isLinkKey(HKEY key, std::string_view name)
 {
     Location location;
     if (resolveHandle(key, location) != ERROR_SUCCESS || location.hive < 0)
         return false;
+    if (m_childMemo.stamp == m_changeStamp && m_childMemo.handle == key && m_childMemo.name == name)
+        return m_childMemo.child->isLink();
     const RegKey* child = location.key->findChild(utf8ToUtf16(name));
     return child && child->isLink();
 }
@@ -560,6 +573,7 @@ void WineRegistry::beginBatch()
 
 bool WineRegistry::endBatch(std::string* why)
 {
+    noteChange();
     if (m_batchDepth == 0 || --m_batchDepth > 0)
         return true;
     // Every file must be writable before any is written, so a refusal leaves all of them as they were.

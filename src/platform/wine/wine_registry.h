@@ -114,12 +114,43 @@ private:
 
     struct OpenKey {
         int hive = kEmptyRoot;
-        std::vector<std::u16string> path; // inside the hive, as resolved when opened
+        // Inside the hive. Taken only when the hive's tree is about to be replaced (most handles
+        // are closed long before), so that the handle can find the same key in the new tree.
+        std::vector<std::u16string> path;
+        bool pathKnown = false;
         RegKey* key = nullptr;
         std::uint64_t generation = 0;
     };
 
     enum class Walk { open, create };
+
+    // The last value and subkey looked up, so that a walk's enumerate-then-read of one value, or
+    // enumerate-then-open of one subkey, finds and converts it once. One entry each, valid only
+    // while m_changeStamp stands where it stood when the entry was made: every write, every
+    // re-read of a file and every close of the handle moves it on or drops the entry.
+    struct ValueMemo {
+        std::uint64_t stamp = 0;
+        HKEY handle = 0;
+        std::string name;
+        const RegValue* value = nullptr;
+    };
+    struct NarrowMemo {
+        std::uint64_t stamp = 0;
+        const RegValue* value = nullptr;
+        std::string bytes;
+    };
+    struct HandleMemo {
+        std::uint64_t stamp = 0;
+        HKEY handle = 0;
+        Location location;
+    };
+    struct ChildMemo {
+        std::uint64_t stamp = 0;
+        HKEY handle = 0;
+        std::string name;
+        int hive = kEmptyRoot;
+        RegKey* child = nullptr;
+    };
 
     // wine_registry_store.cpp: files, links, saving.
     void loadHive(int index);
@@ -137,10 +168,15 @@ private:
     LSTATUS resolveHandle(HKEY key, Location& out);
     LSTATUS openPath(HKEY key, std::string_view subKey, Walk mode, Location& out, bool* created, const Change* creation);
     HKEY allocate(const Location& location);
+    // Before a hive's tree is replaced: notes where each handle open in it stands.
+    void keepOpenPaths(int hive);
     std::vector<std::u16string> pathOf(const RegKey* key) const;
     LSTATUS setValueAt(HKEY key, std::u16string_view name, std::uint32_t type, std::string data);
     LSTATUS deleteKeyAt(HKEY key, std::string_view subKey, bool tree);
     std::string readString(std::initializer_list<std::u16string_view> path, std::u16string_view name);
+    const std::string& narrowed(const RegValue& value);
+    const RegValue* lookUpValue(HKEY handle, RegKey* key, std::string_view name);
+    void noteChange() { ++m_changeStamp; }
 
     std::filesystem::path m_prefix;
     bool m_prefixExists = false;
@@ -149,6 +185,13 @@ private:
     HKEY m_nextHandle = 0x100;
     int m_batchDepth = 0;
     std::string m_lastWriteError;
+    std::uint64_t m_changeStamp = 1;
+    HandleMemo m_handleMemo;
+    ValueMemo m_valueMemo;
+    NarrowMemo m_narrowMemo;
+    ChildMemo m_childMemo;
+    std::string m_nameText; // reused for the names the enumerations convert
+    std::string m_classText;
 };
 
 } // namespace tessivar::wine

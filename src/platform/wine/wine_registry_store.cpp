@@ -52,19 +52,16 @@ void WineRegistry::loadHive(int index)
     HiveFile& hive = m_hives[index];
     hive.readError.clear();
     hive.pending.clear();
+    keepOpenPaths(index);
     ++hive.generation;
+    noteChange();
     hive.stamp = stampOf(hive.path);
     bool exists = false;
-    auto text = RegTextBuffer::readFile(hive.path, &exists);
-    if (!text) {
+    hive.file = RegFile::load(hive.path, hive.fileName, filetimeNow(), &exists);
+    if (!hive.file)
         hive.readError = hive.fileName + " cannot be read";
-        exists = false;
-    }
-    if (!exists) {
+    if (!hive.file || !exists)
         hive.file = emptyFileFor(index);
-        return;
-    }
-    hive.file = RegFile::parse(std::move(text), hive.fileName, filetimeNow());
 }
 
 std::string WineRegistry::refusalFor(int hive)
@@ -103,7 +100,9 @@ void WineRegistry::rollBack(int hive)
     std::string text(file.file->originalText());
     const bool fromDisk = !text.empty() || file.stamp.exists;
     file.pending.clear();
+    keepOpenPaths(hive);
     ++file.generation;
+    noteChange();
     file.file = fromDisk ? RegFile::parse(std::move(text), file.fileName, filetimeNow()) : emptyFileFor(hive);
 }
 
@@ -134,8 +133,10 @@ bool WineRegistry::saveHive(int hive, std::string* why)
                 return refuse(file.fileName + " changed on disk and no longer reads cleanly: " + problem);
             if (!replay(*fresh, file.pending))
                 return refuse(file.fileName + " changed on disk since it was read, and the change no longer fits it");
+            keepOpenPaths(hive);
             file.file = std::move(fresh);
             ++file.generation;
+            noteChange();
         }
         file.stamp = now;
     }
