@@ -1,6 +1,6 @@
 #include "platform/wine/wine_file_system.h"
 
-#include <sys/stat.h>
+#include <dirent.h>
 
 namespace tessivar::wine {
 
@@ -12,7 +12,7 @@ std::uint64_t WineFileSystem::folderDevice(std::string_view folderPath)
         // tells its device without a look-up of the whole path.
         CallScope scope(*this);
         const Target target = resolveTarget(folderPath);
-        if (target.state == State::found && !target.unixPath.empty()) {
+        if (target.state == State::found && target.type == DT_DIR && !target.unixPath.empty()) {
             const Listing& list = listing(target.unixPath);
             if (list.error == 0 && list.device != 0)
                 return static_cast<std::uint64_t>(list.device);
