@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 
@@ -269,6 +270,78 @@ TEST_P(WineFiles, TypeOnlyListingTellsFoldersLinksAndHiddenNames)
     EXPECT_EQ(seen["folder"], FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(seen["loop"], FILE_ATTRIBUTE_REPARSE_POINT);
     EXPECT_EQ(seen["."], FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A listing followed by lookups in the same folder, as a walk makes them: names are matched
+// without regard to case and the name as written wins, however many lookups came before.
+TEST_P(WineFiles, LookupsAfterAListingMatchAsWindowsDoes)
+{
+    const auto lower = prefix.write("drive_c/mixed/dup", "lower");
+    const auto upper = prefix.write("drive_c/mixed/DUP", "upper");
+    const auto only = prefix.write("drive_c/mixed/Only.Lnk", "x");
+    for (int i = 0; i < 20; ++i)
+        prefix.write("drive_c/mixed/file" + std::to_string(i) + ".dat");
+    EXPECT_EQ(listAll(files, "C:\\MIXED\\*", FindDetail::typeOnly).size(), 2u + 23u);
+
+    const struct {
+        const char* path;
+        std::string expected;
+    } lookups[] = {
+        {"C:\\mixed\\ONLY.LNK", only.string()}, {"C:\\mixed\\DUP", upper.string()},
+        {"C:\\mixed\\dup", lower.string()},     {"C:\\mixed\\only.lnk", only.string()},
+        {"C:\\mixed\\Only.Lnk", only.string()}, {"C:\\mixed\\DUP", upper.string()},
+        {"C:\\mixed\\dup", lower.string()},     {"C:\\mixed\\gone.lnk", (prefix.driveC() / "mixed" / "gone.lnk").string()},
+        {"C:\\mixed\\DUP", upper.string()},     {"C:\\mixed\\dup", lower.string()},
+        {"C:\\mixed\\FILE7.DAT", (prefix.driveC() / "mixed" / "file7.dat").string()},
+    };
+    for (const auto& lookup : lookups)
+        EXPECT_EQ(unixOf(lookup.path), lookup.expected) << lookup.path;
+    EXPECT_EQ(files.GetFileAttributesA("c:\\Mixed\\only.LNK"), FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(search("C:\\mixed\\gone.lnk"), SearchOutcome::notFound);
+}
+
+TEST_P(WineFiles, ListingsFollowWritesThroughTheLayer)
+{
+    prefix.write("drive_c/shelf/old.lnk", "x");
+    auto names = [this] {
+        std::vector<std::string> found;
+        for (const auto& data : listAll(files, "C:\\shelf\\*.lnk", FindDetail::typeOnly))
+            found.push_back(data.fileName);
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    EXPECT_EQ(names(), std::vector<std::string>{"old.lnk"});
+    ASSERT_TRUE(files.CopyFileA("C:\\shelf\\old.lnk", "C:\\SHELF\\New.lnk", true));
+    EXPECT_EQ(names(), (std::vector<std::string>{"New.lnk", "old.lnk"}));
+    ASSERT_TRUE(files.DeleteFileA("C:\\shelf\\OLD.LNK"));
+    EXPECT_EQ(names(), std::vector<std::string>{"New.lnk"});
+    ASSERT_TRUE(files.CreateDirectoryA("C:\\shelf\\Box"));
+    ASSERT_TRUE(files.writeFile("C:\\shelf\\box\\in.lnk", "y"));
+    const auto inside = listAll(files, "C:\\shelf\\BOX\\*", FindDetail::full);
+    ASSERT_EQ(inside.size(), 3u);
+    EXPECT_EQ(inside[2].fileName, "in.lnk");
+    EXPECT_EQ(inside[2].size, 1u);
+}
+
+// The walk asks for a folder's device before it lists it; the answer is the folder's own.
+TEST_P(WineFiles, DeviceOfAFolderToBeListed)
+{
+    prefix.write("drive_c/dev/sub/file.txt");
+    std::filesystem::create_directories(prefix.outside());
+    std::filesystem::create_directory_symlink(prefix.outside(), prefix.driveC() / "dev" / "away");
+    struct stat info {};
+    ASSERT_EQ(::stat(prefix.driveC().c_str(), &info), 0);
+    const auto device = static_cast<std::uint64_t>(info.st_dev);
+    EXPECT_EQ(files.folderDevice("C:\\"), device);
+    EXPECT_EQ(files.folderDevice("C:\\DEV\\SUB\\"), device);
+    EXPECT_EQ(files.folderDevice("C:\\dev\\away\\"), device);
+    EXPECT_EQ(files.folderDevice("C:\\dev\\sub\\file.txt"), 0u);
+    EXPECT_EQ(files.folderDevice("C:\\dev\\missing\\"), 0u);
+    EXPECT_EQ(files.folderDevice("\\\\server\\share\\"), 0u);
+    // Asking first does not change what the listing then gives.
+    const auto listed = listAll(files, "C:\\dev\\sub\\*", FindDetail::typeOnly);
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[2].fileName, "file.txt");
 }
 
 TEST_P(WineFiles, AnUnreadableFolderListsNothing)

@@ -17,6 +17,9 @@ namespace {
 // Beyond this many cached names the cache starts over, so that an operation over a huge tree
 // keeps a bounded amount of memory.
 constexpr std::size_t kMaxCachedEntries = 250000;
+// Lookups of a folder answered by a plain scan before its names are folded into an index; a scan
+// costs about what folding a tenth of the names does.
+constexpr std::size_t kScansBeforeIndex = 4;
 
 unsigned char typeFromMode(mode_t mode)
 {
@@ -82,7 +85,7 @@ std::string WineFileSystem::join(const std::string& folder, const std::string& n
     return folder + '/' + name;
 }
 
-const WineFileSystem::Listing& WineFileSystem::listing(const std::string& unixFolder)
+WineFileSystem::Listing& WineFileSystem::listing(const std::string& unixFolder)
 {
     if (auto it = m_listings.find(unixFolder); it != m_listings.end())
         return *it->second;
@@ -110,12 +113,6 @@ const WineFileSystem::Listing& WineFileSystem::listing(const std::string& unixFo
             made->entries.push_back(Entry{std::move(name), type});
         }
         ::closedir(dir);
-        made->folded.reserve(made->entries.size());
-        for (std::uint32_t i = 0; i < made->entries.size(); ++i) {
-            auto folded = foldCase(made->entries[i].name);
-            if (!made->folded.emplace(folded, i).second)
-                made->ambiguous.insert(std::move(folded));
-        }
     } else {
         made->error = errno != 0 ? errno : EIO;
     }
@@ -123,11 +120,32 @@ const WineFileSystem::Listing& WineFileSystem::listing(const std::string& unixFo
     return *m_listings.emplace(unixFolder, std::move(made)).first->second;
 }
 
+void WineFileSystem::index(Listing& list)
+{
+    list.folded.reserve(list.entries.size());
+    for (std::uint32_t i = 0; i < list.entries.size(); ++i) {
+        auto folded = foldCase(list.entries[i].name);
+        if (!list.folded.emplace(folded, i).second)
+            list.ambiguous.insert(std::move(folded));
+    }
+    list.indexed = true;
+}
+
 WineFileSystem::State WineFileSystem::findEntry(const std::string& unixFolder, const std::string& name, Entry* entry)
 {
-    const Listing& list = listing(unixFolder);
+    Listing& list = listing(unixFolder);
     if (list.error != 0)
         return (list.error == ENOENT || list.error == ENOTDIR) ? State::missing : State::failed;
+    if (!list.indexed && list.lookups++ < kScansBeforeIndex) {
+        // The name as written wins over its case variants, so finding it settles the lookup.
+        for (const auto& candidate : list.entries)
+            if (candidate.name == name) {
+                *entry = candidate;
+                return State::found;
+            }
+    }
+    if (!list.indexed)
+        index(list);
     const std::string folded = foldCase(name);
     const auto it = list.folded.find(folded);
     if (it == list.folded.end())
@@ -397,11 +415,11 @@ FindHandle WineFileSystem::FindFirstFileA(std::string_view pattern, FindData* da
     FindState state;
     const std::size_t folderCount = path->parts.size() - 1;
     const std::string& last = path->parts.back();
-    auto add = [&](const std::string& unixPath, const std::string& name, unsigned char type) {
+    auto add = [&](const std::string& unixFolder, const std::string& name, unsigned char type) {
         FindData found;
         found.fileName = name;
         if (detail == FindDetail::full) {
-            found.attributes = attributesOf(unixPath, name, false, &found.size);
+            found.attributes = attributesOf(join(unixFolder, name), name, false, &found.size);
             if (found.attributes == INVALID_FILE_ATTRIBUTES)
                 return; // gone since it was listed
         } else {
@@ -417,7 +435,7 @@ FindHandle WineFileSystem::FindFirstFileA(std::string_view pattern, FindData* da
         const Target target = resolveTarget(*path);
         if (target.state != State::found)
             return INVALID_FIND_HANDLE;
-        add(target.unixPath, target.name, target.type);
+        add(target.folder, target.name, target.type);
     } else {
         const Folder folder = resolveFolder(*path, folderCount);
         if (folder.state != State::found)
@@ -427,8 +445,10 @@ FindHandle WineFileSystem::FindFirstFileA(std::string_view pattern, FindData* da
             folders.push_back(m_fontFolder.string());
         std::unordered_set<std::string> seen;
         for (std::size_t f = 0; f < folders.size(); ++f) {
-            DIR* dir = ::opendir(folders[f].c_str());
-            if (!dir) {
+            // The listing a lookup would read anyway: a walk that lists a folder and then looks
+            // at a file in it reads the folder once.
+            const Listing& list = listing(folders[f]);
+            if (list.error != 0) {
                 if (f == 0)
                     return INVALID_FIND_HANDLE; // an unreadable folder lists nothing
                 continue;
@@ -436,24 +456,16 @@ FindHandle WineFileSystem::FindFirstFileA(std::string_view pattern, FindData* da
             if (f == 0 && folderCount > 0) {
                 for (const char* special : {".", ".."})
                     if (wildcardMatch(last, special))
-                        add(join(folders[f], special), special, DT_DIR);
+                        add(folders[f], special, DT_DIR);
             }
-            while (const dirent* item = ::readdir(dir)) {
-                const std::string name = item->d_name;
-                if (name == "." || name == ".." || !wildcardMatch(last, name))
+            for (const Entry& item : list.entries) {
+                if (!wildcardMatch(last, item.name))
                     continue;
                 // Fonts Wine serves from its own folder appear only where the prefix has none.
-                if (folders.size() > 1 && !seen.insert(foldCase(name)).second)
+                if (folders.size() > 1 && !seen.insert(foldCase(item.name)).second)
                     continue;
-                unsigned char type = item->d_type;
-                const std::string unixPath = join(folders[f], name);
-                if (type == DT_UNKNOWN) {
-                    struct stat info {};
-                    type = ::lstat(unixPath.c_str(), &info) == 0 ? typeFromMode(info.st_mode) : static_cast<unsigned char>(DT_REG);
-                }
-                add(unixPath, name, type);
+                add(folders[f], item.name, item.type);
             }
-            ::closedir(dir);
         }
     }
     if (state.results.empty())

@@ -102,6 +102,11 @@ private:
         dev_t device = 0;
         ino_t inode = 0;
         std::vector<Entry> entries;
+        // Built at the first lookup a plain scan for the exact name cannot answer, or after a
+        // few lookups: a walk lists thousands of folders and looks up a name or two in each,
+        // which plain scans answer for less than folding every name.
+        std::size_t lookups = 0;
+        bool indexed = false;
         std::unordered_map<std::string, std::uint32_t> folded; // first entry per folded name
         std::unordered_set<std::string> ambiguous;             // folded names held by several entries
     };
@@ -147,7 +152,8 @@ private:
         WineFileSystem& m_files;
     };
 
-    const Listing& listing(const std::string& unixFolder);
+    Listing& listing(const std::string& unixFolder);
+    static void index(Listing& list);
     std::optional<std::string> driveRootPath(const WindowsPath& path);
     Folder resolveFolder(const WindowsPath& path, std::size_t componentCount);
     State findEntry(const std::string& unixFolder, const std::string& name, Entry* entry);
