@@ -187,6 +187,13 @@ TEST(WineRegistryText, EnumeratedNamesAndDataMatchTheTextConversions)
         std::u16string{u'x', 0xD800},                 // a high surrogate at the end
         std::u16string{0xD800, u'y', 0xDC00, 0xDBFF}, // lone high, lone low, lone high
         std::u16string{0xDC00, 0xD800, 0xDC01},       // a low, then a pair
+        // Longer text, its other characters at every place of a block of four ASCII units.
+        u"abcdefgh\u00e9ijklmnop",
+        u"abcdefghi\u00e9jk",
+        u"abcdefghij\u4e2d",
+        std::u16string(u"abc") + std::u16string{0xD83D, 0xDE00} + u"defghijk", // a pair across two blocks
+        std::u16string(u"abcdefg") + std::u16string{0xD800},                   // a lone high closing a block
+        std::u16string(u"abcdefgh") + u'\0' + u"ijkl",                          // a zero unit is ASCII too
     };
     test::TempDir temp;
     temp.write("prefix/system.reg", kSystem);
@@ -195,9 +202,15 @@ TEST(WineRegistryText, EnumeratedNamesAndDataMatchTheTextConversions)
     ASSERT_EQ(registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Texts", 0, nullptr, 0, KEY_ALL_ACCESS, &key,
                                        nullptr),
               ERROR_SUCCESS);
-    for (std::size_t i = 0; i < texts.size(); ++i) {
+    // The text itself as the name too (a zero cannot be in a name the A calls pass), made unique.
+    const auto nameFor = [&texts](std::size_t i) {
         std::u16string name = texts[i];
-        name.push_back(static_cast<char16_t>(u'0' + i)); // names must differ
+        for (char16_t& unit : name)
+            unit = unit == 0 ? u'_' : unit;
+        return name + static_cast<char16_t>(u'A' + i);
+    };
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::u16string name = nameFor(i);
         const std::string bytes = utf16ToBytes(texts[i]);
         ASSERT_EQ(registry.setRawValue(key, utf16ToWtf8(name), REG_SZ,
                                        {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}),
@@ -210,9 +223,9 @@ TEST(WineRegistryText, EnumeratedNamesAndDataMatchTheTextConversions)
         std::uint32_t size = sizeof data;
         ASSERT_EQ(registry.RegEnumValueA(key, index, name, &length, nullptr, data, &size), ERROR_SUCCESS);
         const std::u16string wide = utf8ToUtf16(std::string_view(name, length));
-        const std::size_t i = static_cast<std::size_t>(wide.back() - u'0');
+        const std::size_t i = static_cast<std::size_t>(wide.back() - u'A');
         ASSERT_LT(i, texts.size());
-        EXPECT_EQ(std::string(name, length), utf16ToWtf8(texts[i] + static_cast<char16_t>(u'0' + i))) << i;
+        EXPECT_EQ(std::string(name, length), utf16ToWtf8(nameFor(i))) << i;
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), size), utf16ToUtf8(texts[i])) << i;
         std::uint32_t querySize = sizeof data;
         ASSERT_EQ(registry.RegQueryValueExA(key, name, nullptr, data, &querySize), ERROR_SUCCESS);

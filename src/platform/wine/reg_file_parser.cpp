@@ -191,6 +191,20 @@ bool sameUnits(std::u16string_view a, std::u16string_view b)
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
 }
 
+// UTF-16LE bytes of `text`, into `out`.
+void assignUtf16Bytes(std::string& out, std::u16string_view text)
+{
+    out.resize(text.size() * 2);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out.data(), text.data(), out.size());
+    } else {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            out[2 * i] = static_cast<char>(text[i] & 0xFF);
+            out[2 * i + 1] = static_cast<char>(text[i] >> 8);
+        }
+    }
+}
+
 bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
 {
     return text.size() - std::min(pos, text.size()) >= prefix.size() && text.compare(pos, prefix.size(), prefix) == 0;
@@ -251,11 +265,12 @@ ValueOutcome readValue(RegLineCursor& cursor, std::string_view content, RegValue
     value.type = type;
     value.data.clear();
     if (parse == Parse::string) {
-        std::u16string text;
+        thread_local std::u16string text; // kept from value to value: no allocation per value
+        text.clear();
         if (unescape(content, pos, '"', text, lossy) == std::string_view::npos)
             return ValueOutcome::malformed;
         text += u'\0';
-        value.data = utf16ToBytes(text);
+        assignUtf16Bytes(value.data, text);
         return ValueOutcome::value;
     }
     if (parse == Parse::dword) {
@@ -275,6 +290,7 @@ ValueOutcome readValue(RegLineCursor& cursor, std::string_view content, RegValue
         return ValueOutcome::value;
     }
     std::string_view line = content;
+    value.data.reserve((line.size() - std::min(pos, line.size())) / 3 + 1); // "xx," per byte
     for (;;) {
         while (pos < line.size() && isHexDigit(line[pos])) {
             unsigned byte = 0;
