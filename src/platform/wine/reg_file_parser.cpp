@@ -188,7 +188,7 @@ std::size_t plainNameEnd(std::string_view text, std::size_t pos)
 
 bool sameUnits(std::u16string_view a, std::u16string_view b)
 {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
 }
 
 // UTF-16LE bytes of `text`, into `out`.

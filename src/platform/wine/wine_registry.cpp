@@ -46,7 +46,8 @@ bool copyName(std::string_view text, char* buffer, std::uint32_t* length)
         *length = static_cast<std::uint32_t>(text.size() + 1);
         return false;
     }
-    std::memcpy(buffer, text.data(), text.size());
+    if (!text.empty()) // an empty view may have no data at all
+        std::memcpy(buffer, text.data(), text.size());
     buffer[text.size()] = '\0';
     *length = static_cast<std::uint32_t>(text.size());
     return true;
