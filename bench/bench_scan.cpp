@@ -6,6 +6,7 @@
 // With a prefix folder that already holds a system.reg, that prefix is scanned as it is (to
 // profile the scan without the generation).
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -214,22 +215,29 @@ int main(int argc, char** argv)
         }
     }
 
-    // Baseline: load the registry, then one existence test per dispatched value.
+    // Baseline: load the registry, then one existence test per dispatched value. Measured twice,
+    // keeping the better figure: the first pass also brings the prefix's folders into the
+    // kernel's caches, which the scans after it would otherwise get for free.
     std::size_t present = 0;
-    const auto baselineStart = Stopwatch::now();
-    const double baselineCpuStart = cpuSeconds();
-    {
-        wine::WineRegistry registry(prefix.path());
-        HKEY key = 0;
-        if (registry.RegOpenKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE", &key) == ERROR_SUCCESS)
-            registry.RegCloseKey(key);
-        wine::WineFileSystem files(prefix.path(), optionsFor(registry));
-        FileOperationScope operation(files);
-        for (const std::string& data : dispatched)
-            present += FileOrFolderIsPresent(files, CleanPathText(data)) ? 1 : 0;
+    double baseline = 1e9;
+    double baselineCpu = 1e9;
+    for (int pass = 0; pass < 2; ++pass) {
+        present = 0;
+        const auto baselineStart = Stopwatch::now();
+        const double baselineCpuStart = cpuSeconds();
+        {
+            wine::WineRegistry registry(prefix.path());
+            HKEY key = 0;
+            if (registry.RegOpenKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE", &key) == ERROR_SUCCESS)
+                registry.RegCloseKey(key);
+            wine::WineFileSystem files(prefix.path(), optionsFor(registry));
+            FileOperationScope operation(files);
+            for (const std::string& data : dispatched)
+                present += FileOrFolderIsPresent(files, CleanPathText(data)) ? 1 : 0;
+        }
+        baseline = std::min(baseline, secondsSince(baselineStart));
+        baselineCpu = std::min(baselineCpu, cpuSeconds() - baselineCpuStart);
     }
-    const double baseline = secondsSince(baselineStart);
-    const double baselineCpu = cpuSeconds() - baselineCpuStart;
 
     const ScanFigures scanFigures = runScan(prefix.path(), false);
     const ScanFigures onceFigures = runScan(prefix.path(), true);
