@@ -1,5 +1,6 @@
 #include "cli/backup_commands.h"
 
+#include "cli/printable.h"
 #include "engine/host.h"
 #include "engine/scan_context.h"
 #include "results/backup_manager.h"
@@ -7,17 +8,6 @@
 namespace tessivar {
 
 namespace {
-
-// Names of files are printed as they are, but a line break in one would forge a line.
-std::string printable(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = ' ';
-    }
-    return out;
-}
 
 // Checks the named entries; false (and one line on `err`) when a name is not in the list or
 // none is given.

@@ -2,26 +2,13 @@
 
 #include <sstream>
 
+#include "cli/printable.h"
 #include "cli/scan_command.h"
 #include "engine/scan_context.h"
 #include "results/backup_format.h"
 #include "results/repair.h"
 
 namespace tessivar {
-
-namespace {
-
-std::string printable(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = ' ';
-    }
-    return out;
-}
-
-} // namespace
 
 int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err)

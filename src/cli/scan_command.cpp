@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cli/cli_context.h"
+#include "cli/printable.h"
 #include "engine/scan_context.h"
 #include "engine/scan_driver.h"
 #include "engine/section_list.h"
@@ -34,17 +35,6 @@ constexpr std::array<SummaryGroup, 9> kSummaryGroups{{
     {"Windows Fonts", "Windows Fonts"},
 }};
 constexpr std::string_view kShortcutPhrase = "Windows Shortcut";
-
-// Registry data may hold tabs and line breaks; printed as they are they would forge rows.
-std::string printable(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = ' ';
-    }
-    return out;
-}
 
 void printSummary(const ScanModel& model, std::ostream& out)
 {

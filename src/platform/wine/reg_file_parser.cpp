@@ -440,6 +440,24 @@ void RegFileParser::decodeSection(std::string_view text, const RegKey::TextSlice
     }
 }
 
+RegKey* RegFileParser::stepInto(std::vector<KeyPathLevel>& chain, std::size_t depth, RegKey* at, std::u16string_view name,
+                                std::size_t nameEnd, bool& followsPrevious, bool& respelled)
+{
+    if (followsPrevious && depth < chain.size() && sameUnits(chain[depth].key->name(), name)) {
+        at = chain[depth].key;
+    } else {
+        followsPrevious = false;
+        at = at->obtainChild(name);
+        respelled = respelled || !sameUnits(at->name(), name);
+    }
+    const KeyPathLevel level{at, nameEnd, respelled};
+    if (depth < chain.size())
+        chain[depth] = level;
+    else
+        chain.push_back(level);
+    return at;
+}
+
 std::size_t RegFileParser::resolvePlainKeyLine(RegKey& root, std::string_view content, std::string_view previous,
                                                std::vector<KeyPathLevel>& chain, RegKey** key)
 {
@@ -488,19 +506,7 @@ std::size_t RegFileParser::resolvePlainKeyLine(RegKey& root, std::string_view co
     std::size_t depth = reused;
     for (const Name& part : names) {
         widenAscii(content.substr(part.begin, part.end - part.begin), name);
-        if (followsPrevious && depth < chain.size() && sameUnits(chain[depth].key->name(), name)) {
-            at = chain[depth].key;
-        } else {
-            followsPrevious = false;
-            at = at->obtainChild(name);
-            respelled = respelled || !sameUnits(at->name(), name);
-        }
-        const KeyPathLevel level{at, part.end, respelled};
-        if (depth < chain.size())
-            chain[depth] = level;
-        else
-            chain.push_back(level);
-        ++depth;
+        at = stepInto(chain, depth++, at, name, part.end, followsPrevious, respelled);
     }
     chain.resize(depth);
     *key = at;
@@ -530,21 +536,9 @@ std::size_t RegFileParser::resolveKeyLine(RegFile& file, const RegLine& line, st
         if (end == std::u16string::npos)
             end = path.size();
         if (end > begin) {
-            const std::u16string_view part = std::u16string_view(path).substr(begin, end - begin);
-            if (followsPrevious && depth < chain.size() && chain[depth].key->name() == part) {
-                at = chain[depth].key;
-            } else {
-                followsPrevious = false;
-                at = at->obtainChild(part);
-                respelled = respelled || at->name() != part;
-            }
             // No offsets: the next line cannot be compared with this one byte by byte.
-            const KeyPathLevel level{at, std::string_view::npos, respelled};
-            if (depth < chain.size())
-                chain[depth] = level;
-            else
-                chain.push_back(level);
-            ++depth;
+            at = stepInto(chain, depth++, at, std::u16string_view(path).substr(begin, end - begin), std::string_view::npos,
+                          followsPrevious, respelled);
         }
         begin = end + 1;
     }

@@ -81,6 +81,11 @@ private:
     // the general reading; `chain` is then unchanged.
     static std::size_t resolvePlainKeyLine(RegKey& root, std::string_view content, std::string_view previous,
                                            std::vector<KeyPathLevel>& chain, RegKey** key);
+    // Goes one name of a key line's path down from `at`: to the previous line's key at `depth`
+    // while the path still follows that line, else to the child of that name (made when missing).
+    // Records it in `chain`, with `nameEnd`, the offset after the name in the line.
+    static RegKey* stepInto(std::vector<KeyPathLevel>& chain, std::size_t depth, RegKey* at, std::u16string_view name,
+                            std::size_t nameEnd, bool& followsPrevious, bool& respelled);
     // The general reading: unescapes the whole path first. Returns npos for a malformed path.
     static std::size_t resolveKeyLine(RegFile& file, const RegLine& line, std::string_view content,
                                       std::vector<KeyPathLevel>& chain, RegKey** key);

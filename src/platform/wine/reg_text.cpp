@@ -51,25 +51,6 @@ int hexValue(char c)
     return c - 'A' + 10;
 }
 
-void appendCodePoint(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 void appendUnitAsCodePoint(std::u16string& out, std::uint32_t cp)
 {
     if (cp >= 0x10000) {
@@ -126,25 +107,10 @@ std::size_t decodeUtf8(std::string_view text, std::size_t pos, bool allowSurroga
 
 std::string utf16ToUtf8Impl(std::u16string_view text, bool keepLoneSurrogates)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (unit < 0x80) {
-            out += static_cast<char>(unit);
-            continue;
-        }
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            appendCodePoint(out, 0x10000 + ((static_cast<std::uint32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-            continue;
-        }
-        if (unit >= 0xD800 && unit <= 0xDFFF && !keepLoneSurrogates)
-            appendCodePoint(out, 0xFFFD);
-        else
-            appendCodePoint(out, unit);
-    }
+    std::string out(text.size() * 3, '\0');
+    char* end = writeUtf8(out.data(), text.size(), [text](std::size_t i) { return std::uint32_t{text[i]}; },
+                          keepLoneSurrogates);
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return out;
 }
 

@@ -34,6 +34,43 @@ void appendEscaped(std::string& out, std::u16string_view text, std::string_view 
 // drops them) or the text holds a NUL byte.
 std::size_t unescape(std::string_view text, std::size_t pos, char delimiter, std::u16string& out, bool* lossy);
 
+// UTF-16 code units to UTF-8 (lone surrogates become U+FFFD) or to WTF-8 (lone surrogates are
+// kept), written from `p` on, which has room for three bytes a unit (no unit takes more; a pair
+// takes four bytes for its two units). Returns the end. `unitAt(i)` reads the i-th of `count`
+// units, so that the units can come from a string or straight from stored bytes.
+template <typename UnitAt>
+char* writeUtf8(char* p, std::size_t count, UnitAt unitAt, bool keepLoneSurrogates)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t cp = unitAt(i);
+        if (cp < 0x80) {
+            *p++ = static_cast<char>(cp);
+            continue;
+        }
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            const std::uint32_t next = (cp <= 0xDBFF && i + 1 < count) ? unitAt(i + 1) : 0;
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
+                ++i;
+            } else if (!keepLoneSurrogates) {
+                cp = 0xFFFD;
+            }
+        }
+        if (cp < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (cp >> 6));
+        } else if (cp < 0x10000) {
+            *p++ = static_cast<char>(0xE0 | (cp >> 12));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        } else {
+            *p++ = static_cast<char>(0xF0 | (cp >> 18));
+            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        }
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return p;
+}
+
 // UTF-8 to UTF-16. WTF-8 (encoded lone surrogates) comes back as the lone surrogate; bytes that
 // are not UTF-8 become U+FFFD.
 std::u16string utf8ToUtf16(std::string_view text);

@@ -1,49 +1,9 @@
 #include "platform/wine/wine_registry_text.h"
 
 #include "platform/registry.h"
+#include "platform/wine/reg_text.h"
 
 namespace tessivar::wine {
-
-namespace {
-
-// UTF-16 code units to UTF-8 (lone surrogates become U+FFFD) or to WTF-8 (lone surrogates are
-// kept): the text utf16ToUtf8 and utf16ToWtf8 give, written from `p` on, which has room for three
-// bytes a unit (no unit takes more; a pair takes four bytes for its two units). Returns the end.
-// `unitAt(i)` reads the i-th of `count` units.
-template <typename UnitAt>
-char* writeUtf8(char* p, std::size_t count, UnitAt unitAt, bool keepLoneSurrogates)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        std::uint32_t cp = unitAt(i);
-        if (cp < 0x80) {
-            *p++ = static_cast<char>(cp);
-            continue;
-        }
-        if (cp >= 0xD800 && cp <= 0xDFFF) {
-            const std::uint32_t next = (cp <= 0xDBFF && i + 1 < count) ? unitAt(i + 1) : 0;
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
-                ++i;
-            } else if (!keepLoneSurrogates) {
-                cp = 0xFFFD;
-            }
-        }
-        if (cp < 0x800) {
-            *p++ = static_cast<char>(0xC0 | (cp >> 6));
-        } else if (cp < 0x10000) {
-            *p++ = static_cast<char>(0xE0 | (cp >> 12));
-            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        } else {
-            *p++ = static_cast<char>(0xF0 | (cp >> 18));
-            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        }
-        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return p;
-}
-
-} // namespace
 
 bool isStringType(std::uint32_t type)
 {
