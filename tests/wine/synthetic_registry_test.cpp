@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace tessivar::wine {
 namespace {
 
@@ -43,18 +46,33 @@ TEST(SyntheticRegistry, ALargeFileReadWhileItIsParsedReadsAsTheSameTextParsedAtO
     const auto stats = test::writeSyntheticRegistry(temp.path() / "system.reg", options);
     ASSERT_GT(stats.bytes, 6u << 20);
     const std::string text = temp.read("system.reg");
-    for (const std::string& ending : {std::string(), std::string("what\n")}) {
-        temp.write("system.reg", text + ending);
+    // The rare bytes the reading thread notes for the parser, placed on either side of where
+    // the second piece it reads begins, and a line cut by that boundary.
+    const std::size_t boundary = 4u << 20;
+    const std::size_t lineAfter = text.find('\n', boundary + 100) + 1;
+    const std::size_t lineBefore = text.rfind('\n', boundary - 100) + 1;
+    std::string withReturns = text;
+    withReturns.insert(text.find('\n', lineAfter), "\r");
+    std::string withNul = text;
+    withNul.insert(text.find('"', lineBefore), std::string(1, '\0'));
+    std::string cutLine = text;
+    cutLine.insert(text.rfind('\n', boundary) + 1, "\"" + std::string(300, 'x') + "\"=\"y\"\n");
+    const std::vector<std::string> cases = {text, text + "what\n", withReturns, withNul, cutLine};
+    for (const std::string& content : cases) {
+        SCOPED_TRACE(&content - cases.data());
+        temp.write("system.reg", content);
         bool exists = false;
         auto loaded = RegFile::load(temp.path() / "system.reg", "system.reg", 0, &exists);
         ASSERT_NE(loaded, nullptr);
         EXPECT_TRUE(exists);
-        auto parsed = RegFile::parse(text + ending, "system.reg", 0);
+        auto parsed = RegFile::parse(content, "system.reg", 0);
         EXPECT_EQ(loaded->originalText(), parsed->originalText());
         EXPECT_EQ(loaded->firstProblemMessage(), parsed->firstProblemMessage());
+        EXPECT_EQ(loaded->problems().size(), parsed->problems().size());
         EXPECT_EQ(loaded->serialize(RegLayout::rewriteAll), parsed->serialize(RegLayout::rewriteAll));
-        EXPECT_EQ(loaded->serialize(), text + ending);
+        EXPECT_EQ(loaded->serialize(), parsed->serialize());
     }
+    EXPECT_FALSE(RegFile::parse(withNul, "system.reg", 0)->problems().empty());
     bool exists = true;
     EXPECT_NE(RegFile::load(temp.path() / "absent.reg", "absent.reg", 0, &exists), nullptr);
     EXPECT_FALSE(exists);

@@ -331,8 +331,56 @@ std::string_view trimLeft(std::string_view text)
     return text.substr(pos);
 }
 
+std::size_t RegLineCursor::findIndexedLineEnd()
+{
+    constexpr std::size_t kPiece = RegTextBuffer::kPieceSize;
+    for (;;) {
+        if (!m_pieceLines || m_pos >= (m_piece + 1) * kPiece) {
+            if (m_pieceLines)
+                m_arriving->releasePieceLines(m_piece);
+            m_piece = m_pos / kPiece;
+            await((m_piece + 1) * kPiece);
+            m_pieceLines = m_arriving->pieceLines(m_piece);
+            if (!m_pieceLines)
+                return std::string_view::npos;
+            m_nextEnd = 0;
+            m_pieceBase = m_piece * kPiece;
+            m_sawNul = m_sawNul || m_pieceLines->nul;
+            m_sawCarriageReturn = m_sawCarriageReturn || m_pieceLines->carriageReturn;
+        }
+        const std::vector<std::uint32_t>& ends = m_pieceLines->ends;
+        const std::size_t base = m_piece * kPiece;
+        while (m_nextEnd < ends.size() && base + ends[m_nextEnd] < m_pos)
+            ++m_nextEnd;
+        if (m_nextEnd < ends.size())
+            return std::min<std::size_t>(base + ends[m_nextEnd], m_end);
+        if (base + kPiece >= m_end)
+            return m_end;
+        // The line goes on into the next piece.
+        const std::size_t from = m_pos;
+        m_pos = base + kPiece;
+        const std::size_t end = findIndexedLineEnd();
+        m_pos = from;
+        return end;
+    }
+}
+
 inline std::size_t RegLineCursor::findLineEnd()
 {
+    if (m_indexed) {
+        // Lines are read one after the other, so the next line end found is nearly always
+        // the one after the previous line's.
+        if (m_pieceLines && m_nextEnd < m_pieceLines->ends.size()) {
+            const std::size_t end = m_pieceBase + m_pieceLines->ends[m_nextEnd];
+            if (end >= m_pos && end < m_end) {
+                ++m_nextEnd;
+                return end;
+            }
+        }
+        if (const std::size_t end = findIndexedLineEnd(); end != std::string_view::npos)
+            return end;
+        m_indexed = false; // a piece came short: look at the bytes themselves from here on
+    }
     const char* base = m_text.data();
     std::size_t from = m_pos;
     for (;;) {

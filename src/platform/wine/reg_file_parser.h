@@ -26,17 +26,21 @@ public:
     // Reads `text` as it arrives: a line is handed out once all of it is there. When the text
     // stops short, its lines end where it stops.
     RegLineCursor(RegTextBuffer& arriving, std::size_t firstLine)
-        : m_text(arriving.view()), m_pos(0), m_end(m_text.size()), m_line(firstLine), m_arriving(&arriving)
+        : m_text(arriving.view()), m_pos(0), m_end(m_text.size()), m_line(firstLine), m_arriving(&arriving),
+          m_indexed(true)
     {
     }
     bool next(RegLine& line);
-    // Whether the lines read so far held a NUL byte, or a CR.
+    // Whether the lines read so far, or the text just ahead of them, held a NUL byte, or a CR.
+    // Lines that hold one must be looked at closely; the others may be.
     bool sawNul() const { return m_sawNul; }
     bool sawCarriageReturn() const { return m_sawCarriageReturn; }
 
 private:
     // Where the line starting at m_pos ends: its "\n", or m_end.
     std::size_t findLineEnd();
+    // The same from the line ends the reading thread found; npos once a piece came short.
+    std::size_t findIndexedLineEnd();
     // Makes sure the bytes before `offset` (at most m_end) are there.
     void await(std::size_t offset);
 
@@ -54,6 +58,12 @@ private:
     bool m_haveBlock = false;
     bool m_sawNul = false;
     bool m_sawCarriageReturn = false;
+    // Arriving text: the piece whose line ends are in use, and the next of them to look at.
+    std::size_t m_piece = 0;
+    std::size_t m_pieceBase = 0;
+    const RegTextBuffer::PieceLines* m_pieceLines = nullptr;
+    std::size_t m_nextEnd = 0;
+    bool m_indexed = false;
 };
 
 // A key of the previous key line's path, one per name. Consecutive key lines share most of

@@ -1,6 +1,7 @@
 #include "platform/wine/reg_text_buffer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -8,13 +9,52 @@
 #include <system_error>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tessivar::wine {
 
 namespace {
 
 constexpr std::size_t kLargeFile = 4u << 20;
 // What a background read hands over at a time: two huge pages.
-constexpr std::size_t kReadPiece = 4u << 20;
+constexpr std::size_t kReadPiece = RegTextBuffer::kPieceSize;
+
+// The "\n" offsets of `bytes`, and whether they hold a NUL or CR byte.
+void findLineEnds(const char* bytes, std::size_t size, RegTextBuffer::PieceLines& lines)
+{
+    lines.ends.clear();
+    lines.ends.reserve(size / 48);
+    std::size_t at = 0;
+#if defined(__SSE2__)
+    const __m128i newline = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    __m128i nuls = zero;
+    __m128i returns = zero;
+    for (; at + 64 <= size; at += 64) {
+        std::uint64_t ends = 0;
+        for (int part = 0; part < 4; ++part) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at + 16 * part));
+            const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, newline)));
+            ends |= static_cast<std::uint64_t>(bits) << (16 * part);
+            nuls = _mm_or_si128(nuls, _mm_cmpeq_epi8(chunk, zero));
+            returns = _mm_or_si128(returns, _mm_cmpeq_epi8(chunk, carriageReturn));
+        }
+        for (; ends; ends &= ends - 1)
+            lines.ends.push_back(static_cast<std::uint32_t>(at + static_cast<std::size_t>(std::countr_zero(ends))));
+    }
+    lines.nul = _mm_movemask_epi8(nuls) != 0;
+    lines.carriageReturn = _mm_movemask_epi8(returns) != 0;
+#endif
+    for (; at < size; ++at) {
+        if (bytes[at] == '\n')
+            lines.ends.push_back(static_cast<std::uint32_t>(at));
+        lines.nul = lines.nul || bytes[at] == '\0';
+        lines.carriageReturn = lines.carriageReturn || bytes[at] == '\r';
+    }
+}
 
 bool readStream(int fd, std::string& text)
 {
@@ -89,6 +129,7 @@ std::unique_ptr<RegTextBuffer> RegTextBuffer::startReading(const std::filesystem
             buffer->m_pieceCount = (mappingSize + kReadPiece - 1) / kReadPiece;
             buffer->m_pieceStates = std::make_unique<std::atomic<std::uint32_t>[]>(buffer->m_pieceCount);
             buffer->m_pieceBytes = std::make_unique<std::size_t[]>(buffer->m_pieceCount);
+            buffer->m_pieceLines = std::make_unique<PieceLines[]>(buffer->m_pieceCount);
             RegTextBuffer* self = buffer.get();
             try {
                 buffer->m_reader = std::thread([self] {
@@ -123,6 +164,7 @@ void RegTextBuffer::readPiece(std::size_t piece)
     // The last piece holds the byte after the file's end: reading it means the file grew.
     const bool last = offset + length == m_mappingSize;
     m_pieceBytes[piece] = got;
+    findLineEnds(m_data + offset, std::min(got, m_size - std::min(offset, m_size)), m_pieceLines[piece]);
     m_pieceStates[piece].store(got == (last ? length - 1 : length) ? kRead : kShort, std::memory_order_release);
     m_pieceStates[piece].notify_all();
 }
@@ -147,6 +189,19 @@ std::size_t RegTextBuffer::awaitBytes(std::size_t count)
         }
     }
     return m_ready;
+}
+
+const RegTextBuffer::PieceLines* RegTextBuffer::pieceLines(std::size_t piece) const
+{
+    if (!m_pieceLines || piece >= m_pieceCount || m_pieceStates[piece].load(std::memory_order_acquire) != kRead)
+        return nullptr;
+    return &m_pieceLines[piece];
+}
+
+void RegTextBuffer::releasePieceLines(std::size_t piece)
+{
+    if (m_pieceLines && piece < m_pieceCount)
+        std::vector<std::uint32_t>().swap(m_pieceLines[piece].ends);
 }
 
 bool RegTextBuffer::finishReading()

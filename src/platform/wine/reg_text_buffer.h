@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace tessivar::wine {
 
@@ -40,6 +41,20 @@ public:
     // not the file's.
     bool finishReading();
 
+    // While the text arrives in pieces, the thread that reads a piece also finds its line ends,
+    // which spares the parsing thread, the busier one, from looking at every byte.
+    static constexpr std::size_t kPieceSize = 4u << 20;
+    struct PieceLines {
+        std::vector<std::uint32_t> ends; // offsets of the piece's "\n" bytes from its start
+        bool nul = false;                // the piece holds a NUL byte
+        bool carriageReturn = false;     // or a CR
+    };
+    // The line ends of a piece that awaitBytes() has covered completely; null when that piece
+    // came short (the text then stops within it) or when the text is not arriving in pieces.
+    const PieceLines* pieceLines(std::size_t piece) const;
+    // Frees a piece's line ends once they are no longer needed.
+    void releasePieceLines(std::size_t piece);
+
 private:
     RegTextBuffer() = default;
     void readPiece(std::size_t piece);
@@ -59,6 +74,7 @@ private:
     std::atomic<std::size_t> m_nextPiece{0};
     std::unique_ptr<std::atomic<std::uint32_t>[]> m_pieceStates;
     std::unique_ptr<std::size_t[]> m_pieceBytes; // what a piece got, set before its state
+    std::unique_ptr<PieceLines[]> m_pieceLines;   // set before its state too
     std::size_t m_ready = 0; // bytes known to be there (the reading thread's view)
     std::thread m_reader;
     bool m_readComplete = true;
