@@ -241,6 +241,16 @@ void ScanSections(ScanContext& context)
     model.ProgressStep = ProgressStepFor(entries);
     model.mousePointer = MousePointer::hourglass;
 
+    // The registry may prepare the values of the chosen sections while the walks go on.
+    for (std::size_t position = 1; position <= std::min(entries, kFixedSectionCount); ++position) {
+        if (const SectionListEntry* entry = entryAt(model, position); entry != nullptr && entry->checked) {
+            for (const SectionWalk& w : FixedScanSections()[position - 1].Walks) {
+                if (w.kind == WalkKind::SubkeyTree || w.kind == WalkKind::KeyValues)
+                    context.registry.readAheadValues(w.hive, w.keyPath, w.kind == WalkKind::SubkeyTree);
+            }
+        }
+    }
+
     for (std::size_t position = 1; position <= entries; ++position) {
         if (totalRows(model) > 0)
             model.tmrPicVisibleOrNotEnabled = true;

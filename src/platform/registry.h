@@ -133,6 +133,16 @@ public:
     // links; a tree walk asks this first so that it never descends through one.
     virtual bool isLinkKey(HKEY key, std::string_view name) = 0;
 
+    // Says that the values of `keyPath` under `key`, and with `subtree` those of every key below
+    // it (links not followed), are about to be read, in the order a depth-first walk reads them.
+    // A back-end may prepare them meanwhile; nothing else depends on it.
+    virtual void readAheadValues(HKEY key, std::string_view keyPath, bool subtree)
+    {
+        (void)key;
+        (void)keyPath;
+        (void)subtree;
+    }
+
     // The value exactly as stored: its type and its raw bytes (UTF-16LE for the string types,
     // whatever they hold). Used where a value must be saved and later put back to the byte.
     virtual LSTATUS queryRawValue(HKEY key, std::string_view valueName, std::uint32_t* type,

@@ -70,7 +70,7 @@ RegKey* RegKey::createChild(std::u16string_view name, std::uint64_t filetime, bo
     RegKey* key = obtainChild(name);
     key->m_modified = filetime;
     key->m_changed = true;
-    key->m_valuesDecoded = true;
+    key->markDecoded();
     if (created)
         *created = true;
     return key;
@@ -107,11 +107,23 @@ void RegKey::addSection(const TextSlice& slice)
 
 void RegKey::decodeValues()
 {
-    if (m_valuesDecoded)
+    std::uint8_t state = m_decoding.load(std::memory_order_acquire);
+    if (state == kDecoded)
         return;
-    m_valuesDecoded = true;
-    for (std::size_t i = 0; i < sectionCount(); ++i)
-        RegFileParser::decodeSection(m_file->m_text->view(), section(i), m_values, nullptr);
+    if (state == kUndecoded && m_decoding.compare_exchange_strong(state, kDecoding, std::memory_order_acquire)) {
+        for (std::size_t i = 0; i < sectionCount(); ++i)
+            RegFileParser::decodeSection(m_file->m_text->view(), section(i), m_values, nullptr);
+        if (m_decoding.exchange(kDecoded, std::memory_order_acq_rel) == kDecodingAwaited)
+            m_decoding.notify_all();
+        return;
+    }
+    // Another thread decodes them right now.
+    while (state != kDecoded) {
+        if (state == kDecoding && !m_decoding.compare_exchange_weak(state, kDecodingAwaited, std::memory_order_acquire))
+            continue;
+        m_decoding.wait(kDecodingAwaited, std::memory_order_acquire);
+        state = m_decoding.load(std::memory_order_acquire);
+    }
 }
 
 const std::vector<RegValue>& RegKey::values()
@@ -256,7 +268,7 @@ std::unique_ptr<RegFile> RegFile::createEmpty(std::string fileName, std::string_
     file->m_text = RegTextBuffer::fromString({});
     file->m_fileName = std::move(fileName);
     file->makeRoot(filetimeNow());
-    file->m_root->m_valuesDecoded = true;
+    file->m_root->markDecoded();
     file->m_root->m_changed = true;
     file->m_arch = std::string(arch);
     std::string header = "WINE REGISTRY Version 2\n;; All keys relative to ";

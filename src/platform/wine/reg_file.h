@@ -14,6 +14,7 @@
 
 #include "platform/wine/reg_text_buffer.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -61,7 +62,10 @@ public:
     void removeChild(RegKey* child, std::uint64_t filetime);
 
     // Values in the order the server writes them; decoded from the file text on first use.
+    // Decoding may run on another thread (see ValueReadAhead) while nothing changes the tree;
+    // everything else about a key belongs to one thread.
     const std::vector<RegValue>& values();
+    void decodeValues();
     const RegValue* findValue(std::u16string_view name);
     void setValue(std::u16string_view name, std::uint32_t type, std::string data, std::uint64_t filetime);
     bool removeValue(std::u16string_view name, std::uint64_t filetime);
@@ -93,7 +97,7 @@ private:
     };
 
     RegKey(RegFile* file, RegKey* parent, std::u16string_view name) : m_file(file), m_parent(parent), m_name(name) {}
-    void decodeValues();
+    void markDecoded() { m_decoding.store(kDecoded, std::memory_order_relaxed); }
     // Finds or adds a subkey while the file is read: no time, no change mark.
     RegKey* obtainChild(std::u16string_view name);
     std::size_t lowerBoundChild(std::u16string_view name) const;
@@ -115,7 +119,10 @@ private:
     std::unique_ptr<std::u16string> m_class;
     std::uint64_t m_modified = 0;
     bool m_hasSection = false;
-    bool m_valuesDecoded = false;
+    // Whether m_values holds the decoded values yet: kUndecoded, kDecoding (by one thread, and
+    // kDecodingAwaited once another waits for it) or kDecoded.
+    enum : std::uint8_t { kUndecoded, kDecoding, kDecodingAwaited, kDecoded };
+    std::atomic<std::uint8_t> m_decoding{kUndecoded};
     bool m_changed = false; // must be written by the rules instead of from its original text
     bool m_link = false;
     bool m_volatile = false;

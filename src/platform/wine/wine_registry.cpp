@@ -84,7 +84,10 @@ WineRegistry::WineRegistry(std::filesystem::path prefix) : m_prefix(std::move(pr
     }
 }
 
-WineRegistry::~WineRegistry() = default;
+WineRegistry::~WineRegistry()
+{
+    m_readAhead.stop();
+}
 
 std::vector<std::u16string> WineRegistry::pathOf(const RegKey* key) const
 {
@@ -531,6 +534,14 @@ bool WineRegistry::isLinkKey(HKEY key, std::string_view name)
         return m_childMemo.child->isLink();
     const RegKey* child = location.key->findChild(utf8ToUtf16(name));
     return child && child->isLink();
+}
+
+void WineRegistry::readAheadValues(HKEY key, std::string_view keyPath, bool subtree)
+{
+    Location location;
+    if (openPath(key, keyPath, Walk::open, location, nullptr, nullptr) == ERROR_SUCCESS && location.hive >= 0 &&
+        location.key)
+        m_readAhead.add(location.key, subtree);
 }
 
 LSTATUS WineRegistry::queryRawValue(HKEY key, std::string_view valueName, std::uint32_t* type,

@@ -28,6 +28,7 @@
 #include "platform/registry.h"
 #include "platform/wine/atomic_file.h"
 #include "platform/wine/reg_file.h"
+#include "platform/wine/value_read_ahead.h"
 
 #include <array>
 #include <filesystem>
@@ -68,6 +69,7 @@ public:
     bool GetVersionExA(OSVERSIONINFOA* info) override;
 
     bool isLinkKey(HKEY key, std::string_view name) override;
+    void readAheadValues(HKEY key, std::string_view keyPath, bool subtree) override;
     LSTATUS queryRawValue(HKEY key, std::string_view valueName, std::uint32_t* type,
                           std::vector<std::uint8_t>* data) override;
     LSTATUS setRawValue(HKEY key, std::string_view valueName, std::uint32_t type,
@@ -176,7 +178,12 @@ private:
     std::string readString(std::initializer_list<std::u16string_view> path, std::u16string_view name);
     const std::string& narrowed(const RegValue& value);
     const RegValue* lookUpValue(HKEY handle, RegKey* key, std::string_view name);
-    void noteChange() { ++m_changeStamp; }
+    // Called before anything in the trees changes.
+    void noteChange()
+    {
+        m_readAhead.stop();
+        ++m_changeStamp;
+    }
 
     std::filesystem::path m_prefix;
     bool m_prefixExists = false;
@@ -192,6 +199,7 @@ private:
     ChildMemo m_childMemo;
     std::string m_nameText; // reused for the names the enumerations convert
     std::string m_classText;
+    ValueReadAhead m_readAhead; // last, so that it stops before the trees go
 };
 
 } // namespace tessivar::wine
