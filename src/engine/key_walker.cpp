@@ -1,7 +1,9 @@
 #include "engine/key_walker.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "checks/checks.h"
@@ -78,20 +80,29 @@ void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::s
     const RegistryCheck check = CheckForScanner(scannerName);
     std::array<char, kEnumBufferSize + 1> name{};
     std::array<std::uint8_t, kEnumBufferSize + 1> data{};
+    std::string valueName;
     for (std::uint32_t index = 0;; ++index) {
         if (model.ScanCancelled)
             return;
         std::uint32_t nameLength = kEnumBufferSize;
         std::uint32_t dataSize = kEnumBufferSize;
-        if (registry.RegEnumValueA(key, index, name.data(), &nameLength, nullptr, data.data(), &dataSize) !=
+        std::uint32_t type = 0;
+        if (registry.RegEnumValueA(key, index, name.data(), &nameLength, &type, data.data(), &dataSize) !=
             ERROR_SUCCESS)
             return;
         if (nameLength > kEnumBufferSize)
             nameLength = kEnumBufferSize;
-        const std::string valueName(name.data(), nameLength);
+        valueName.assign(name.data(), nameLength);
 
-        // Read straight into the label, which shows it anyway: a value only displayed costs no copy.
-        ReadValueAsText(registry, key, valueName, model.lblRegistryFilesScan);
+        // The value's text, straight into the label that shows it. The enumeration has just
+        // handed over its type and data, and reading it again by name finds the same value
+        // (names are unique within a key); except for a name holding a zero character, which
+        // the read by name stops at, so that one is read by name as always.
+        if (valueName.find('\0') == std::string::npos)
+            ValueDataAsText(type, std::string_view(reinterpret_cast<const char*>(data.data()), std::min(dataSize, kEnumBufferSize)),
+                            model.lblRegistryFilesScan);
+        else
+            ReadValueAsText(registry, key, valueName, model.lblRegistryFilesScan);
         if (model.ScanCancelled)
             return;
         // What DispatchValue does; the check gets its own copy of the text.

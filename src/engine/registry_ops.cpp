@@ -151,6 +151,18 @@ void ReadValueAsText(Registry& registry, HKEY key, std::string_view valueName, s
     }
 }
 
+void ValueDataAsText(std::uint32_t type, std::string_view data, std::string& text)
+{
+    text.clear();
+    if (type == REG_SZ || type == REG_MULTI_SZ) {
+        text.assign(data.substr(0, data.find('\0')));
+    } else if (type == REG_DWORD && data.size() <= 4) {
+        std::array<std::uint8_t, 4> bytes{};
+        std::copy(data.begin(), data.end(), bytes.begin());
+        text = std::to_string(fromLittleEndian(bytes));
+    }
+}
+
 LSTATUS QueryTypedValue(Registry& registry, HKEY key, std::string_view valueName, TypedValue& value)
 {
     const std::string name(valueName);

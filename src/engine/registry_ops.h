@@ -17,6 +17,9 @@ namespace tessivar {
 std::string ReadValueAsText(Registry& registry, HKEY key, std::string_view valueName);
 // The same text into `text`, whose room is reused: a walk reads a million values this way.
 void ReadValueAsText(Registry& registry, HKEY key, std::string_view valueName, std::string& text);
+// The text ReadValueAsText gives for a value of `type` holding `data`, for a caller that has
+// just read both (an enumeration).
+void ValueDataAsText(std::uint32_t type, std::string_view data, std::string& text);
 
 // A REG_SZ (without its terminating zero) or REG_DWORD value; the status of the last query, -1
 // for any other type (value untouched). REG_SZ data stored without a terminating zero is taken

@@ -244,6 +244,19 @@ TEST_F(WalkerTest, UnnamedValueIsDispatchedAndRecordedAsDefault)
     EXPECT_EQ(model.lblProblemsFound, "1");
 }
 
+// A name with a zero character in it is read by name, which stops at that character: the text
+// shown is that of the value named by the part before it.
+TEST_F(WalkerTest, ANameHoldingAZeroCharacterShowsTheValueItsReadByNameFinds)
+{
+    const std::string path = std::string(kRoot) + "\\Zero";
+    set(path, "a", "first");
+    set(path, std::string("a\0b", 3), "second");
+    set(path, std::string("c\0d", 3), "third");
+    walkTree();
+    const std::vector<std::string> expected = {"Zero|first", "Zero|first", "Zero|", "Zero|"};
+    EXPECT_EQ(shown, expected);
+}
+
 TEST_F(WalkerTest, UnknownScannerNameAndCancelledScanDispatchNothing)
 {
     DispatchValue(context, "C:\\gone\\gone.vxd", "VxD section", "v", HKEY_LOCAL_MACHINE, kHKLM, "k");

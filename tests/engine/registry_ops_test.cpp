@@ -47,6 +47,16 @@ TEST_P(StoredValueReads, ReadAsTextAndTyped)
     std::string reused = "left over from a much longer value before";
     ReadValueAsText(reg, key, "v", reused);
     EXPECT_EQ(reused, c.asText);
+    // A walk takes the text from what the enumeration handed over: it must be the same.
+    char name[256];
+    std::uint32_t nameLength = sizeof name;
+    std::uint8_t data[256];
+    std::uint32_t size = sizeof data;
+    std::uint32_t type = 0;
+    ASSERT_EQ(reg.RegEnumValueA(key, 0, name, &nameLength, &type, data, &size), ERROR_SUCCESS);
+    reused = "left over from a much longer value before";
+    ValueDataAsText(type, std::string_view(reinterpret_cast<const char*>(data), size), reused);
+    EXPECT_EQ(reused, c.asText);
 
     TypedValue value = std::string("untouched");
     EXPECT_EQ(QueryTypedValue(reg, key, "v", value), c.queryStatus);
@@ -68,6 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
         StoredValue{"MultiFirstOnly", REG_MULTI_SZ, wide(std::string_view("a\0b\0\0", 5)), "a", -1, std::nullopt},
         StoredValue{"DwordMinusOne", REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF}, "-1", 0, std::int32_t{-1}},
         StoredValue{"Dword42", REG_DWORD, {42, 0, 0, 0}, "42", 0, std::int32_t{42}},
+        StoredValue{"DwordShort", REG_DWORD, {7, 1}, "263", 0, std::int32_t{263}},
         StoredValue{"DwordTooLong", REG_DWORD, {1, 0, 0, 0, 0, 0, 0, 0}, "", ERROR_MORE_DATA, std::nullopt},
         StoredValue{"Binary", REG_BINARY, {1, 2, 3}, "", -1, std::nullopt},
         // Never expanded: the checks see nothing, whether the file named exists or not.
