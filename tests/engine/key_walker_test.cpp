@@ -220,7 +220,9 @@ TEST_F(WalkerTest, NothingIsDispatchedWhileTheStatusNamesTheConfigurationFiles)
         std::size_t rows;
     };
     for (const Case c : {Case{" Configuration files...", 0}, Case{"CONFIGURATION FILES...  ", 0},
-                         Case{" Configuration files..", 1}, Case{" Software Locations....", 1}}) {
+                         Case{"ConfIguration fILES...", 0}, Case{" Configuration files..", 1},
+                         Case{" Configuration files.\x0e.", 1}, Case{" Configuration\tfiles...", 1},
+                         Case{" Configuration files...x", 1}, Case{" Software Locations....", 1}}) {
         SCOPED_TRACE(c.status);
         model.lvwErrors.clear();
         model.lblStatus = c.status;
