@@ -194,6 +194,12 @@ TEST(WineRegistryText, EnumeratedNamesAndDataMatchTheTextConversions)
         std::u16string(u"abc") + std::u16string{0xD83D, 0xDE00} + u"defghijk", // a pair across two blocks
         std::u16string(u"abcdefg") + std::u16string{0xD800},                   // a lone high closing a block
         std::u16string(u"abcdefgh") + u'\0' + u"ijkl",                          // a zero unit is ASCII too
+        // Blocks of eight units: a unit whose low byte alone looks like ASCII, the first unit
+        // past ASCII, and a pair across two blocks.
+        u"abcdefghijkl\u0141mnopqrstuvwxyz",
+        u"abcdefghijklmno\u0080pq",
+        std::u16string(u"abcdefg") + std::u16string{0xD83D, 0xDE00} + u"hijklmnopqrs",
+        u"abcdefghijklmnopqrstuvwxyzabcdef\u4e2d",
     };
     test::TempDir temp;
     temp.write("prefix/system.reg", kSystem);
