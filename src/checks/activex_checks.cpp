@@ -58,9 +58,9 @@ bool holdsClassName(std::string_view keyPath)
 void checkProgramFile(ProgramFileCheck kind, const CheckInput& input, std::string data)
 {
     const bool activeX = kind == ProgramFileCheck::activeX;
-    if (checks::trimBlanks(data).empty())
+    if (checks::isBlank(data))
         return;
-    data = CleanPathText(data);
+    CleanPathTextInPlace(data);
     if (activeX && !checks::contains(data, "."))
         return;
 

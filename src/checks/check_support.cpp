@@ -16,6 +16,11 @@ std::string trimBlanks(std::string_view text)
     return std::string(text.substr(first, last - first + 1));
 }
 
+bool isBlank(std::string_view text)
+{
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
 std::string upperCase(std::string_view text)
 {
     std::string out(text);
@@ -61,7 +66,7 @@ void recordIfMissing(const CheckInput& input, const std::string& path, Completed
         return;
     ProblemEntry entry;
     entry.MainKey = hiveHandleText(input.hive);
-    entry.KeyName = trimBlanks(input.valueName).empty() ? std::string("(Default)") : input.valueName;
+    entry.KeyName = isBlank(input.valueName) ? std::string("(Default)") : input.valueName;
     entry.KeyValue = path;
     entry.RegistryScanners = input.scannerName;
     entry.FullKeyPath = input.keyPath;

@@ -26,6 +26,8 @@ struct CheckInput {
 
 // Blanks (spaces only) off both ends.
 std::string trimBlanks(std::string_view text);
+// Whether nothing but blanks is left: trimBlanks(text).empty(), without the copy.
+bool isBlank(std::string_view text);
 std::string upperCase(std::string_view text);
 bool contains(std::string_view text, std::string_view part);
 bool containsIgnoringCase(std::string_view text, std::string_view part);

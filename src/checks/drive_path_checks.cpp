@@ -24,10 +24,10 @@ void checkDrivePath(DrivePathCheck kind, const CheckInput& input, std::string da
     const bool shared = kind == DrivePathCheck::sharedFile;
 
     // Installer data made of blanks still goes on for the uninstall location; the others stop.
-    if (location ? data.empty() : checks::trimBlanks(data).empty())
+    if (location ? data.empty() : checks::isBlank(data))
         return;
     if (location)
-        data = CleanPathText(data);
+        CleanPathTextInPlace(data);
     if (!checks::contains(data, "."))
         return;
 

@@ -35,9 +35,9 @@ void testOneOfTwoPaths(const CheckInput& input, std::string path)
 void CheckStartup(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
                   std::string data, const std::string& scannerName, const std::string& keyPath)
 {
-    if (checks::trimBlanks(data).empty())
+    if (checks::isBlank(data))
         return;
-    data = CleanPathText(data);
+    CleanPathTextInPlace(data);
     const auto firstDot = data.find('.');
     if (firstDot == npos)
         return;

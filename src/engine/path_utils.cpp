@@ -72,7 +72,10 @@ std::string programFolderValue(Registry& registry, std::string_view valueName)
 
 } // namespace
 
-std::string CleanPathText(std::string_view text)
+namespace {
+
+// What CleanPathText keeps of `text`.
+std::string_view cleanedPathText(std::string_view text)
 {
     std::size_t begin = 0;
     std::size_t end = text.size();
@@ -80,7 +83,22 @@ std::string CleanPathText(std::string_view text)
         ++begin;
     while (end > begin && (text[end - 1] == '"' || text[end - 1] == '\n' || text[end - 1] == ' '))
         --end;
-    return std::string(text.substr(begin, end - begin));
+    return text.substr(begin, end - begin);
+}
+
+} // namespace
+
+std::string CleanPathText(std::string_view text)
+{
+    return std::string(cleanedPathText(text));
+}
+
+void CleanPathTextInPlace(std::string& text)
+{
+    const std::string_view kept = cleanedPathText(text);
+    const auto begin = static_cast<std::size_t>(kept.data() - text.data());
+    text.resize(begin + kept.size());
+    text.erase(0, begin);
 }
 
 std::string CutAtSwitches(std::string_view text)

@@ -14,6 +14,8 @@ namespace tessivar {
 struct ScanContext;
 
 std::string CleanPathText(std::string_view text);
+// The same, in place: a check cleans the text it was handed for every value of a scan.
+void CleanPathTextInPlace(std::string& text);
 std::string CutAtSwitches(std::string_view text);
 std::string GetFileExtension(std::string_view path);
 std::string WithTrailingBackslash(std::string_view folder);

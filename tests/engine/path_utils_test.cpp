@@ -25,6 +25,9 @@ class CleanPath : public ::testing::TestWithParam<TextCase> {};
 TEST_P(CleanPath, StripsItsOwnSetAtEachEnd)
 {
     EXPECT_EQ(CleanPathText(GetParam().input), GetParam().expected);
+    std::string inPlace = GetParam().input;
+    CleanPathTextInPlace(inPlace);
+    EXPECT_EQ(inPlace, GetParam().expected);
 }
 INSTANTIATE_TEST_SUITE_P(Texts, CleanPath,
                          ::testing::Values(TextCase{"\"C:\\app.exe\" \n", "C:\\app.exe"},
