@@ -1,5 +1,6 @@
 #include "platform/wine/reg_file_parser.h"
 
+#include "platform/wine/line_block.h"
 #include "platform/wine/reg_text.h"
 
 #include <algorithm>
@@ -109,41 +110,6 @@ std::size_t commonPrefixLength(std::string_view a, std::string_view b)
     while (length < limit && a[length] == b[length])
         ++length;
     return length;
-}
-
-struct BlockScan {
-    std::uint64_t lineEnds = 0; // one bit per "\n"
-    bool nul = false;
-    bool carriageReturn = false;
-};
-
-// Looks at the 64 bytes at `bytes`.
-BlockScan scanBlock(const char* bytes)
-{
-    BlockScan scan;
-#if defined(__SSE2__)
-    const __m128i newline = _mm_set1_epi8('\n');
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i carriageReturn = _mm_set1_epi8('\r');
-    __m128i nuls = zero;
-    __m128i returns = zero;
-    for (int part = 0; part < 4; ++part) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
-        const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, newline)));
-        scan.lineEnds |= static_cast<std::uint64_t>(bits) << (16 * part);
-        nuls = _mm_or_si128(nuls, _mm_cmpeq_epi8(chunk, zero));
-        returns = _mm_or_si128(returns, _mm_cmpeq_epi8(chunk, carriageReturn));
-    }
-    scan.nul = _mm_movemask_epi8(nuls) != 0;
-    scan.carriageReturn = _mm_movemask_epi8(returns) != 0;
-#else
-    for (int i = 0; i < 64; ++i) {
-        scan.lineEnds |= static_cast<std::uint64_t>(bytes[i] == '\n') << i;
-        scan.nul = scan.nul || bytes[i] == '\0';
-        scan.carriageReturn = scan.carriageReturn || bytes[i] == '\r';
-    }
-#endif
-    return scan;
 }
 
 void widenAscii(std::string_view text, std::u16string& out)
@@ -401,7 +367,7 @@ inline std::size_t RegLineCursor::findLineEnd()
             }
             return at;
         }
-        const BlockScan scan = scanBlock(base + from);
+        const LineBlock scan = scanLineBlock(base + from);
         m_blockBase = from;
         m_block = scan.lineEnds;
         m_haveBlock = true;

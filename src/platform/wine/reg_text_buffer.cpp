@@ -1,5 +1,7 @@
 #include "platform/wine/reg_text_buffer.h"
 
+#include "platform/wine/line_block.h"
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -8,10 +10,6 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace tessivar::wine {
 
@@ -27,27 +25,13 @@ void findLineEnds(const char* bytes, std::size_t size, RegTextBuffer::PieceLines
     lines.ends.clear();
     lines.ends.reserve(size / 48);
     std::size_t at = 0;
-#if defined(__SSE2__)
-    const __m128i newline = _mm_set1_epi8('\n');
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i carriageReturn = _mm_set1_epi8('\r');
-    __m128i nuls = zero;
-    __m128i returns = zero;
     for (; at + 64 <= size; at += 64) {
-        std::uint64_t ends = 0;
-        for (int part = 0; part < 4; ++part) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at + 16 * part));
-            const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, newline)));
-            ends |= static_cast<std::uint64_t>(bits) << (16 * part);
-            nuls = _mm_or_si128(nuls, _mm_cmpeq_epi8(chunk, zero));
-            returns = _mm_or_si128(returns, _mm_cmpeq_epi8(chunk, carriageReturn));
-        }
-        for (; ends; ends &= ends - 1)
+        const LineBlock block = scanLineBlock(bytes + at);
+        lines.nul = lines.nul || block.nul;
+        lines.carriageReturn = lines.carriageReturn || block.carriageReturn;
+        for (std::uint64_t ends = block.lineEnds; ends; ends &= ends - 1)
             lines.ends.push_back(static_cast<std::uint32_t>(at + static_cast<std::size_t>(std::countr_zero(ends))));
     }
-    lines.nul = _mm_movemask_epi8(nuls) != 0;
-    lines.carriageReturn = _mm_movemask_epi8(returns) != 0;
-#endif
     for (; at < size; ++at) {
         if (bytes[at] == '\n')
             lines.ends.push_back(static_cast<std::uint32_t>(at));
