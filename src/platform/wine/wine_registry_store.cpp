@@ -49,6 +49,7 @@ std::unique_ptr<RegFile> WineRegistry::emptyFileFor(int index) const
 
 void WineRegistry::loadHive(int index)
 {
+    m_readAhead.stop(); // the tree is about to be replaced
     HiveFile& hive = m_hives[index];
     hive.readError.clear();
     hive.pending.clear();
@@ -95,6 +96,7 @@ LSTATUS WineRegistry::afterChange(int hive)
 
 void WineRegistry::rollBack(int hive)
 {
+    m_readAhead.stop(); // the tree is about to be replaced
     HiveFile& file = m_hives[hive];
     // Back to the text last read or written; only volatile keys are lost, as on a restart.
     std::string text(file.file->originalText());
@@ -108,6 +110,7 @@ void WineRegistry::rollBack(int hive)
 
 bool WineRegistry::saveHive(int hive, std::string* why)
 {
+    m_readAhead.stop(); // the tree may be replaced
     HiveFile& file = m_hives[hive];
     auto refuse = [&](const std::string& message) {
         m_lastWriteError = message;
