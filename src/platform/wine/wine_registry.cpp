@@ -132,7 +132,13 @@ HKEY WineRegistry::allocate(const Location& location)
     open.key = location.key;
     if (location.hive >= 0)
         open.generation = m_hives[location.hive].generation;
-    m_handles[handle] = std::move(open);
+    if (m_spareHandle) {
+        m_spareHandle.key() = handle;
+        m_spareHandle.mapped() = std::move(open);
+        m_handles.insert(std::move(m_spareHandle));
+    } else {
+        m_handles[handle] = std::move(open);
+    }
     return handle;
 }
 
@@ -457,7 +463,12 @@ LSTATUS WineRegistry::RegCloseKey(HKEY key)
         m_valueMemo.stamp = 0;
     if (m_childMemo.handle == key)
         m_childMemo.stamp = 0;
-    return m_handles.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    const auto it = m_handles.find(key);
+    if (it == m_handles.end())
+        return ERROR_INVALID_HANDLE;
+    // Kept for the next open: a walk opens and closes a key at every step.
+    m_spareHandle = m_handles.extract(it);
+    return ERROR_SUCCESS;
 }
 
 LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)

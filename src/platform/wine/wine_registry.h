@@ -189,6 +189,7 @@ private:
     bool m_prefixExists = false;
     std::array<HiveFile, kHiveCount> m_hives;
     std::map<HKEY, OpenKey> m_handles;
+    std::map<HKEY, OpenKey>::node_type m_spareHandle; // the last one closed, reused by the next open
     HKEY m_nextHandle = 0x100;
     int m_batchDepth = 0;
     std::string m_lastWriteError;
