@@ -57,7 +57,10 @@ TEST(SyntheticRegistry, ALargeFileReadWhileItIsParsedReadsAsTheSameTextParsedAtO
     withNul.insert(text.find('"', lineBefore), std::string(1, '\0'));
     std::string cutLine = text;
     cutLine.insert(text.rfind('\n', boundary) + 1, "\"" + std::string(300, 'x') + "\"=\"y\"\n");
-    const std::vector<std::string> cases = {text, text + "what\n", withReturns, withNul, cutLine};
+    // And a comment line longer than two pieces.
+    std::string longLine = text;
+    longLine.insert(text.find("\n[", 1u << 20) + 1, ";" + std::string(9u << 20, 'x') + "\n");
+    const std::vector<std::string> cases = {text, text + "what\n", withReturns, withNul, cutLine, longLine};
     for (const std::string& content : cases) {
         SCOPED_TRACE(&content - cases.data());
         temp.write("system.reg", content);
