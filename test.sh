@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the plain build, a pass under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and bounded fuzz runs of every parser.
+# AddressSanitizer and UndefinedBehaviorSanitizer, bounded fuzz runs of every parser, and the
+# registry back-end's tests under ThreadSanitizer (its loads and scans use a second thread).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -29,3 +30,9 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSIVAR_SANITIZE=ON -DTESSI
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== thread sanitizer (the registry back-end)"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVAR_SANITIZE_THREAD=ON -DTESSIVAR_BUILD_BENCH=OFF \
+    >/dev/null
+cmake --build build-tsan -j "$jobs" --target wine_tests
+TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/wine_tests --gtest_brief=1
