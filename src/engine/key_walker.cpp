@@ -35,8 +35,6 @@ constexpr std::array<ScannerCheck, 9> kDispatchTable{{
     {"Windows Fonts", &CheckFont},
 }};
 
-// While the configuration-files section runs, its walks only display; that section is told
-// apart by the status text it sets.
 constexpr std::string_view kConfigurationStatus = "configuration files...";
 static_assert(kConfigurationStatus.size() >= 8);
 // Bit 5 where the text has a letter: setting it folds that letter to lower case.
@@ -47,6 +45,8 @@ constexpr auto kConfigurationStatusFold = [] {
     return fold;
 }();
 
+// While the configuration-files section runs, its walks only display; that section is told
+// apart by the status text it sets.
 bool statusIsConfigurationFiles(std::string_view status)
 {
     const auto first = status.find_first_not_of(' ');
@@ -117,7 +117,9 @@ void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::s
         // (names are unique within a key); except for a name holding a zero character, which
         // the read by name stops at, so that one is read by name as always.
         if (valueName.find('\0') == std::string::npos)
-            ValueDataAsText(type, std::string_view(reinterpret_cast<const char*>(data.data()), std::min(dataSize, kEnumBufferSize)),
+            ValueDataAsText(type,
+                            std::string_view(reinterpret_cast<const char*>(data.data()),
+                                             std::min(dataSize, kEnumBufferSize)),
                             model.lblRegistryFilesScan);
         else
             ReadValueAsText(registry, key, valueName, model.lblRegistryFilesScan);

@@ -107,7 +107,9 @@ TEST_F(ValueReadAheadTest, ChangesMadeWhileItRunsAreAllThere)
                       ERROR_SUCCESS);
             r.RegCloseKey(key);
         },
-        [](WineRegistry& r) { ASSERT_EQ(r.RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID"), ERROR_SUCCESS); },
+        [](WineRegistry& r) {
+            ASSERT_EQ(r.RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID"), ERROR_SUCCESS);
+        },
     };
     for (int round = 0; round < 3; ++round) {
         test::TempDir copy;

@@ -54,9 +54,10 @@ void assignDataText(std::string& out, std::string_view bytes)
     out.resize(count * 3);
     const std::size_t ascii = narrowAsciiPrefix(b, count, out.data());
     const unsigned char* rest = b + 2 * ascii;
-    char* p = writeUtf8(out.data() + ascii, count - ascii,
-                        [rest](std::size_t k) { return std::uint32_t{rest[2 * k]} | (std::uint32_t{rest[2 * k + 1]} << 8); },
-                        false);
+    const auto unitAt = [rest](std::size_t k) {
+        return std::uint32_t{rest[2 * k]} | (std::uint32_t{rest[2 * k + 1]} << 8);
+    };
+    char* p = writeUtf8(out.data() + ascii, count - ascii, unitAt, false);
     out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
@@ -67,7 +68,8 @@ void assignNameText(std::string& out, std::u16string_view name)
     if constexpr (std::endian::native == std::endian::little)
         ascii = narrowAsciiPrefix(reinterpret_cast<const unsigned char*>(name.data()), name.size(), out.data());
     const std::u16string_view rest = name.substr(ascii);
-    char* end = writeUtf8(out.data() + ascii, rest.size(), [rest](std::size_t i) { return std::uint32_t{rest[i]}; }, true);
+    const auto unitAt = [rest](std::size_t i) { return std::uint32_t{rest[i]}; };
+    char* end = writeUtf8(out.data() + ascii, rest.size(), unitAt, true);
     out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
