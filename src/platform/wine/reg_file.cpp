@@ -213,7 +213,8 @@ RegKey* RegFile::makeKey(RegKey* parent, std::u16string_view name)
     m_nameUnitsLeft -= name.size();
 
     if (m_keysInLastBlock == kKeysPerBlock) {
-        m_keyBlocks.reserve(m_keyBlocks.size() + 1);
+        if (m_keyBlocks.size() == m_keyBlocks.capacity()) // room first, so that a new block is never lost
+            m_keyBlocks.reserve(2 * m_keyBlocks.size() + 1);
         m_keyBlocks.push_back(std::allocator<RegKey>().allocate(kKeysPerBlock));
         m_keysInLastBlock = 0;
     }

@@ -157,20 +157,6 @@ bool sameUnits(std::u16string_view a, std::u16string_view b)
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
 }
 
-// UTF-16LE bytes of `text`, into `out`.
-void assignUtf16Bytes(std::string& out, std::u16string_view text)
-{
-    out.resize(text.size() * 2);
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out.data(), text.data(), out.size());
-    } else {
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            out[2 * i] = static_cast<char>(text[i] & 0xFF);
-            out[2 * i + 1] = static_cast<char>(text[i] >> 8);
-        }
-    }
-}
-
 bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
 {
     return text.size() - std::min(pos, text.size()) >= prefix.size() && text.compare(pos, prefix.size(), prefix) == 0;

@@ -1,7 +1,9 @@
 #include "platform/wine/reg_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <clocale>
+#include <cstring>
 #include <locale.h>
 #include <wctype.h>
 
@@ -320,12 +322,23 @@ std::u16string bytesToUtf16(std::string_view bytes)
 
 std::string utf16ToBytes(std::u16string_view text)
 {
-    std::string out(text.size() * 2, '\0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        out[2 * i] = static_cast<char>(text[i] & 0xFF);
-        out[2 * i + 1] = static_cast<char>(text[i] >> 8);
-    }
+    std::string out;
+    assignUtf16Bytes(out, text);
     return out;
+}
+
+void assignUtf16Bytes(std::string& out, std::u16string_view text)
+{
+    out.resize(text.size() * 2);
+    if constexpr (std::endian::native == std::endian::little) {
+        if (!text.empty()) // an empty view may have no data at all
+            std::memcpy(out.data(), text.data(), out.size());
+    } else {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            out[2 * i] = static_cast<char>(text[i] & 0xFF);
+            out[2 * i + 1] = static_cast<char>(text[i] >> 8);
+        }
+    }
 }
 
 } // namespace tessivar::wine

@@ -82,5 +82,7 @@ std::string utf16ToUtf8(std::u16string_view text);
 // The UTF-16LE bytes of a string value, and back. An odd trailing byte is ignored on the way in.
 std::u16string bytesToUtf16(std::string_view bytes);
 std::string utf16ToBytes(std::u16string_view text);
+// The same into `out`, whose room is reused.
+void assignUtf16Bytes(std::string& out, std::u16string_view text);
 
 } // namespace tessivar::wine

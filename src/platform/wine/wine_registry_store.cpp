@@ -49,7 +49,6 @@ std::unique_ptr<RegFile> WineRegistry::emptyFileFor(int index) const
 
 void WineRegistry::loadHive(int index)
 {
-    m_readAhead.stop(); // the tree is about to be replaced
     HiveFile& hive = m_hives[index];
     hive.readError.clear();
     hive.pending.clear();
@@ -96,7 +95,6 @@ LSTATUS WineRegistry::afterChange(int hive)
 
 void WineRegistry::rollBack(int hive)
 {
-    m_readAhead.stop(); // the tree is about to be replaced
     HiveFile& file = m_hives[hive];
     // Back to the text last read or written; only volatile keys are lost, as on a restart.
     std::string text(file.file->originalText());
@@ -110,7 +108,6 @@ void WineRegistry::rollBack(int hive)
 
 bool WineRegistry::saveHive(int hive, std::string* why)
 {
-    m_readAhead.stop(); // the tree may be replaced
     HiveFile& file = m_hives[hive];
     auto refuse = [&](const std::string& message) {
         m_lastWriteError = message;
@@ -137,9 +134,9 @@ bool WineRegistry::saveHive(int hive, std::string* why)
             if (!replay(*fresh, file.pending))
                 return refuse(file.fileName + " changed on disk since it was read, and the change no longer fits it");
             keepOpenPaths(hive);
+            noteChange();
             file.file = std::move(fresh);
             ++file.generation;
-            noteChange();
         }
         file.stamp = now;
     }
