@@ -3,7 +3,8 @@ file(GLOB_RECURSE files ${ROOT}/src/platform/*.h ${ROOT}/src/platform/*.cpp
                         ${ROOT}/src/engine/*.h ${ROOT}/src/engine/*.cpp
                         ${ROOT}/src/checks/*.h ${ROOT}/src/checks/*.cpp
                         ${ROOT}/src/results/*.h ${ROOT}/src/results/*.cpp
-                        ${ROOT}/src/settings/*.h ${ROOT}/src/settings/*.cpp)
+                        ${ROOT}/src/settings/*.h ${ROOT}/src/settings/*.cpp
+                        ${ROOT}/src/shell/*.h ${ROOT}/src/shell/*.cpp)
 set(offenders)
 foreach(f IN LISTS files)
   file(STRINGS ${f} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q")
