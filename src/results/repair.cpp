@@ -166,7 +166,8 @@ RepairRun::Plan RepairRun::planValue(const ProblemEntry& entry, HKEY hive, const
         // "(Default)" that it deletes. An unnamed value that is gone already is not made up.
         RawValue unnamed = stateNow("");
         RawValue literal = stateNow(kDefaultName);
-        plan.emptyUnnamed = unnamed.present;
+        // An unnamed value that is an empty string already (an earlier repair emptied it) stays.
+        plan.emptyUnnamed = unnamed.present && !(unnamed.type == REG_SZ && unnamed.data.empty());
         plan.removeLiteral = literal.present;
         plan.records.push_back(MakeRegistryRecord(entry, hiveName, "", std::move(unnamed)));
         if (plan.removeLiteral)
