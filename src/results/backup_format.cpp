@@ -162,7 +162,8 @@ void readTakenCopyNames(FileSystem& files, const std::string& folder, std::set<s
     if (handle == INVALID_FIND_HANDLE)
         return;
     do {
-        if ((data.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || upper(data.fileName).find("BACKUP") == std::string::npos)
+        if ((data.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            upper(data.fileName).find("BACKUP") == std::string::npos)
             continue;
         std::vector<std::string> lines;
         const std::string path = folder + "\\" + data.fileName;

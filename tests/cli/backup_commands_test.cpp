@@ -22,7 +22,8 @@ void addBackups(RepairFixture& f)
 {
     for (const char* name : {kFirst, kSecond}) {
         f.files.addFile(std::string(kBackupFolder) + "\\" + name,
-                        EncodeBackupLine(std::string("R^HKEY_LOCAL_MACHINE^") + kK + "^C:\\a.exe^" + name + "^") + "\r\n");
+                        EncodeBackupLine(std::string("R^HKEY_LOCAL_MACHINE^") + kK + "^C:\\a.exe^" + name + "^") +
+                            "\r\n");
     }
 }
 

@@ -2,22 +2,20 @@
 // writers, special files where files belong, registries that cannot be read, names Wine refuses.
 // A FIFO or device must be answered, never waited on; ctest's timeout guards against a hang.
 
-#include <sys/stat.h>
-#include <sys/wait.h>
-
-#include <gtest/gtest.h>
+#include "cli/crafted_prefix.h"
+#include "results/backup_encoding.h"
+#include "support/temp_prefix.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <set>
 #include <sstream>
-
-#include "cli/crafted_prefix.h"
-#include "results/backup_encoding.h"
-#include "support/temp_prefix.h"
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace tessivar {
 namespace {
@@ -85,8 +83,8 @@ public:
         std::string script;
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string name = "together" + std::to_string(i);
-            script += "(" + command(args[i], name) + "; echo $? >" + quoted((m_prefix.outside() / name).string() + ".rc") +
-                      ") & ";
+            script += "(" + command(args[i], name) + "; echo $? >" +
+                      quoted((m_prefix.outside() / name).string() + ".rc") + ") & ";
         }
         std::system((script + "wait").c_str());
         std::vector<CliRun> runs;
@@ -137,7 +135,7 @@ struct Hazard {
     std::function<void(const CliPrefix&)> prepare;
     std::string args;
     int exitCode;
-    const char* says;                    // found in stdout or stderr
+    const char* says;                     // found in stdout or stderr
     const char* absentInConfig = nullptr; // a file the run must not have made
 };
 
@@ -172,10 +170,12 @@ const std::string kBackup = "BackUp 01-01-26 00-00-00";
 INSTANTIATE_TEST_SUITE_P(
     Prefix, Hazards,
     ::testing::Values(
-        Hazard{"a .lnk and a .url that are FIFOs", [](const CliPrefix& cli) {
+        Hazard{"a .lnk and a .url that are FIFOs",
+               [](const CliPrefix& cli) {
                    fifo(cli.prefix() / "drive_c" / "fifo.lnk");
                    fifo(cli.prefix() / "drive_c" / "fifo.url");
-               }, "scan --all", 1, "Total numbers of problems detected"},
+               },
+               "scan --all", 1, "Total numbers of problems detected"},
         Hazard{"system.reg a FIFO", [](const CliPrefix& cli) { replaceSystemReg(cli, fifo); }, "scan --all", 2,
                "system.reg is not a regular file"},
         Hazard{"system.reg a FIFO, reg", [](const CliPrefix& cli) { replaceSystemReg(cli, fifo); },
@@ -189,7 +189,8 @@ INSTANTIATE_TEST_SUITE_P(
                [](const CliPrefix& cli) {
                    replaceSystemReg(cli, [&](const fs::path& p) { fs::create_symlink(cli.config() / "made", p); });
                },
-               "reg add 'HKLM\\Software\\QA' /v a /d b /f", 1, "system.reg is a symbolic link to a missing file", "made"},
+               "reg add 'HKLM\\Software\\QA' /v a /d b /f", 1, "system.reg is a symbolic link to a missing file",
+               "made"},
         Hazard{"system.reg a folder",
                [](const CliPrefix& cli) { replaceSystemReg(cli, [](const fs::path& p) { fs::create_directory(p); }); },
                "scan --all", 2, "system.reg is a folder, not a file"},
@@ -209,13 +210,12 @@ INSTANTIATE_TEST_SUITE_P(
                },
                "scan --all", 2, "holds no registry file"},
         Hazard{"a key component longer than Wine keeps", [](const CliPrefix&) {},
-               "reg add 'HKCU\\Software\\" + std::string(256, 'a') + "' /v v /d x /f",
-               1, "reg: Unable to access or create the specified registry key"},
+               "reg add 'HKCU\\Software\\" + std::string(256, 'a') + "' /v v /d x /f", 1,
+               "reg: Unable to access or create the specified registry key"},
         Hazard{"a value name longer than Wine keeps", [](const CliPrefix&) {},
                "reg add 'HKCU\\Software\\QA' /v " + std::string(16384, 'v') + " /d x /f", 1,
                "reg: Unable to access or create the specified registry key"},
-        Hazard{"a FIFO named like a backup",
-               [](const CliPrefix& cli) { fifo(cli.backups() / kBackup); },
+        Hazard{"a FIFO named like a backup", [](const CliPrefix& cli) { fifo(cli.backups() / kBackup); },
                "restore 'BackUp 01-01-26 00-00-00'", 1, "the backup file cannot be read"},
         Hazard{"a shortcut copy that is a FIFO",
                [](const CliPrefix& cli) {

@@ -221,7 +221,8 @@ TEST(BackupReader, OlderRecordsRestoreAsTheyAlwaysDid)
     EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, kYes, "name"), utf16("foo.dll", false));
     EXPECT_EQ(f.registry.valueType(HKEY_LOCAL_MACHINE, kYes, "number"), REG_DWORD);
     EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, kYes, "number"), (std::vector<std::uint8_t>{123, 0, 0, 0}));
-    EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, std::string(kK) + "\\Created\\Again", "plain"), utf16("  C:\\a b.exe "));
+    EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, std::string(kK) + "\\Created\\Again", "plain"),
+              utf16("  C:\\a b.exe "));
     EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, kYes, ""), utf16("C:\\x.exe"));
     EXPECT_FALSE(f.registry.keyExists(HKEY_LOCAL_MACHINE, std::string(kK) + "\\Missing"));
 }

@@ -1,13 +1,13 @@
 // Backups that cannot hurt: copies never shared or confused with backups, nothing overwritten that
 // the user made since, nothing written where no repair writes, and one writer at a time.
 
-#include <gtest/gtest.h>
-
 #include "repair_fixture.h"
 #include "results/backup_encoding.h"
 #include "results/backup_format.h"
 #include "results/backup_manager.h"
 #include "results/repair.h"
+
+#include <gtest/gtest.h>
 
 namespace tessivar {
 namespace {
@@ -154,8 +154,7 @@ TEST(BackupSafety, RecordOutsideWhatARepairChangesIsRefused)
 {
     RepairFixture f;
     const std::string environment = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
-    f.files.appendLine(kBackupPath,
-                       EncodeBackupLine("R^HKEY_LOCAL_MACHINE^" + environment + "^C:\\evil^PATH^"));
+    f.files.appendLine(kBackupPath, EncodeBackupLine("R^HKEY_LOCAL_MACHINE^" + environment + "^C:\\evil^PATH^"));
     f.files.appendLine(kBackupPath, EncodeBackupLine(std::string("R^HKEY_LOCAL_MACHINE^") + kAppPath + "^C:\\a.exe^^"));
     const auto outcome = RestoreBackupFile(f.context, kBackupPath);
     EXPECT_EQ(outcome.failed, 1);

@@ -1,20 +1,18 @@
 // The prefix lock, files that are not regular files, and writes that would leave the prefix.
 
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
-#include <gtest/gtest.h>
-
 #include "platform/wine/posix_file.h"
 #include "platform/wine/prefix_file_lock.h"
 #include "platform/wine/wine_file_system.h"
 #include "platform/wine/wine_registry.h"
 #include "support/temp_prefix.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessivar::wine {
 namespace {
@@ -53,9 +51,9 @@ TEST(PrefixFileLock, BatchOfAnotherRegistryOnThePrefixKeepsBothChanges)
     for (auto* registry : {&a, &b}) {
         RegistryBatch batch(*registry);
         HKEY key = 0;
-        ASSERT_EQ(registry->RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\QA", 0, nullptr, 0, KEY_ALL_ACCESS, &key,
-                                            nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            registry->RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\QA", 0, nullptr, 0, KEY_ALL_ACCESS, &key, nullptr),
+            ERROR_SUCCESS);
         ASSERT_EQ(registry->RegSetValueExA(key, registry == &a ? "a" : "b", 0, REG_DWORD, one, 4), ERROR_SUCCESS);
         registry->RegCloseKey(key);
         ASSERT_TRUE(batch.commit(nullptr));
@@ -101,9 +99,9 @@ TEST(RegularFiles, OnlyRegularFilesAreReadAndNothingBlocks)
         FileRead expected;
     };
     const Case cases[] = {
-        {"fifo", FinalLink::follow, FileRead::notAFile},   {"zero", FinalLink::follow, FileRead::notAFile},
+        {"fifo", FinalLink::follow, FileRead::notAFile},    {"zero", FinalLink::follow, FileRead::notAFile},
         {"dangling", FinalLink::follow, FileRead::missing}, {"link", FinalLink::refuse, FileRead::notAFile},
-        {"link", FinalLink::follow, FileRead::ok},         {"real", FinalLink::follow, FileRead::ok},
+        {"link", FinalLink::follow, FileRead::ok},          {"real", FinalLink::follow, FileRead::ok},
     };
     for (const Case& c : cases) {
         std::string content;

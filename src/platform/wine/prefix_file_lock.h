@@ -4,10 +4,10 @@
 // is added to the user's prefix and a read-only prefix still locks. The kernel drops the lock
 // when its holder ends, however it ends.
 
+#include "platform/prefix_lock.h"
+
 #include <chrono>
 #include <filesystem>
-
-#include "platform/prefix_lock.h"
 
 namespace tessivar::wine {
 

@@ -105,7 +105,8 @@ bool WineRegistry::canRead(std::string* why)
             return fail(hive.fileName + " does not start with Wine's registry header \"WINE REGISTRY Version 2\"");
     }
     if (!any)
-        return fail("The Wine prefix " + m_prefix.string() + " holds no registry file (system.reg, user.reg, userdef.reg)");
+        return fail("The Wine prefix " + m_prefix.string() +
+                    " holds no registry file (system.reg, user.reg, userdef.reg)");
     return true;
 }
 
