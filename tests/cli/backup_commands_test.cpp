@@ -40,8 +40,8 @@ TEST(BackupCommands, BackupsPrintsTheManagersList)
     std::ostringstream err;
     EXPECT_EQ(RunBackupsCommand(f.context, {}, out, err), kBackupExitDone);
     EXPECT_EQ(out.str(), "Name\tDate\tTime\tSize ( Bytes )\n"
-                         "BackUp 01-01-26 00-00-01\t01/01/26\t00:00:01\t59\n"
-                         "BackUp 01-01-26 00-00-02\t01/01/26\t00:00:02\t59\n");
+                         "BackUp 01-01-26 00-00-01\t01/01/26\t00:00:01\t111\n"
+                         "BackUp 01-01-26 00-00-02\t01/01/26\t00:00:02\t111\n");
 }
 
 TEST(BackupCommands, UnknownNameRefusesBeforeRestoringAnything)
