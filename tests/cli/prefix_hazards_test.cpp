@@ -48,6 +48,12 @@ public:
     CliPrefix()
     {
         test::writeCraftedPrefix(m_prefix.path());
+        // No Z: drive: a scan --all walks every fixed drive, and a repair would then delete the
+        // broken shortcuts of the whole machine. Only C: (the prefix's own drive_c) is left.
+        for (const auto& entry : fs::directory_iterator(m_prefix.path() / "dosdevices")) {
+            if (entry.path().filename() != "c:")
+                fs::remove(entry.path());
+        }
         fs::create_directories(config());
         fs::create_directories(backups());
     }
