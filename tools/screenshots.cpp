@@ -10,6 +10,7 @@
 #include "ui/notification_window.h"
 #include "ui/skin_resources.h"
 #include "ui/splash_window.h"
+#include "ui/svg_picture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -83,6 +84,68 @@ std::map<QString, Shot> shots()
         form.ImgOKNormal_MouseMove();
         saved = save(window, folder, QStringLiteral("notification-checked-ok-lit")) && saved;
         return saved;
+    };
+    // Every picture pair of the skin, idle above lit, and the small pictures, on the panel colour.
+    all[QStringLiteral("skin")] = [](const QString& folder) {
+        const QStringList pairs = {QStringLiteral("scan_now"),
+                                   QStringLiteral("restore"),
+                                   QStringLiteral("settings"),
+                                   QStringLiteral("help_icon"),
+                                   QStringLiteral("help_caption"),
+                                   QStringLiteral("support_icon"),
+                                   QStringLiteral("support_caption"),
+                                   QStringLiteral("cancel_scan"),
+                                   QStringLiteral("repair"),
+                                   QStringLiteral("return"),
+                                   QStringLiteral("ok"),
+                                   QStringLiteral("cancel"),
+                                   QStringLiteral("restore_backup"),
+                                   QStringLiteral("delete_backup"),
+                                   QStringLiteral("close"),
+                                   QStringLiteral("browse")};
+        QWidget sheet;
+        sheet.setAutoFillBackground(true);
+        QPalette palette = sheet.palette();
+        palette.setColor(QPalette::Window, QColor(0x1C2538));
+        sheet.setPalette(palette);
+        int x = 12;
+        int y = 12;
+        int rowHeight = 0;
+        for (const QString& pair : pairs) {
+            auto* idle = new ui::SvgPicture(pair, pair + QStringLiteral("_idle"), &sheet);
+            auto* lit = new ui::SvgPicture(pair, pair + QStringLiteral("_lit"), &sheet);
+            if (x + idle->width() > 640) {
+                x = 12;
+                y += rowHeight + 12;
+                rowHeight = 0;
+            }
+            idle->move(x, y);
+            lit->move(x, y + idle->height() + 6);
+            x += idle->width() + 12;
+            rowHeight = std::max(rowHeight, idle->height() * 2 + 6);
+        }
+        y += rowHeight + 16;
+        x = 12;
+        QStringList small;
+        for (int section = 1; section <= 12; ++section)
+            small << QStringLiteral("section_%1").arg(section, 2, 10, QLatin1Char('0'));
+        small << QStringLiteral("my_computer") << QStringLiteral("bug") << QStringLiteral("check_off")
+              << QStringLiteral("check_on") << QStringLiteral("check_mixed");
+        for (const QString& name : small) {
+            auto* picture = new ui::SvgPicture(name, name, &sheet);
+            picture->move(x, y);
+            x += 34;
+        }
+        y += 40;
+        auto* track = new ui::SvgPicture(QStringLiteral("track"), QStringLiteral("progress_track"), &sheet);
+        track->move(12, y);
+        auto* fill = new ui::SvgPicture(QStringLiteral("fill"), QStringLiteral("progress_fill"), &sheet);
+        fill->move(12, y);
+        fill->setVisibleWidth(170);
+        auto* menu = new ui::SvgPicture(QStringLiteral("menu"), QStringLiteral("traymenu_background"), &sheet);
+        menu->move(320, y - 8);
+        sheet.resize(650, y + 140);
+        return save(sheet, folder, QStringLiteral("skin"));
     };
     return all;
 }
