@@ -8,11 +8,16 @@
 #include "shell/notification.h"
 #include "shell/splash.h"
 #include "ui/notification_window.h"
+#include "ui/skin_label.h"
+#include "ui/skin_layout.h"
+#include "ui/skin_palette.h"
 #include "ui/skin_resources.h"
+#include "ui/skin_style.h"
 #include "ui/splash_window.h"
 #include "ui/svg_picture.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QPixmap>
 #include <QTextStream>
@@ -146,6 +151,92 @@ std::map<QString, Shot> shots()
         menu->move(320, y - 8);
         sheet.resize(650, y + 140);
         return save(sheet, folder, QStringLiteral("skin"));
+    };
+    // The drawings with their controls at the places skin_layout.h gives, to check the two agree.
+    all[QStringLiteral("skin-layout")] = [](const QString& folder) {
+        namespace lay = ui::layout;
+        QWidget window;
+        window.setFixedSize(lay::main::kClient);
+        auto place = [&](QWidget* parent, const QString& picture, QRect where) {
+            auto* widget = new ui::SvgPicture(picture, picture, parent);
+            widget->setGeometry(where);
+            return widget;
+        };
+        place(&window, QStringLiteral("main_background"), QRect(QPoint(0, 0), lay::main::kClient));
+        auto* check = new QCheckBox(&window);
+        check->setStyleSheet(ui::checkBoxStyle());
+        check->setGeometry(lay::main::kSelectAll);
+        check->setChecked(true);
+        place(&window, QStringLiteral("my_computer"), lay::main::kImage1);
+        auto* computer = new ui::SkinLabel(QStringLiteral("Label2"), QStringLiteral("My Computer"), &window);
+        computer->setGeometry(lay::main::kLabel2);
+        computer->setTextColour(ui::palette::kText);
+        for (int section = 1; section <= 12; ++section) {
+            const QRect list = lay::main::kSectionList;
+            place(&window, QStringLiteral("section_%1").arg(section, 2, 10, QLatin1Char('0')),
+                  QRect(list.x() + 28, list.y() + 6 + (section - 1) * 22, 18, 18));
+            auto* box = new QCheckBox(&window);
+            box->setStyleSheet(ui::checkBoxStyle());
+            box->setChecked(section != 11);
+            box->setGeometry(list.x() + 6, list.y() + 7 + (section - 1) * 22, 18, 18);
+            auto* text = new ui::SkinLabel(
+                QString(), section == 12 ? QStringLiteral("Drive C:") : QStringLiteral("Section"), &window);
+            text->setTextColour(ui::palette::kTextSoft);
+            text->setGeometry(list.x() + 52, list.y() + 6 + (section - 1) * 22, 140, 18);
+        }
+        place(&window, QStringLiteral("scan_now_lit"), lay::main::kScanNow);
+        place(&window, QStringLiteral("restore_idle"), lay::main::kRestore);
+        place(&window, QStringLiteral("settings_idle"), lay::main::kSettings);
+        const std::pair<QRect, QString> hints[] = {
+            {lay::main::kScanText,
+             QStringLiteral("Click on the Scan button to start scanning your registry for problems.")},
+            {lay::main::kBackUpText,
+             QStringLiteral("Click the Backup button to restore any previous registry backups.")},
+            {lay::main::kSettingsText, QStringLiteral("Click on the Settings button for configuration options.")}};
+        bool first = true;
+        for (const auto& [where, text] : hints) {
+            auto* hint = new ui::SkinLabel(QString(), text, &window);
+            hint->setWordWrap(true);
+            hint->setGeometry(where);
+            hint->setTextColour(first ? kHintLitColour : kHintIdleColour);
+            first = false;
+        }
+        place(&window, QStringLiteral("help_icon_idle"), lay::main::kHelpPic);
+        place(&window, QStringLiteral("help_caption_idle"), lay::main::kHelp);
+        place(&window, QStringLiteral("support_icon_idle"), lay::main::kSupportPic);
+        place(&window, QStringLiteral("support_caption_idle"), lay::main::kSupport);
+        bool saved = save(window, folder, QStringLiteral("skin-layout-start"));
+
+        auto* scanning = place(&window, QStringLiteral("scanning_background"), lay::main::kViews);
+        place(scanning, QStringLiteral("bug"), lay::scanning::kBug);
+        place(scanning, QStringLiteral("progress_track"), lay::scanning::kMainProgress);
+        place(scanning, QStringLiteral("progress_fill"), lay::scanning::kMainProgress)->setVisibleWidth(120);
+        place(scanning, QStringLiteral("cancel_scan_idle"), lay::scanning::kCancel);
+        const std::pair<QRect, QString> labels[] = {
+            {lay::scanning::kStatus, QStringLiteral(" Software Locations....")},
+            {lay::scanning::kRegistryScan,
+             QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tool.exe")},
+            {lay::scanning::kRegistryFilesScan, QStringLiteral("C:\\Program Files\\Tool\\tool.exe")},
+            {lay::scanning::kLabel3, QStringLiteral("Problem(s) Detected :")},
+            {lay::scanning::kProblemsFound, QStringLiteral("12")}};
+        for (const auto& [where, text] : labels) {
+            auto* label = new ui::SkinLabel(QString(), text, scanning);
+            label->setGeometry(where);
+            label->setTextColour(ui::palette::kTextSoft);
+        }
+        saved = save(window, folder, QStringLiteral("skin-layout-scanning")) && saved;
+        scanning->hide();
+
+        auto* results = place(&window, QStringLiteral("results_background"), lay::main::kViews);
+        place(results, QStringLiteral("repair_idle"), lay::results::kRepair);
+        place(results, QStringLiteral("return_lit"), lay::results::kReturn);
+        place(results, QStringLiteral("delete_progress_track"), lay::results::kDeleteProgress);
+        place(results, QStringLiteral("delete_progress_fill"), lay::results::kDeleteProgress)->setVisibleWidth(60);
+        auto* deleting = new ui::SkinLabel(QString(), QStringLiteral("Deleteing the corrupt files"), results);
+        deleting->setGeometry(lay::results::kDeleting);
+        deleting->setTextColour(ui::palette::kTextSoft);
+        saved = save(window, folder, QStringLiteral("skin-layout-results")) && saved;
+        return saved;
     };
     return all;
 }
