@@ -6,9 +6,16 @@
 // 1-based, as the rest of the program counts them.
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
+
+#include "platform/file_system.h"
 
 namespace tessivar {
 
@@ -23,8 +30,17 @@ struct ProblemEntry {
 };
 
 struct ShortcutEntry {
+    ShortcutEntry() = default;
+    explicit ShortcutEntry(std::string shortcutPath, std::optional<FileIdentity> found = std::nullopt)
+        : path(std::move(shortcutPath)), identity(found)
+    {
+    }
+
     std::string path;                            // as the drive walk handed it over
     std::string sectionText = "Windows Shortcut";
+    // The file the walk found there. Repair deletes nothing without it, and nothing that is not
+    // that file any more.
+    std::optional<FileIdentity> identity;
 };
 
 class ProblemList {
@@ -50,18 +66,37 @@ private:
     std::deque<ProblemEntry> m_rows;
 };
 
+// The broken shortcuts of one scan, and the folders the drive walks of that scan entered, so that
+// no folder is walked twice in a scan whatever route (a second drive letter, a link, a bind
+// mount) leads to it again.
 class ShortcutList {
 public:
-    void clear() { m_rows.clear(); }
+    void clear()
+    {
+        m_rows.clear();
+        m_walkedFolders.clear();
+    }
     void append(ShortcutEntry entry) { m_rows.push_back(std::move(entry)); }
     std::size_t count() const { return m_rows.size(); }
     const ShortcutEntry& at(std::size_t i) const { return m_rows.at(i - 1); }
+    ShortcutEntry& at(std::size_t i) { return m_rows.at(i - 1); }
     void removeFirst() { m_rows.pop_front(); }
     auto begin() const { return m_rows.begin(); }
     auto end() const { return m_rows.end(); }
 
+    // True the first time a folder is met since the list was cleared.
+    bool firstVisit(const FileIdentity& folder) { return m_walkedFolders.insert({folder.device, folder.inode}).second; }
+    std::size_t walkedFolderCount() const { return m_walkedFolders.size(); }
+
 private:
+    struct IdentityHash {
+        std::size_t operator()(const std::pair<std::uint64_t, std::uint64_t>& id) const
+        {
+            return std::hash<std::uint64_t>{}(id.second * 0x9E3779B97F4A7C15ull ^ id.first);
+        }
+    };
     std::deque<ShortcutEntry> m_rows;
+    std::unordered_set<std::pair<std::uint64_t, std::uint64_t>, IdentityHash> m_walkedFolders;
 };
 
 } // namespace tessivar

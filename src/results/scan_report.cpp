@@ -94,7 +94,8 @@ std::string ScanReportPath(ScanContext& context)
     // A folder given with its closing backslash (a drive root) must not get a second one.
     if (folder.empty() || folder.back() != '\\')
         folder += '\\';
-    return folder + std::string(kScanReportFileName);
+    folder += kScanReportFileName;
+    return folder;
 }
 
 std::string ShortDateText(const LocalDateTime& moment)
