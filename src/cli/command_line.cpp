@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/printable.h"
+#include "cli/reg_help.h"
 
 #include <CLI/CLI.hpp>
 #include <memory>
@@ -99,7 +100,7 @@ std::string commandHelp(std::string_view command)
         return {};
     std::string text = "usage: " + commandSynopsis(command) + "\n" + std::string(info->summary) + "\n";
     if (info->name == "reg")
-        return text;
+        return text + "\n" + std::string(regHelpText(""));
     CommandArgs ignored;
     const auto app = makeApp(*info, ignored);
     return text + "options:\n" + optionLines(*app);

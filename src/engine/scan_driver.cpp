@@ -169,13 +169,7 @@ std::int32_t ProgressStepFor(std::size_t entries)
 
 std::string TimeOfDayText(const LocalDateTime& moment)
 {
-    // Appended piece by piece: GCC 12 at -O3 takes chained `+` for an overlapping copy (-Wrestrict).
-    std::string text = twoDigits(moment.hour);
-    text += ':';
-    text += twoDigits(moment.minute);
-    text += ':';
-    text += twoDigits(moment.second);
-    return text;
+    return twoDigits(moment.hour) + ":" + twoDigits(moment.minute) + ":" + twoDigits(moment.second);
 }
 
 void ImgScanNowMouseMove_Click(ScanContext& context)

@@ -94,8 +94,7 @@ std::string ScanReportPath(ScanContext& context)
     // A folder given with its closing backslash (a drive root) must not get a second one.
     if (folder.empty() || folder.back() != '\\')
         folder += '\\';
-    folder += kScanReportFileName;
-    return folder;
+    return folder + std::string(kScanReportFileName);
 }
 
 std::string ShortDateText(const LocalDateTime& moment)

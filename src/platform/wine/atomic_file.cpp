@@ -104,10 +104,7 @@ std::string replaceFileAtomically(const std::filesystem::path& path, const std::
     const std::filesystem::path target = writeTarget(path);
     const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
     // Not the server's own "reg*.tmp" pattern, so a stray file is never mistaken for its.
-    std::string name = ".";
-    name += target.filename().string();
-    name += ".tessivar-XXXXXX";
-    std::string temporary = (folder / name).string();
+    std::string temporary = (folder / ("." + target.filename().string() + ".tessivar-XXXXXX")).string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return systemError("cannot create a temporary file in", folder);
