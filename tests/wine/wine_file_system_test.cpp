@@ -360,8 +360,9 @@ TEST_P(WineFiles, IdentityIsTheSameByEveryRouteAndMarksTheHostSystem)
     for (const auto& [path, hostSystem] : {std::pair<std::string, bool>{"Z:\\proc\\", true}, {"Z:\\dev\\", true},
                                            {"Z:\\sys\\", true}, {"Z:\\", false}, {onZ(prefix.outside()), false}}) {
         std::filesystem::create_directories(prefix.outside());
-        if (const auto identity = files.fileIdentity(path))
+        if (const auto identity = files.fileIdentity(path)) {
             EXPECT_EQ(identity->hostSystem, hostSystem) << path;
+        }
     }
 }
 
