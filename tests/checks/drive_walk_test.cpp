@@ -131,12 +131,12 @@ TEST(DriveWalk, NoFolderIsWalkedTwiceInAScan)
     WalkDrive(scene.context, "C:\\");
     WalkDrive(scene.context, "D:\\");
     EXPECT_EQ(scene.recorded(), std::vector<std::string>{"C:\\a\\x.lnk"});
-    EXPECT_EQ(std::count(listed(scene).begin(), listed(scene).end(), "D:\\*"), 0);
+    EXPECT_EQ(std::count(scene.files.patterns.begin(), scene.files.patterns.end(), "D:\\*"), 0);
     // The next scan starts afresh.
     scene.model.lvwShortcut.clear();
     WalkDrive(scene.context, "D:\\");
     EXPECT_EQ(scene.model.lvwShortcut.count(), 0u); // D: is C:\a, whose file was not copied there
-    EXPECT_EQ(std::count(listed(scene).begin(), listed(scene).end(), "D:\\*"), 1);
+    EXPECT_EQ(std::count(scene.files.patterns.begin(), scene.files.patterns.end(), "D:\\*"), 1);
 }
 
 TEST(DriveWalk, WinePrefixesAndTheBackupFolderAreNotEntered)
