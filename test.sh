@@ -14,25 +14,30 @@ fuzz_seconds=${TESSIVAR_FUZZ_SECONDS:-60}
 export TESSIVAR_TEST_WINEPREFIX="$PWD/build/test-wineprefix"
 ./scripts/make-test-prefix.sh "$TESSIVAR_TEST_WINEPREFIX"
 
-echo "== build and test"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVAR_BUILD_BENCH=ON >/dev/null
+# Warnings are errors here (and so in CI), in the Release configuration a user builds, so that no
+# user's build breaks unseen.
+echo "== build (Release, warnings as errors) and test"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTESSIVAR_WARNINGS_AS_ERRORS=ON -DTESSIVAR_BUILD_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== fuzzing (${fuzz_seconds}s per target)"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVAR_BUILD_FUZZ=ON \
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVAR_WARNINGS_AS_ERRORS=ON \
+    -DTESSIVAR_BUILD_FUZZ=ON \
     -DTESSIVAR_BUILD_TESTS=OFF -DTESSIVAR_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j "$jobs"
 ./scripts/run-fuzzers.sh build-fuzz/fuzz "$fuzz_seconds"
 
 echo "== address and undefined-behaviour sanitizers"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSIVAR_SANITIZE=ON -DTESSIVAR_BUILD_BENCH=OFF >/dev/null
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSIVAR_WARNINGS_AS_ERRORS=ON -DTESSIVAR_SANITIZE=ON \
+    -DTESSIVAR_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 echo "== thread sanitizer (the registry back-end)"
-cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVAR_SANITIZE_THREAD=ON -DTESSIVAR_BUILD_BENCH=OFF \
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVAR_WARNINGS_AS_ERRORS=ON \
+    -DTESSIVAR_SANITIZE_THREAD=ON -DTESSIVAR_BUILD_BENCH=OFF \
     >/dev/null
 cmake --build build-tsan -j "$jobs" --target wine_tests
 TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/wine_tests --gtest_brief=1

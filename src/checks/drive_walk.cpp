@@ -1,10 +1,12 @@
 #include "checks/drive_walk.h"
 
+#include <optional>
 #include <vector>
 
 #include "checks/shortcut_check.h"
 #include "engine/path_utils.h"
 #include "engine/scan_context.h"
+#include "results/backup_format.h"
 
 namespace tessivar {
 
@@ -49,7 +51,10 @@ private:
 
 class Walker {
 public:
-    Walker(ScanContext& context, std::uint64_t rootDevice) : m_context(context), m_rootDevice(rootDevice) {}
+    Walker(ScanContext& context, std::uint64_t rootDevice, std::optional<FileIdentity> backupFolder)
+        : m_context(context), m_rootDevice(rootDevice), m_backupFolder(backupFolder)
+    {
+    }
 
     // `path` ends in a backslash.
     void walkFolder(const std::string& path, std::size_t depth)
@@ -82,12 +87,33 @@ public:
             if (model.ScanCancelled)
                 return;
             const std::string subfolder = path + name + "\\";
-            if (depth < kMaxFolderDepth && sameFileSystem(subfolder))
+            if (depth < kMaxFolderDepth && mayEnter(subfolder))
                 walkFolder(subfolder, depth + 1);
             m_context.host.yield();
             if (model.ScanCancelled)
                 return;
         }
+    }
+
+    // Whether the walk goes into `folder` (ending in a backslash); a folder it goes into is
+    // remembered for the rest of the scan. It stays out of another file system than the root's,
+    // the host's virtual file systems, any Wine prefix (another one, or this one reached again
+    // from outside), the backup folder, and every folder it has been in already.
+    bool mayEnter(const std::string& folder)
+    {
+        FileSystem& files = m_context.files;
+        const std::optional<FileIdentity> identity = files.fileIdentity(folder);
+        if (!identity) {
+            const std::uint64_t device = m_rootDevice == 0 ? 0 : files.folderDevice(folder);
+            return (device == 0 || device == m_rootDevice) && !holdsWinePrefix(folder);
+        }
+        if (identity->hostSystem || (m_rootDevice != 0 && identity->device != m_rootDevice))
+            return false;
+        if (m_backupFolder && identity->sameFile(*m_backupFolder))
+            return false;
+        if (holdsWinePrefix(folder))
+            return false;
+        return m_context.model.lvwShortcut.firstVisit(*identity);
     }
 
 private:
@@ -118,19 +144,28 @@ private:
             return; // a link to a folder: listed, never entered
         if (!(attributes & kFileMask))
             return;
+        ShortcutList& found = m_context.model.lvwShortcut;
+        const std::size_t before = found.count();
         CheckShortcut(m_context, file);
+        // Repair deletes the file only while it is still this one.
+        if (found.count() > before)
+            found.setIdentity(found.count(), m_context.files.fileIdentity(file));
     }
 
-    bool sameFileSystem(const std::string& folder)
+    // A Wine prefix is a folder with its registry file beside its drive links.
+    bool holdsWinePrefix(const std::string& folder)
     {
-        if (m_rootDevice == 0)
-            return true;
-        const std::uint64_t device = m_context.files.folderDevice(folder);
-        return device == 0 || device == m_rootDevice;
+        FileSystem& files = m_context.files;
+        const std::uint32_t registry = files.GetFileAttributesA(folder + "system.reg");
+        if (registry == INVALID_FILE_ATTRIBUTES || (registry & FILE_ATTRIBUTE_DIRECTORY))
+            return false;
+        const std::uint32_t devices = files.GetFileAttributesA(folder + "dosdevices");
+        return devices != INVALID_FILE_ATTRIBUTES && (devices & FILE_ATTRIBUTE_DIRECTORY);
     }
 
     ScanContext& m_context;
     std::uint64_t m_rootDevice;
+    std::optional<FileIdentity> m_backupFolder;
 };
 
 std::string withBackslash(const std::string& path)
@@ -153,8 +188,14 @@ void WalkDrive(ScanContext& context, const std::string& root)
 void WalkFolder(ScanContext& context, const std::string& path)
 {
     const std::string folder = withBackslash(path);
-    Walker walker(context, context.files.folderDevice(folder));
-    walker.walkFolder(folder, 0);
+    FileSystem& files = context.files;
+    const std::optional<FileIdentity> root = files.fileIdentity(folder);
+    const std::uint64_t rootDevice = root ? root->device : files.folderDevice(folder);
+    // The shortcut copies a repair saved are not the user's shortcuts.
+    const std::string backupFolder = withBackslash(BackupFolder(context.settings, files));
+    Walker walker(context, rootDevice, files.fileIdentity(backupFolder));
+    if (walker.mayEnter(folder))
+        walker.walkFolder(folder, 0);
 }
 
 } // namespace tessivar

@@ -5,6 +5,12 @@
 // a symbolic link to a folder (it is listed like a file, not followed), never crosses into
 // another file system below the drive's root, and goes no deeper than kMaxFolderDepth levels
 // below the root, so that it ends on any disk, loops and all.
+//
+// Within one scan no folder is entered twice, by whatever route it is reached (a drive letter
+// linked inside another drive, a bind mount): the scan's shortcut list remembers the identity of
+// every folder entered. The walk never enters a Wine prefix (a folder holding "system.reg" and
+// "dosdevices": another prefix, or this one reached from outside), the host's virtual file
+// systems, nor the backup folder, whose shortcut copies are not the user's shortcuts.
 
 #include <cstddef>
 #include <string>

@@ -1,5 +1,6 @@
 #include "cli/backup_commands.h"
 
+#include "cli/command_line.h"
 #include "cli/printable.h"
 #include "engine/host.h"
 #include "engine/scan_context.h"
@@ -70,10 +71,9 @@ private:
 int RunBackupsCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
                       std::ostream& err)
 {
-    if (!args.empty()) {
-        err << "tessivar-cli backups: takes no arguments\n";
-        return kBackupExitRefused;
-    }
+    cli::CommandArgs parsed;
+    if (const auto read = cli::parseCommandArgs("backups", args, &parsed, out, err); read != cli::ParseResult::run)
+        return read == cli::ParseResult::helpShown ? kBackupExitDone : kBackupExitRefused;
     BackupManager manager;
     LoadBackupManager(context, manager);
     out << kBackupListHeaders[0] << '\t' << kBackupListHeaders[1] << '\t' << kBackupListHeaders[2] << '\t'
@@ -86,9 +86,12 @@ int RunBackupsCommand(ScanContext& context, const std::vector<std::string>& args
 int RunRestoreCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
                       std::ostream& err)
 {
+    cli::CommandArgs parsed;
+    if (const auto read = cli::parseCommandArgs("restore", args, &parsed, out, err); read != cli::ParseResult::run)
+        return read == cli::ParseResult::helpShown ? kBackupExitDone : kBackupExitRefused;
     BackupManager manager;
     LoadBackupManager(context, manager);
-    if (!checkNamed(manager, args, "restore", err))
+    if (!checkNamed(manager, parsed.names, "restore", err))
         return kBackupExitRefused;
     std::string why;
     if (!context.registry.canWrite(&why)) {
@@ -122,20 +125,16 @@ int RunRestoreCommand(ScanContext& context, const std::vector<std::string>& args
 int RunDeleteBackupCommand(ScanContext& context, const std::vector<std::string>& args, std::istream& in,
                            std::ostream& out, std::ostream& err)
 {
-    bool yes = false;
-    std::vector<std::string> names;
-    for (const auto& arg : args) {
-        if (arg == "--yes")
-            yes = true;
-        else
-            names.push_back(arg);
-    }
+    cli::CommandArgs parsed;
+    if (const auto read = cli::parseCommandArgs("delete-backup", args, &parsed, out, err);
+        read != cli::ParseResult::run)
+        return read == cli::ParseResult::helpShown ? kBackupExitDone : kBackupExitRefused;
     BackupManager manager;
     LoadBackupManager(context, manager);
-    if (!checkNamed(manager, names, "delete-backup", err))
+    if (!checkNamed(manager, parsed.names, "delete-backup", err))
         return kBackupExitRefused;
 
-    PromptHost host(context.host, in, out, yes);
+    PromptHost host(context.host, in, out, parsed.yes);
     ScanContext asking{context.registry, context.files, context.settings, context.clock, host, context.model};
     int exitCode = kBackupExitDone;
     // One file at a time, so that each question can name its file.

@@ -1,11 +1,13 @@
 // tessivar-cli: the core without a window, one command family per entry of the table.
 
-#include <cstdio>
+#include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/cli_context.h"
+#include "cli/command_line.h"
 #include "cli/reg_command.h"
 #include "cli/scan_command.h"
 
@@ -25,28 +27,19 @@ constexpr Command kCommands[] = {
     {"delete-backup", tessivar::cli::deleteBackupCommand},
 };
 
-void printUsage()
+std::optional<int> runCommand(std::string_view name, const std::vector<std::string>& args)
 {
-    std::fputs("usage: tessivar-cli COMMAND [ARGUMENTS]\ncommands:", stderr);
-    for (const auto& command : kCommands)
-        std::fprintf(stderr, " %.*s", static_cast<int>(command.name.size()), command.name.data());
-    std::fputs("\n", stderr);
+    for (const auto& command : kCommands) {
+        if (command.name == name)
+            return command.run(args);
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        printUsage();
-        return 2;
-    }
-    const std::string_view name = argv[1];
-    for (const auto& command : kCommands) {
-        if (command.name == name)
-            return command.run(std::vector<std::string>(argv + 2, argv + argc));
-    }
-    std::fprintf(stderr, "tessivar-cli: unknown command '%s'\n", argv[1]);
-    printUsage();
-    return 2;
+    return tessivar::cli::runCommandLine(std::vector<std::string>(argv + 1, argv + argc), runCommand, std::cout,
+                                         std::cerr);
 }

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "cli/command_line.h"
 #include "cli/printable.h"
 #include "cli/scan_command.h"
 #include "engine/scan_context.h"
@@ -13,6 +14,9 @@ namespace tessivar {
 int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err)
 {
+    cli::CommandArgs parsed;
+    if (const auto read = cli::parseCommandArgs("repair", args, &parsed, out, err); read != cli::ParseResult::run)
+        return read == cli::ParseResult::helpShown ? kRepairExitDone : kRepairExitRefused;
     std::string why;
     if (!context.registry.canWrite(&why)) {
         err << "tessivar-cli repair: nothing changed: " << printable(why) << '\n';

@@ -1,10 +1,10 @@
 #pragma once
 
-// `tessivar-cli repair [--all]`: scans as `scan` does (printing what it finds), then repairs every
-// problem found, backing up as the settings say, and prints each change and the backup file's
-// name. Refuses, with one line and before changing anything, when the registry cannot be written
-// now (Wine running in the prefix, a registry file that did not parse) or when the scan found
-// nothing to repair.
+// `tessivar-cli repair [--all] [--drive LETTER]... [--tsv]`: scans as `scan` does (printing what
+// it finds), then repairs every problem found, backing up as the settings say, and prints each
+// change and the backup file's name. Refuses, with one line and before changing anything, when
+// the registry cannot be written now (Wine running in the prefix, a registry file that did not
+// parse) or when the scan found nothing to repair.
 
 #include <ostream>
 #include <string>

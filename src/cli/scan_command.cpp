@@ -1,16 +1,21 @@
 #include "cli/scan_command.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 #include <iostream>
 #include <string_view>
 
 #include "cli/cli_context.h"
+#include "cli/command_line.h"
 #include "cli/printable.h"
+#include "engine/catalogue.h"
 #include "engine/scan_context.h"
 #include "engine/section_list.h"
 #include "platform/wine/wine_file_system.h"
 #include "results/scan_report.h"
 #include "scan/scan_driver.h"
+#include "settings/settings_store.h"
 
 namespace tessivar {
 
@@ -69,23 +74,51 @@ void printTable(const ScanModel& model, std::ostream& out)
         out << "\t\t" << printable(e.path) << '\t' << printable(e.sectionText) << "\t\t\t\n";
 }
 
+// The entry of a drive named as "Z", "z" or "Z:".
+std::optional<std::size_t> driveEntryIndex(const ScanModel& model, const std::string& name)
+{
+    if (name.empty() || name.size() > 2 || (name.size() == 2 && name[1] != ':'))
+        return std::nullopt;
+    const char letter = name[0] >= 'a' && name[0] <= 'z' ? static_cast<char>(name[0] - 'a' + 'A') : name[0];
+    const std::string listText = DriveEntryListText(letter);
+    for (std::size_t i = 0; i < model.lvwRegistryvaluesScan.size(); ++i)
+        if (model.lvwRegistryvaluesScan[i].ListText == listText)
+            return i;
+    return std::nullopt;
+}
+
+// Every registry section and every drive inside the prefix checked and stored, as the select-all
+// box does; a drive outside the prefix keeps the user's own choice, stored or not.
+void checkAllOfThePrefix(ScanContext& context)
+{
+    ScanModel& model = context.model;
+    std::vector<std::string> outside;
+    for (const DriveInfo& drive : context.files.drives())
+        if (!drive.insidePrefix)
+            outside.push_back(DriveEntryListText(drive.letter));
+    for (std::size_t i = 0; i < model.lvwRegistryvaluesScan.size(); ++i) {
+        const std::string listText = model.lvwRegistryvaluesScan[i].ListText;
+        if (std::find(outside.begin(), outside.end(), listText) != outside.end())
+            continue;
+        model.lvwRegistryvaluesScan.update(i, [](SectionListEntry& entry) { entry.checked = true; });
+        context.settings.WriteSetting(listText, "True");
+    }
+    UpdateSelectAllBox(context);
+}
+
 } // namespace
 
 ScanCommandOutcome RunScanCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
                                   std::ostream& err, std::string_view command)
 {
-    bool all = false;
-    bool tsv = false;
-    for (const std::string& arg : args) {
-        if (arg == "--all") {
-            all = true;
-        } else if (arg == "--tsv") {
-            tsv = true;
-        } else {
-            err << command << ": unknown argument \"" << arg << "\"\n"
-                << "usage: " << command << " [--all] [--tsv]\n";
-            return {};
-        }
+    cli::CommandArgs parsed;
+    switch (cli::parseCommandArgs("scan", args, &parsed, out, err)) {
+    case cli::ParseResult::helpShown:
+        return {kScanExitClean, {}};
+    case cli::ParseResult::error:
+        return {};
+    case cli::ParseResult::run:
+        break;
     }
 
     // A registry that could not be read whole would scan as a clean system.
@@ -96,12 +129,22 @@ ScanCommandOutcome RunScanCommand(ScanContext& context, const std::vector<std::s
 
     ScanModel& model = context.model;
     LoadlvwRegistryvaluesScanValues(context);
-    if (all) {
-        // As the select-all box does when it is checked: every entry checked, each stored.
-        model.UpdatingSelectAll = false;
-        model.chkSelectlistviewItems = CheckState::checked;
-        chkSelectlistviewItems_Click(context);
+    // Drives named on the command line are walked in this run; their stored choice stays.
+    std::vector<std::size_t> named;
+    for (const std::string& drive : parsed.drives) {
+        const std::optional<std::size_t> index = driveEntryIndex(model, drive);
+        if (!index) {
+            err << "tessivar-cli scan: no fixed drive \"" << printable(drive) << "\" to walk\n"
+                << "usage: " << cli::commandSynopsis("scan") << '\n';
+            return {};
+        }
+        named.push_back(*index);
     }
+    if (parsed.all)
+        checkAllOfThePrefix(context);
+    for (const std::size_t index : named)
+        model.lvwRegistryvaluesScan.update(index, [](SectionListEntry& entry) { entry.checked = true; });
+    const bool tsv = parsed.tsv;
 
     ImgScanNowMouseMove_Click(context);
 

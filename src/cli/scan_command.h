@@ -1,7 +1,7 @@
 #pragma once
 
-// `tessivar-cli scan [--all] [--tsv]`: the whole scan without a window, over the section choices
-// the settings hold, printed as the results view shows it.
+// `tessivar-cli scan [--all] [--drive LETTER]... [--tsv]`: the whole scan without a window, over
+// the section choices the settings hold, printed as the results view shows it.
 
 #include <ostream>
 #include <string>
@@ -25,9 +25,11 @@ struct ScanCommandOutcome {
 // Runs the scan on `context` with the arguments after "scan". Without --tsv it prints every
 // summary row followed by its detail rows, then the total; with --tsv one line per problem
 // (the seven fields of a problem row, tab-separated, after a header line) and per broken
-// shortcut. --all checks every section first and stores that choice. Exit code 0 when nothing
-// was found, 1 when something was, 2 for a usage error or a registry that could not be read
-// whole (message on `err`, naming the file and why, nothing scanned). `command` names the
+// shortcut. --all checks every registry section and every drive inside the prefix first and
+// stores that choice; a drive outside the prefix is walked only when its entry is checked or
+// --drive names it (for this run, nothing stored). Exit code 0 when nothing was found or the help
+// was asked for, 1 when something was found, 2 for a usage error or a registry that could not be
+// read whole (message on `err`, naming the file and why, nothing scanned). `command` names the
 // command in those messages.
 ScanCommandOutcome RunScanCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
                                   std::ostream& err, std::string_view command = "tessivar-cli scan");

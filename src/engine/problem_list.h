@@ -8,9 +8,16 @@
 #include "engine/observed.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
+
+#include "platform/file_system.h"
 
 namespace tessivar {
 
@@ -25,8 +32,17 @@ struct ProblemEntry {
 };
 
 struct ShortcutEntry {
-    std::string path; // as the drive walk handed it over
+    ShortcutEntry() = default;
+    explicit ShortcutEntry(std::string shortcutPath, std::optional<FileIdentity> found = std::nullopt)
+        : path(std::move(shortcutPath)), identity(found)
+    {
+    }
+
+    std::string path;                            // as the drive walk handed it over
     std::string sectionText = "Windows Shortcut";
+    // The file the walk found there. Repair deletes nothing without it, and nothing that is not
+    // that file any more.
+    std::optional<FileIdentity> identity;
 };
 
 class ProblemList {
@@ -62,28 +78,52 @@ class ProblemList {
     ObservedRows<ProblemEntry, std::deque<ProblemEntry>> m_rows;
 };
 
+// The broken shortcuts of one scan, and the folders the drive walks of that scan entered, so that
+// no folder is walked twice in a scan whatever route (a second drive letter, a link, a bind
+// mount) leads to it again.
 class ShortcutList {
   public:
     ShortcutList() = default;
     ShortcutList(const ObserverSlot* slot, ModelPart part) : m_rows(slot, part) {}
     ShortcutList(const ShortcutList&) = delete;
-    // Takes the other list's rows; announced as a reset.
+    // Takes the other list's rows and folders; the rows are announced as a reset.
     ShortcutList& operator=(ShortcutList&& other)
     {
         m_rows.assign(other.m_rows.release());
+        m_walkedFolders = std::move(other.m_walkedFolders);
         return *this;
     }
-    // Each change is announced to the model's observer (rows are 0-based there).
-    void clear() { m_rows.clear(); }
+    // Each change of the rows is announced to the model's observer (rows are 0-based there).
+    void clear()
+    {
+        m_rows.clear();
+        m_walkedFolders.clear();
+    }
     void append(ShortcutEntry entry) { m_rows.append(std::move(entry)); }
     std::size_t count() const { return m_rows.size(); }
     const ShortcutEntry& at(std::size_t i) const { return m_rows.get().at(i - 1); }
     void removeFirst() { m_rows.removeFirst(); }
     auto begin() const { return m_rows.begin(); }
     auto end() const { return m_rows.end(); }
+    // Records which file row i (1-based) was when the walk found it.
+    void setIdentity(std::size_t i, std::optional<FileIdentity> identity)
+    {
+        m_rows.update(i - 1, [&](ShortcutEntry& entry) { entry.identity = identity; });
+    }
+
+    // True the first time a folder is met since the list was cleared.
+    bool firstVisit(const FileIdentity& folder) { return m_walkedFolders.insert({folder.device, folder.inode}).second; }
+    std::size_t walkedFolderCount() const { return m_walkedFolders.size(); }
 
   private:
+    struct IdentityHash {
+        std::size_t operator()(const std::pair<std::uint64_t, std::uint64_t>& id) const
+        {
+            return std::hash<std::uint64_t>{}(id.second * 0x9E3779B97F4A7C15ull ^ id.first);
+        }
+    };
     ObservedRows<ShortcutEntry, std::deque<ShortcutEntry>> m_rows;
+    std::unordered_set<std::pair<std::uint64_t, std::uint64_t>, IdentityHash> m_walkedFolders;
 };
 
 } // namespace tessivar

@@ -1,5 +1,7 @@
 #include "engine/section_list.h"
 
+#include <vector>
+
 #include "engine/catalogue.h"
 #include "engine/scan_context.h"
 #include "settings/setting_keys.h"
@@ -44,16 +46,22 @@ void LoadlvwRegistryvaluesScanValues(ScanContext& context)
     for (const ScanSection& section : FixedScanSections())
         model.lvwRegistryvaluesScan.append(SectionListEntry{section.ListText, section.SmallIcon, false, false});
 
+    // A drive whose folder lies outside the prefix holds shortcuts made for another system: it is
+    // listed, but walked only when the user chose it.
+    std::vector<bool> outsidePrefix(model.lvwRegistryvaluesScan.size(), false);
     for (const DriveInfo& drive : context.files.drives()) {
-        if (drive.type == DriveType::fixed)
+        if (drive.type == DriveType::fixed) {
             model.lvwRegistryvaluesScan.append(
                 SectionListEntry{DriveEntryListText(drive.letter), kDriveEntrySmallIcon, false, false});
+            outsidePrefix.push_back(!drive.insidePrefix);
+        }
         context.host.yield();
     }
 
     for (std::size_t i = 0; i < model.lvwRegistryvaluesScan.size(); ++i) {
-        const std::string stored =
-            context.settings.ReadSetting(model.lvwRegistryvaluesScan[i].ListText, kSectionCheckedDefault);
+        const bool outside = i < outsidePrefix.size() && outsidePrefix[i];
+        const std::string stored = context.settings.ReadSetting(model.lvwRegistryvaluesScan[i].ListText,
+                                                                outside ? false : kSectionCheckedDefault);
         setChecked(model, i, SettingAsBoolean(stored).value_or(false));
         context.host.yield();
     }

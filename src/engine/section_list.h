@@ -23,7 +23,8 @@ struct ScanContext;
 inline constexpr int kTmrRefreshlvwContentsInterval = 50; // milliseconds
 
 // Rebuilds the list: the eleven fixed sections, one "Window Shortcut " entry per fixed drive,
-// each checked as stored. Does not touch the select-all box.
+// each checked as stored. A drive whose folder lies outside the prefix is unchecked when nothing
+// is stored for it. Does not touch the select-all box.
 void LoadlvwRegistryvaluesScanValues(ScanContext& context);
 
 // Sets the select-all box from the entries: checked when all are, grayed when some are,

@@ -33,6 +33,20 @@ struct DriveInfo {
     char letter = 0;        // upper case, 'A' to 'Z'
     DriveType type = DriveType::unknown;
     bool hasRoot = false;   // false when the drive's folder is missing
+    // False for a drive whose folder lies outside the files this machine's Windows owns (a host
+    // folder mapped to a letter): its shortcuts were made for another system, or for none.
+    bool insidePrefix = true;
+};
+
+// What tells one file or folder from every other on the machine, whatever path reaches it.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    // The folder belongs to the host's own virtual file systems (processes, devices, run-time
+    // state): nothing of the user's lives there and nothing there is walked.
+    bool hostSystem = false;
+
+    bool sameFile(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
 };
 
 struct FindData {
@@ -117,6 +131,14 @@ public:
     {
         (void)folderPath;
         return 0;
+    }
+
+    // The identity of the file or folder a path names, links followed; nothing when the path
+    // names nothing or the back-end cannot tell. Back-ends without the notion answer nothing.
+    virtual std::optional<FileIdentity> fileIdentity(std::string_view path)
+    {
+        (void)path;
+        return std::nullopt;
     }
 
     virtual void beginOperation() = 0;

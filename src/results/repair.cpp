@@ -89,7 +89,7 @@ public:
     void shortcutPhase(RepairOutcome& outcome);
 
 private:
-    enum class Result { repaired, skipped, leftBackupFailed, leftPresent, failed };
+    enum class Result { repaired, skipped, leftBackupFailed, leftPresent, leftChanged, failed };
 
     // One registry entry, planned before its group's records are written.
     struct Plan {
@@ -122,6 +122,9 @@ void RepairRun::count(Result result, RepairOutcome& outcome)
         break;
     case Result::leftBackupFailed:
         ++outcome.leftBackupFailed;
+        break;
+    case Result::leftChanged:
+        ++outcome.leftChanged;
         break;
     case Result::leftPresent:
         ++outcome.leftPresent;
@@ -278,6 +281,11 @@ RepairRun::Result RepairRun::repairShortcut(const ShortcutEntry& entry, RepairOu
     const auto attributes = files.GetFileAttributesA(entry.path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return Result::repaired; // gone already: nothing to save, nothing to delete
+    // Only the very file a walk of this scan found: not one put in its place since, and none
+    // on a drive that was not walked.
+    const std::optional<FileIdentity> now = files.fileIdentity(entry.path);
+    if (!entry.identity || !now || !now->sameFile(*entry.identity))
+        return Result::leftChanged;
     const bool broken = m_options.shortcutStillBroken ? m_options.shortcutStillBroken(entry.path)
                                                       : shortcutIsStillBroken(m_context, entry.path);
     if (!broken)
@@ -346,6 +354,9 @@ std::string FilesRepairedText(const RepairOutcome& outcome)
         reasons.push_back(std::to_string(outcome.leftBackupFailed) + " because their backup could not be written");
     if (outcome.leftPresent > 0)
         reasons.push_back(std::to_string(outcome.leftPresent) + " because their file exists again");
+    if (outcome.leftChanged > 0)
+        reasons.push_back(std::to_string(outcome.leftChanged) +
+                          " because the file is no longer the one the scan found");
     if (outcome.leftUnsaved > 0)
         reasons.push_back(std::to_string(outcome.leftUnsaved) + " because the registry could not be saved");
     if (outcome.failed > 0)

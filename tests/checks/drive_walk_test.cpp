@@ -74,9 +74,10 @@ TEST(DriveWalk, WhichFilesReachTheCheck)
     scene.files.addFile("C:\\t\\data.bin", "x");
     WalkFolder(scene.context, "C:\\t\\");
     EXPECT_EQ(scene.recorded(), (std::vector<std::string>{"C:\\t\\hidden.lnk", "C:\\t\\system.lnk"}));
-    // Only names that can be shortcuts cost a look beyond the listing.
+    // Only names that can be shortcuts cost a look beyond the listing, and the folder one look
+    // for a prefix's registry file.
     EXPECT_EQ(scene.files.filesRead, (std::vector<std::string>{"C:\\t\\hidden.lnk", "C:\\t\\system.lnk"}));
-    EXPECT_EQ(scene.files.attributeReads, 4);
+    EXPECT_EQ(scene.files.attributeReads, 5);
 }
 
 TEST(DriveWalk, HiddenAndSystemFoldersAreWalked)
@@ -117,6 +118,42 @@ TEST(DriveWalk, StaysOnTheFileSystemOfItsRoot)
     scene.files.addFile("C:\\home\\b.lnk", brokenLink());
     WalkDrive(scene.context, "C:\\");
     EXPECT_EQ(scene.recorded(), std::vector<std::string>{"C:\\home\\b.lnk"});
+}
+
+TEST(DriveWalk, NoFolderIsWalkedTwiceInAScan)
+{
+    WalkContext scene;
+    scene.files.addDrive('D', DriveType::fixed);
+    scene.files.addFile("C:\\a\\x.lnk", brokenLink());
+    scene.files.addFolder("C:\\bind");
+    scene.files.sameAs["C:\\bind\\"] = "C:\\a\\";
+    scene.files.sameAs["D:\\"] = "C:\\a\\";
+    WalkDrive(scene.context, "C:\\");
+    WalkDrive(scene.context, "D:\\");
+    EXPECT_EQ(scene.recorded(), std::vector<std::string>{"C:\\a\\x.lnk"});
+    EXPECT_EQ(std::count(scene.files.patterns.begin(), scene.files.patterns.end(), "D:\\*"), 0);
+    // The next scan starts afresh.
+    scene.model.lvwShortcut.clear();
+    WalkDrive(scene.context, "D:\\");
+    EXPECT_EQ(scene.model.lvwShortcut.count(), 0u); // D: is C:\a, whose file was not copied there
+    EXPECT_EQ(std::count(scene.files.patterns.begin(), scene.files.patterns.end(), "D:\\*"), 1);
+}
+
+TEST(DriveWalk, WinePrefixesAndTheBackupFolderAreNotEntered)
+{
+    WalkContext scene;
+    scene.backend.set("txtBackup", "C:\\saved");
+    scene.files.addFile("C:\\saved\\copy.lnk", brokenLink());
+    scene.files.addFile("C:\\other\\system.reg", "x");
+    scene.files.addFolder("C:\\other\\dosdevices");
+    scene.files.addFile("C:\\other\\drive_c\\x.lnk", brokenLink());
+    // A registry file alone does not make a prefix.
+    scene.files.addFile("C:\\notes\\system.reg", "x");
+    scene.files.addFile("C:\\notes\\y.lnk", brokenLink());
+    WalkDrive(scene.context, "C:\\");
+    EXPECT_EQ(scene.recorded(), std::vector<std::string>{"C:\\notes\\y.lnk"});
+    ASSERT_TRUE(scene.model.lvwShortcut.at(1).identity.has_value());
+    EXPECT_TRUE(scene.model.lvwShortcut.at(1).identity->sameFile(*scene.files.fileIdentity("C:\\notes\\y.lnk")));
 }
 
 // A folder that holds itself, without end, as a bind mount of a parent or a file system that

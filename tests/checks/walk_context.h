@@ -4,6 +4,7 @@
 // drive walk, with counters for what the walk asks of the file system.
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,16 @@ public:
         const auto found = devices.find(std::string(folder));
         return found == devices.end() ? defaultDevice : found->second;
     }
+    // The fake's identities, with the devices above when set, and a folder of `sameAs` standing
+    // for another folder as a second route to it (a bind mount, a second drive letter) would.
+    std::optional<FileIdentity> fileIdentity(std::string_view path) override
+    {
+        const auto other = sameAs.find(std::string(path));
+        auto identity = FakeFileSystem::fileIdentity(other == sameAs.end() ? path : std::string_view(other->second));
+        if (identity && (defaultDevice != 0 || devices.count(std::string(path)) > 0))
+            identity->device = folderDevice(path);
+        return identity;
+    }
 
     std::vector<std::string> patterns;
     std::vector<FindDetail> details;
@@ -54,6 +65,7 @@ public:
     int attributeReads = 0;
     bool volumeUnreadable = false;
     std::map<std::string, std::uint64_t> devices; // by folder path with its trailing backslash
+    std::map<std::string, std::string> sameAs;     // by folder path with its trailing backslash
     std::uint64_t defaultDevice = 0;
 };
 

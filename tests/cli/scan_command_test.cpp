@@ -42,7 +42,7 @@ TEST_F(ScanCommandTest, UnknownArgumentIsAUsageErrorAndScansNothing)
 {
     const auto outcome = run({"--everything"});
     EXPECT_EQ(outcome.exitCode, kScanExitError);
-    EXPECT_NE(err.str().find("usage: tessivar-cli scan [--all] [--tsv]"), std::string::npos);
+    EXPECT_NE(err.str().find("usage: tessivar-cli scan [--all] [--drive LETTER]... [--tsv]"), std::string::npos);
     EXPECT_EQ(out.str(), "");
     EXPECT_TRUE(backend.writes.empty());
 }

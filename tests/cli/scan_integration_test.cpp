@@ -133,7 +133,7 @@ TEST(CraftedPrefix, CommandLineScanPrintsTheSummaryAndSaysWhereTheReportIs)
     EXPECT_NE(read("err").find(report.string()), std::string::npos) << read("err");
 
     EXPECT_EQ(run("--bogus"), kScanExitError);
-    EXPECT_NE(read("err").find("usage: tessivar-cli scan [--all] [--tsv]"), std::string::npos);
+    EXPECT_NE(read("err").find("usage: tessivar-cli scan [--all] [--drive LETTER]... [--tsv]"), std::string::npos);
 }
 
 // What a fresh 64-bit prefix really lacks, found by a scan of one and checked by hand: the file is

@@ -120,6 +120,22 @@ INSTANTIATE_TEST_SUITE_P(Texts, SectionListStoredEntry,
                                            StoredEntryCase{"0", false}, StoredEntryCase{"maybe", false},
                                            StoredEntryCase{"", false}));
 
+// A drive whose folder lies outside the prefix is unchecked unless the user chose it.
+TEST_F(SectionList, DriveOutsideThePrefixIsCheckedOnlyByAStoredChoice)
+{
+    t.files.driveList.push_back({'Z', DriveType::fixed, true, false});
+    for (const auto& [storedText, checked] : {std::pair<const char*, bool>{nullptr, false}, {"True", true},
+                                              {"False", false}}) {
+        if (storedText)
+            t.backend.set("Window Shortcut Z", storedText);
+        LoadlvwRegistryvaluesScanValues(t.context);
+        ASSERT_EQ(t.model.lvwRegistryvaluesScan.size(), 13u);
+        EXPECT_EQ(t.model.lvwRegistryvaluesScan[12].ListText, "Window Shortcut Z");
+        EXPECT_EQ(t.model.lvwRegistryvaluesScan[12].checked, checked) << (storedText ? storedText : "nothing stored");
+        EXPECT_TRUE(t.model.lvwRegistryvaluesScan[11].checked) << "C: is inside";
+    }
+}
+
 TEST_F(SectionList, UncheckingOneOfTwelveGraysTheBoxAndSavesEveryEntry)
 {
     startUp();

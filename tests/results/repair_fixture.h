@@ -97,7 +97,7 @@ struct RepairFixture {
     void addShortcut(const std::string& path, const std::string& bytes)
     {
         files.addFile(path, bytes);
-        model.lvwShortcut.append(ShortcutEntry{path});
+        model.lvwShortcut.append(ShortcutEntry{path, files.fileIdentity(path)});
     }
 
     // The backup file's records, decoded.

@@ -91,8 +91,10 @@ public:
                                             "Windows Startup", valueKey(i), "HKEY_LOCAL_MACHINE", ""});
     }
     model.lvwRegistryProblems.rows.append("Invalid Windows Startup Entries ( 16 Problem(s) )");
-    for (int i = 0; i < kShortcuts; ++i)
-        model.lvwShortcut.append(ShortcutEntry{"C:\\links\\" + std::to_string(i % 4) + "\\l" + std::to_string(i / 4) + ".lnk"});
+    for (int i = 0; i < kShortcuts; ++i) {
+        const std::string path = "C:\\links\\" + std::to_string(i % 4) + "\\l" + std::to_string(i / 4) + ".lnk";
+        model.lvwShortcut.append(ShortcutEntry{path, files.fileIdentity(path)});
+    }
     ScanContext context{registry, files, settings, clock, host, model};
     const char go = 1;
     if (write(ready, &go, 1) != 1)

@@ -192,6 +192,23 @@ TEST(Repair, ShortcutThatWorksAgainIsLeftAlone)
     EXPECT_EQ(f.model.lvwShortcut.count(), 1u);
 }
 
+// Only the file a walk of the scan found is deleted: not one written in its place since, nor a
+// row no walk of this scan made.
+TEST(Repair, ShortcutThatIsNotTheFileTheWalkFoundIsLeftAlone)
+{
+    RepairFixture f;
+    f.addShortcut("C:\\a\\replaced.lnk", "old link");
+    f.files.addFile("C:\\a\\replaced.lnk", "another file now");
+    f.files.addFile("C:\\a\\unwalked.lnk", "link");
+    f.model.lvwShortcut.append(ShortcutEntry{"C:\\a\\unwalked.lnk"});
+    const auto outcome = RepairAll(f.context, f.options);
+    EXPECT_EQ(outcome.leftChanged, 2);
+    EXPECT_EQ(f.files.content("C:\\a\\replaced.lnk"), "another file now");
+    EXPECT_TRUE(f.files.exists("C:\\a\\unwalked.lnk"));
+    EXPECT_NE(f.model.filesRepairedText.find("2 because the file is no longer the one the scan found"),
+              std::string::npos);
+}
+
 TEST(Repair, ShortcutIsCheckedAgainAsTheScanChecksIt)
 {
     RepairFixture f;

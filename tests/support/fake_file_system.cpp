@@ -230,7 +230,11 @@ void FakeFileSystem::addDrive(char letter, DriveType type, bool hasRoot)
     letter = upper(letter);
     if (letter < 'A' || letter > 'Z')
         throw std::invalid_argument("FakeFileSystem: drive letter out of range");
-    m_drives[letter] = DriveInfo{letter, type, hasRoot};
+    DriveInfo info;
+    info.letter = letter;
+    info.type = type;
+    info.hasRoot = hasRoot;
+    m_drives[letter] = info;
     const std::string rootKey = std::string(1, letter) + ":";
     if (hasRoot) {
         Node& root = m_nodes[rootKey];
@@ -261,6 +265,27 @@ void FakeFileSystem::addFile(std::string_view path, std::string_view content, st
     node.name = parsed.last;
     node.attributes = attributes == 0 ? FILE_ATTRIBUTE_ARCHIVE : attributes & ~FILE_ATTRIBUTE_DIRECTORY;
     node.content = std::string(content);
+    node.inode = ++m_lastInode; // a file written anew is another file
+}
+
+void FakeFileSystem::setOutsidePrefix(char letter)
+{
+    if (auto it = m_drives.find(upper(letter)); it != m_drives.end())
+        it->second.insidePrefix = false;
+}
+
+std::optional<FileIdentity> FakeFileSystem::fileIdentity(std::string_view path)
+{
+    const Parsed parsed = parse(path, false);
+    Node* node = parsed.valid ? find(parsed.key) : nullptr;
+    if (node == nullptr || searchFails(parsed.key))
+        return std::nullopt;
+    if (node->inode == 0)
+        node->inode = ++m_lastInode;
+    FileIdentity identity;
+    identity.device = static_cast<unsigned char>(parsed.key[0]);
+    identity.inode = node->inode;
+    return identity;
 }
 
 void FakeFileSystem::addFolder(std::string_view path, std::uint32_t attributes)
@@ -489,6 +514,7 @@ bool FakeFileSystem::CopyFileA(std::string_view from, std::string_view to, bool 
     }
     Node copy = *sourceNode;
     copy.name = target.last;
+    copy.inode = ++m_lastInode;
     m_nodes[target.key] = std::move(copy);
     return true;
 }

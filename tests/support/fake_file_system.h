@@ -27,6 +27,8 @@ public:
     // Adds (or replaces) a drive; a drive with a root gets its root folder.
     void addDrive(char letter, DriveType type, bool hasRoot = true);
     void removeDrive(char letter);
+    // The drive's folder lies outside the prefix (a host folder).
+    void setOutsidePrefix(char letter);
     // Creates the file and every missing folder above it; replaces an existing file.
     // Attributes 0 make an ordinary (archive) file.
     void addFile(std::string_view path, std::string_view content = {}, std::uint32_t attributes = 0);
@@ -94,6 +96,8 @@ public:
     std::string GetShortPathNameA(std::string_view path) override;
     std::string programFolder() override { return m_programFolder; }
     std::vector<DriveInfo> drives() override;
+    // Each drive is a device of its own; a file written anew (addFile, a copy) is a new file.
+    std::optional<FileIdentity> fileIdentity(std::string_view path) override;
     void beginOperation() override;
     void endOperation() override;
 
@@ -106,6 +110,7 @@ private:
         bool folder = false;
         std::uint32_t attributes = 0;
         std::string content;
+        std::uint64_t inode = 0; // given at the first question, or when the file is written
     };
     // A path split for lookup: the upper-case key of the whole path and of its folder, and the
     // last component as given. `valid` is false for what Windows would reject.
@@ -141,6 +146,7 @@ private:
     std::set<std::string> m_failingWrites;
     std::map<FindHandle, Search> m_handles;
     FindHandle m_nextHandle = 1;
+    std::uint64_t m_lastInode = 0;
     std::vector<std::string> m_searchedPaths;
     int m_operationDepth = 0;
     int m_operationsBegun = 0;

@@ -344,6 +344,41 @@ TEST_P(WineFiles, DeviceOfAFolderToBeListed)
     EXPECT_EQ(listed[2].fileName, "file.txt");
 }
 
+TEST_P(WineFiles, IdentityIsTheSameByEveryRouteAndMarksTheHostSystem)
+{
+    prefix.write("drive_c/a/file.txt");
+    prefix.link("d:", "../drive_c/a");
+    const auto viaC = files.fileIdentity("C:\\a\\");
+    const auto viaD = files.fileIdentity("D:\\");
+    ASSERT_TRUE(viaC && viaD);
+    EXPECT_TRUE(viaC->sameFile(*viaD));
+    EXPECT_FALSE(viaC->hostSystem);
+    const auto file = files.fileIdentity("D:\\FILE.TXT");
+    ASSERT_TRUE(file);
+    EXPECT_FALSE(file->sameFile(*viaD));
+    EXPECT_FALSE(files.fileIdentity("C:\\a\\missing.txt"));
+    for (const auto& [path, hostSystem] : {std::pair<std::string, bool>{"Z:\\proc\\", true}, {"Z:\\dev\\", true},
+                                           {"Z:\\sys\\", true}, {"Z:\\", false}, {onZ(prefix.outside()), false}}) {
+        std::filesystem::create_directories(prefix.outside());
+        if (const auto identity = files.fileIdentity(path)) {
+            EXPECT_EQ(identity->hostSystem, hostSystem) << path;
+        }
+    }
+}
+
+TEST_P(WineFiles, DrivesOutsideThePrefixAreMarked)
+{
+    std::filesystem::create_directories(prefix.outside());
+    prefix.link("d:", "../drive_c/a");
+    prefix.makeFolder("drive_c/a");
+    prefix.link("y:", prefix.outside().string());
+    std::string outside;
+    for (const DriveInfo& drive : files.drives())
+        if (!drive.insidePrefix)
+            outside += drive.letter;
+    EXPECT_EQ(outside, "YZ"); // z: is "/"
+}
+
 TEST_P(WineFiles, AnUnreadableFolderListsNothing)
 {
     if (geteuid() == 0)

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <iterator>
 #include <system_error>
 
 #include "platform/registry.h"
@@ -26,6 +27,27 @@ bool isFolder(const std::filesystem::path& path)
 {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Both paths as the system resolves them, links followed; a path that cannot be resolved is
+// compared as written.
+bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& outer)
+{
+    std::error_code error;
+    auto resolve = [&error](const std::filesystem::path& path) {
+        auto real = std::filesystem::weakly_canonical(path, error);
+        return error ? path.lexically_normal() : real;
+    };
+    const std::filesystem::path in = resolve(inner);
+    const std::filesystem::path out = resolve(outer);
+    auto i = in.begin();
+    for (auto o = out.begin(); o != out.end(); ++o, ++i) {
+        if (o->empty() && std::next(o) == out.end())
+            break; // a trailing separator
+        if (i == in.end() || *i != *o)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -104,6 +126,7 @@ std::vector<WineDrive> listDrives(const std::filesystem::path& prefix, const Dri
         drive.root = *root;
         drive.hasRoot = isFolder(*root);
         drive.type = drive.hasRoot ? driveTypeFor(letter, readType ? readType(letter) : std::string()) : DriveType::unknown;
+        drive.insidePrefix = letter == 'c' || isWithin(*root, prefix);
         drives.push_back(std::move(drive));
     }
     return drives;

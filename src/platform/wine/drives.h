@@ -32,6 +32,9 @@ struct WineDrive {
     std::filesystem::path root;     // the link's target, relative targets resolved against dosdevices/
     DriveType type = DriveType::unknown;
     bool hasRoot = false;
+    // The folder is the prefix's own: C: always (it holds the Windows folder wherever drive_c
+    // lives), any other letter when its folder lies within the prefix's folder.
+    bool insidePrefix = false;
 };
 
 // The link of drive `lowerLetter` and where it points; nothing when there is no such link.

@@ -101,7 +101,8 @@ std::vector<DriveInfo> WineFileSystem::drives()
         return *m_drives;
     std::vector<DriveInfo> result;
     for (const auto& drive : listDrives(m_prefix, m_options.driveTypes))
-        result.push_back(DriveInfo{static_cast<char>(drive.letter - 'a' + 'A'), drive.type, drive.hasRoot});
+        result.push_back(
+            DriveInfo{static_cast<char>(drive.letter - 'a' + 'A'), drive.type, drive.hasRoot, drive.insidePrefix});
     if (m_depth > 0)
         m_drives = result;
     return result;

@@ -75,6 +75,7 @@ public:
     std::string programFolder() override;
     std::vector<DriveInfo> drives() override;
     std::uint64_t folderDevice(std::string_view folderPath) override;
+    std::optional<FileIdentity> fileIdentity(std::string_view path) override;
     void beginOperation() override;
     void endOperation() override;
 
