@@ -138,13 +138,6 @@ void encodeField(std::string& out, std::string_view field)
 
 } // namespace
 
-std::string windows1252ToUtf8(unsigned char byte)
-{
-    std::string out;
-    appendUtf8(out, codePointOf1252(byte));
-    return out;
-}
-
 int windows1252FromCodePoint(char32_t codePoint)
 {
     if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
