@@ -8,9 +8,7 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/wine/simd.h"
 
 namespace tessivar::wine {
 
@@ -118,7 +116,7 @@ void widenAscii(std::string_view text, std::u16string& out)
     const char* from = text.data();
     char16_t* to = out.data();
     std::size_t i = 0;
-#if defined(__SSE2__)
+#if defined(TESSIVAR_SSE2)
     for (; i + 16 <= text.size(); i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
@@ -133,7 +131,7 @@ void widenAscii(std::string_view text, std::u16string& out)
 // "]", a control character or a byte beyond ASCII; or the end of the text.
 std::size_t plainNameEnd(std::string_view text, std::size_t pos)
 {
-#if defined(__SSE2__)
+#if defined(TESSIVAR_SSE2)
     for (; pos + 16 <= text.size(); pos += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
         // As signed bytes, everything from 0x80 on is below 0x20 too.

@@ -1,0 +1,8 @@
+#pragma once
+// Whether the hand-written SSE2 scans are compiled in. The build option TESSIVAR_PLAIN_SCANS leaves
+// them out, so that the plain loops beside them are built and tested on every machine too.
+
+#if defined(__SSE2__) && !defined(TESSIVAR_PLAIN_SCANS)
+#define TESSIVAR_SSE2 1
+#include <emmintrin.h>
+#endif
