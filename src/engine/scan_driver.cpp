@@ -1,5 +1,7 @@
 #include "engine/scan_driver.h"
 
+#include "platform/text_utils.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -16,17 +18,6 @@
 namespace tessivar {
 
 namespace {
-
-std::string trimmedUpper(std::string_view text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    std::string out(text.substr(first, text.find_last_not_of(' ') - first + 1));
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
 
 std::size_t totalRows(const ScanModel& model) { return model.lvwErrors.count() + model.lvwShortcut.count(); }
 
@@ -310,7 +301,7 @@ void ImgScanCancelMouseMove_Click(ScanContext& context)
     context.host.showMessageBox(model.MessageboxRequest);
     context.host.RefreshThePicControls();
     LoadlvwRegistryvaluesScanValues(context);
-    if (trimmedUpper(model.MessageboxRequest) == "YES") {
+    if (upper(trimmed(model.MessageboxRequest)) == "YES") {
         model.ScanCancelled = true;
         model.tmrPicVisibleOrNotEnabled = false;
         model.cmdCancelOrStopEnabled = false;
