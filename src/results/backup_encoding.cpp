@@ -80,17 +80,6 @@ void appendEscape(std::string& out, unsigned char kind, unsigned char value)
     out += kHexDigits[value & 0x0F];
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 bool needsEscape(unsigned char plain)
 {
     // 0 and 3 would become LF and CR, 246 and up do not fit a byte once shifted.
@@ -150,8 +139,8 @@ std::vector<std::string> DecodeBackupFields(std::string_view stored)
     while (pos < stored.size()) {
         const auto byte = static_cast<unsigned char>(stored[pos]);
         if ((byte == kEscapeCharacter || byte == kEscapeRawByte) && pos + 2 < stored.size() &&
-            hexValue(stored[pos + 1]) >= 0 && hexValue(stored[pos + 2]) >= 0) {
-            const auto value = static_cast<unsigned char>(hexValue(stored[pos + 1]) * 16 + hexValue(stored[pos + 2]));
+            hexDigitValue(stored[pos + 1]) >= 0 && hexDigitValue(stored[pos + 2]) >= 0) {
+            const auto value = static_cast<unsigned char>(hexDigitValue(stored[pos + 1]) * 16 + hexDigitValue(stored[pos + 2]));
             if (byte == kEscapeCharacter)
                 appendUtf8(fields.back(), codePointOf1252(value));
             else
