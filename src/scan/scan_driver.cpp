@@ -267,8 +267,7 @@ void ScanSections(ScanContext& context)
     }
 
     if (const std::size_t shortcuts = model.lvwShortcut.count(); shortcuts > 0) {
-        model.lvwRegistryProblems.rows.push_back("Invalid Windows Shortcut File (" + std::to_string(shortcuts) +
-                                                 " Problems)");
+        model.lvwRegistryProblems.rows.push_back(ShortcutSummaryRow(shortcuts));
     }
     model.mousePointer = MousePointer::normal;
     model.ProgressStep = 0;
@@ -278,12 +277,10 @@ void ScanSections(ScanContext& context)
 std::size_t CountSectionProblems(ScanContext& context, const std::string& scannerName)
 {
     const ProblemList& problems = context.model.lvwErrors;
-    std::size_t count = 0;
-    for (std::size_t i = 1; i <= problems.count(); ++i) {
-        if (problems.at(i).RegistryScanners == scannerName)
-            ++count;
+    const std::size_t count = problems.countScanner(scannerName);
+    // One step per row, as counting them one by one took.
+    for (std::size_t i = 1; i <= problems.count(); ++i)
         context.host.yield();
-    }
     AddSectionSummary(context, count, scannerName);
     return count;
 }
