@@ -36,14 +36,15 @@ void selectEntry(ScanModel& model, std::size_t position, bool selected)
         entry->selected = selected;
 }
 
-void walk(ScanContext& context, const SectionWalk& w, const std::string& scannerName)
+void walk(ScanContext& context, const SectionWalk& w, const std::string& scannerName,
+          ValueChecks checks = ValueChecks::run)
 {
     switch (w.kind) {
     case WalkKind::SubkeyTree:
-        WalkKeyTree(context, w.hive, w.keyPath, scannerName, w.hiveName);
+        WalkKeyTree(context, w.hive, w.keyPath, scannerName, w.hiveName, checks);
         break;
     case WalkKind::KeyValues:
-        WalkKeyValues(context, w.hive, w.keyPath, scannerName, w.hiveName);
+        WalkKeyValues(context, w.hive, w.keyPath, scannerName, w.hiveName, checks);
         break;
     case WalkKind::SubkeyNames:
         ListSubkeyNames(context, w.hive, w.keyPath);
@@ -104,9 +105,9 @@ bool runRegistrySection(ScanContext& context, std::size_t position)
         return true;
     }
     case kPositionConfigurationFiles:
-        // Displays only: the value walker dispatches nothing while lblStatus names this section.
+        // Displays only: its walks carry a scanner name, but no value is checked.
         for (const SectionWalk& w : walks)
-            walk(context, w, scanner);
+            walk(context, w, scanner, ValueChecks::none);
         return true;
     default: // 2, 3, 4, 6: the count is taken also after a cancel; the loop ends right after
         for (const SectionWalk& w : walks)
