@@ -10,6 +10,12 @@ std::u16string utf8ToUtf16(std::string_view text)
     out.reserve(text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {
+            out.push_back(lead);
+            ++pos;
+            continue;
+        }
         const char32_t cp = decodeUtf8OrReplacement(text, pos);
         if (cp >= 0x10000) {
             const char32_t v = cp - 0x10000;

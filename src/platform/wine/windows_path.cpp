@@ -21,6 +21,10 @@ constexpr std::uint32_t kRawByteBase = 0xDC00;
 
 std::uint32_t decodeOne(std::string_view text, std::size_t& i)
 {
+    if (const auto lead = static_cast<unsigned char>(text[i]); lead < 0x80) {
+        ++i;
+        return lead;
+    }
     char32_t cp = 0;
     const std::size_t length = decodeUtf8(text, i, Surrogates::rejected, &cp);
     if (length == 0)
