@@ -97,6 +97,7 @@ std::size_t commonPrefixLength(std::string_view a, std::string_view b)
 {
     const std::size_t limit = std::min(a.size(), b.size());
     std::size_t length = 0;
+#if !defined(TESSIVAR_PLAIN_SCANS)
     for (; length + 8 <= limit; length += 8) {
         std::uint64_t x = 0;
         std::uint64_t y = 0;
@@ -105,6 +106,7 @@ std::size_t commonPrefixLength(std::string_view a, std::string_view b)
         if (x != y)
             break;
     }
+#endif
     while (length < limit && a[length] == b[length])
         ++length;
     return length;
