@@ -13,17 +13,17 @@ inline constexpr std::size_t kHeaderFlags = 20;
 
 // An item of the target's ID list: a u16 size, then the class byte.
 inline constexpr std::size_t kItemClass = 2;
-inline constexpr std::size_t kRootItemClsid = 4;       // the root item's class id (My Computer)
+inline constexpr std::size_t kRootItemClsid = 4; // the root item's class id (My Computer)
 inline constexpr std::size_t kRootItemMinSize = 20;
 inline constexpr std::uint8_t kRootItemClass = 0x1F;
-inline constexpr std::size_t kDriveItemName = 3;       // "C:\" as ANSI text
-inline constexpr std::size_t kDriveItemNameEnd = 23;   // the name's room ends here
+inline constexpr std::size_t kDriveItemName = 3;     // "C:\" as ANSI text
+inline constexpr std::size_t kDriveItemNameEnd = 23; // the name's room ends here
 inline constexpr std::uint8_t kItemGroupMask = 0x70;
 inline constexpr std::uint8_t kDriveItemGroup = 0x20;
 inline constexpr std::uint8_t kFileEntryGroup = 0x30;
 inline constexpr std::uint8_t kFileEntryUnicodeName = 0x04;
 inline constexpr std::size_t kFileEntryMinSize = 16;
-inline constexpr std::size_t kFileEntryName = 14;      // the primary name
+inline constexpr std::size_t kFileEntryName = 14; // the primary name
 
 // The extension block at the end of a file-entry item.
 inline constexpr std::size_t kExtensionVersion = 2;

@@ -53,8 +53,7 @@ enum class Surrogates { rejected, accepted };
 std::size_t decodeUtf8(std::string_view text, std::size_t pos, Surrogates surrogates, char32_t* codePoint);
 
 // The code point at `pos`, `pos` moved past it; a malformed byte stands alone for U+FFFD.
-char32_t decodeUtf8OrReplacement(std::string_view text, std::size_t& pos,
-                                 Surrogates surrogates = Surrogates::accepted);
+char32_t decodeUtf8OrReplacement(std::string_view text, std::size_t& pos, Surrogates surrogates = Surrogates::accepted);
 
 // Appends the UTF-8 form of `codePoint` (surrogates included, as WTF-8).
 void appendUtf8(std::string& out, char32_t codePoint);

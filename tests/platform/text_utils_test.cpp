@@ -55,7 +55,10 @@ TEST(TextUtils, DecodesUtf8AndRefusesWhatIsMalformed)
         }
     }
     std::size_t pos = 0;
-    EXPECT_EQ(decodeUtf8OrReplacement("\xE2\x82" "A", pos), U'\uFFFD');
+    EXPECT_EQ(decodeUtf8OrReplacement("\xE2\x82"
+                                      "A",
+                                      pos),
+              U'\uFFFD');
     EXPECT_EQ(pos, 1u);
     std::string out;
     appendUtf8(out, U'\U0001F600');
