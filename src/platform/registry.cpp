@@ -27,6 +27,12 @@ constexpr std::array<HiveName, 7> kHives{{
 
 } // namespace
 
+PrefixLock& Registry::prefixLock()
+{
+    static NoPrefixLock none;
+    return none;
+}
+
 std::string_view predefinedKeyName(HKEY key)
 {
     for (const auto& hive : kHives) {
