@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the plain build, a pass under
 # AddressSanitizer and UndefinedBehaviorSanitizer, bounded fuzz runs of every parser, and the
-# registry back-end's tests under ThreadSanitizer (its loads and scans use a second thread).
+# registry back-end's tests under ThreadSanitizer (its loads and scans use a second thread), and
+# those tests again with the plain loops that stand in for the SSE2 scans where there is no SSE2.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -41,3 +42,9 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVAR_WARNINGS_A
     >/dev/null
 cmake --build build-tsan -j "$jobs" --target wine_tests
 TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/wine_tests --gtest_brief=1
+
+echo "== plain scans (the loops used where there is no SSE2)"
+cmake -S . -B build-plain -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVAR_PLAIN_SCANS=ON -DTESSIVAR_BUILD_BENCH=OFF \
+    >/dev/null
+cmake --build build-plain -j "$jobs" --target wine_tests
+build-plain/tests/wine_tests --gtest_brief=1

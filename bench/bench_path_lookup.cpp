@@ -3,7 +3,8 @@
 // A generated tree under a temporary prefix; 100,000 distinct Windows paths, half of them
 // missing, each written in a mixed letter case. The layer is timed inside one operation after a
 // first pass has listed every folder once; stat() is timed over the exact Unix spelling of the
-// same paths in the same run. Prints both and their ratio (best of several rounds).
+// same paths in the same run. Prints both and their ratio (best of several rounds); then the
+// figures judged, of a fresh process each that reads the probes and tests them once.
 
 #include <sys/stat.h>
 
@@ -19,6 +20,8 @@
 
 #include "engine/path_utils.h"
 #include "platform/wine/wine_file_system.h"
+
+#include "cold_process.h"
 
 namespace {
 
@@ -54,10 +57,39 @@ double bestSeconds(Work work)
     return best;
 }
 
+// One fresh process's worth: the probes (one "0/1 windows-path|unix-path" a line) tested once,
+// through the layer or with stat(). Exits 0 when every answer is right.
+int testOnce(const std::string& how, const std::filesystem::path& prefix, const std::filesystem::path& list)
+{
+    std::ifstream in(list);
+    std::vector<Probe> probes;
+    for (std::string line; std::getline(in, line);) {
+        const auto bar = line.find('|');
+        probes.push_back({line.substr(2, bar - 2), line.substr(bar + 1), line[0] == '1'});
+    }
+    std::size_t wrong = 0;
+    if (how == "layer") {
+        tessivar::wine::WineFileSystem files(prefix,
+                                             tessivar::wine::WineFileSystemOptions{{}, std::filesystem::path(), {}});
+        files.beginOperation();
+        for (const auto& probe : probes)
+            wrong += tessivar::FileIsPresent(files, probe.windowsPath) != probe.exists ? 1 : 0;
+        files.endOperation();
+    } else {
+        struct stat info {};
+        for (const auto& probe : probes)
+            wrong += (::stat(probe.unixPath.c_str(), &info) == 0 && S_ISREG(info.st_mode)) != probe.exists ? 1 : 0;
+    }
+    return wrong == 0 ? 0 : 1;
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (tessivar::bench::isOnce(argc, argv) && argc > 4)
+        return testOnce(argv[2], argv[3], argv[4]);
+
     std::string pattern = (std::filesystem::temp_directory_path() / "tessivar-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         return 1;
@@ -113,6 +145,16 @@ int main()
     std::printf("through the layer (FileIsPresent): %.1f ns per path\n", layer * 1e9 / double(probes.size()));
     std::printf("plain stat():                      %.1f ns per path\n", plain * 1e9 / double(probes.size()));
     std::printf("ratio layer / stat: %.2f\n", layer / plain);
+    {
+        const std::filesystem::path list = root / "probes.txt";
+        std::ofstream out(list);
+        for (const auto& probe : probes)
+            out << (probe.exists ? '1' : '0') << ' ' << probe.windowsPath << '|' << probe.unixPath << '\n';
+        out.close();
+        using namespace tessivar::bench;
+        printCold("existence tests through the layer", runCold(selfOnce("layer", {prefix.string(), list.string()})),
+                  "plain stat()", runCold(selfOnce("stat", {prefix.string(), list.string()})));
+    }
     if (wrong != 0 || layerFound != statFound)
         std::printf("MISMATCH: %zu wrong answers, %zu vs %zu present\n", wrong, layerFound, statFound);
 

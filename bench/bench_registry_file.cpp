@@ -2,12 +2,18 @@
 // same bytes: splitting the file into lines (1 MiB reads + memchr), and one plain write of the
 // same bytes. Prints the ratios of the elapsed times, and of the CPU times for the load (which
 // reads on a second thread while it parses); peak memory is measured in a child process.
+// Then the cold figures, which are the ones judged: a fresh process that opens a key the file
+// does not hold (the registry's load, start and exit included; the command line's `reg query`
+// too when it was built), against a fresh `wc -l` of the file.
 //
 // Usage: bench_registry_file [value count]   (default 1,000,000, about 170 MB)
 
 #include "platform/wine/atomic_file.h"
 #include "platform/wine/reg_file.h"
+#include "platform/wine/wine_registry.h"
 #include "support/synthetic_registry.h"
+
+#include "cold_process.h"
 
 #include <algorithm>
 #include <chrono>
@@ -117,12 +123,39 @@ long loadPeakBytes(const std::filesystem::path& path)
     return added;
 }
 
+// The work of the cold process: what `reg query HKLM\NoSuchKey` asks of the registry.
+int queryMissingKey(const char* prefix)
+{
+    tessivar::wine::WineRegistry registry(prefix);
+    tessivar::HKEY key = 0;
+    return registry.RegOpenKeyA(tessivar::HKEY_LOCAL_MACHINE, "NoSuchKey", &key) == tessivar::ERROR_SUCCESS ? 1 : 0;
+}
+
+void printColdFigures(const std::filesystem::path& folder, const std::filesystem::path& source, std::size_t bytes)
+{
+    using namespace tessivar::bench;
+    const ColdFigure wc = runCold({"wc", "-l", source.string()});
+    const ColdFigure query = runCold(selfOnce("query", {folder.string()}));
+    const double fileMegabytes = static_cast<double>(bytes) / (1024.0 * 1024.0);
+    printCold("open of a missing key", query, "wc -l of the file", wc);
+    std::printf("cold resident memory: %.2fx the file (target <= 1.5)\n", query.residentMegabytes / fileMegabytes);
+#ifdef TESSIVAR_CLI_PROGRAM
+    ::setenv("WINEPREFIX", folder.c_str(), 1);
+    const ColdFigure cli = runCold({TESSIVAR_CLI_PROGRAM, "reg", "query", "HKLM\\NoSuchKey"});
+    std::printf("cold process, tessivar-cli reg query HKLM\\NoSuchKey: %.3f s, %.1f MB resident, %.2fx wc -l "
+                "(target <= 5), %.2fx the file's size in memory (target <= 1.5)\n",
+                cli.seconds, cli.residentMegabytes, cli.seconds / wc.seconds, cli.residentMegabytes / fileMegabytes);
+#endif
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc > 2 && std::strcmp(argv[1], "--measure-load") == 0)
         return measureLoad(argv[2]);
+    if (tessivar::bench::isOnce(argc, argv) && argc > 3)
+        return queryMissingKey(argv[3]);
     const std::size_t values = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
     std::string folderPattern = (std::filesystem::temp_directory_path() / "tessivar-bench-XXXXXX").string();
     if (!::mkdtemp(folderPattern.data())) {
@@ -190,6 +223,10 @@ int main(int argc, char** argv)
     std::printf("save untouched tree: %.3f s   ratio %.2f (target <= 3)%s\n", serialized, serialized / plain,
                 identical ? "" : "   OUTPUT DIFFERS FROM INPUT");
     std::printf("atomic save incl. fsync: %.3f s   ratio %.2f of the plain write\n", atomicSave, atomicSave / plain);
+    std::filesystem::remove(folder / "saved.reg");
+    std::filesystem::remove(folder / "plain.reg");
+    std::filesystem::remove(folder / "atomic.reg");
+    printColdFigures(folder, source, stats.bytes);
 
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);

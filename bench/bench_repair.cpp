@@ -1,6 +1,6 @@
 // Repair of many registry problems on a large prefix, against the least any repair must do in the
 // same run: one load of the registry, one save of it, and one write of the backup file's bytes.
-// Prints the ratio.
+// Prints the ratio, then the figures judged: a fresh process for each, start and exit included.
 //
 // Usage: bench_repair [value count] [problem count]   (defaults 1,000,000 and 10,000)
 
@@ -23,6 +23,8 @@
 #include "support/null_platform.h"
 #include "support/synthetic_registry.h"
 #include "support/temp_dir.h"
+
+#include "cold_process.h"
 
 namespace {
 
@@ -72,10 +74,80 @@ wine::WineFileSystemOptions fileOptions()
     return options;
 }
 
+// The repair: load, back up and remove every problem, save. Gives the backup's path, empty when
+// not all were repaired.
+std::string repairAll(const fs::path& prefix, const std::vector<Found>& targets)
+{
+    wine::WineRegistry registry(prefix);
+    wine::WineFileSystem files(prefix, fileOptions());
+    test::FixedClock clock;
+    test::FakeHost host;
+    test::MemorySettings backend;
+    backend.set("txtBackup", "C:\\backup");
+    SettingsStore settings(backend);
+    ScanModel model;
+    for (const auto& target : targets) {
+        model.lvwErrors.append(ProblemEntry{hiveHandleText(HKEY_LOCAL_MACHINE), target.valueName,
+                                            "C:\\Missing\\file.exe", "Application Paths", target.keyPath,
+                                            "HKEY_LOCAL_MACHINE", ""});
+    }
+    model.lvwRegistryProblems.rows.append("Invalid Software Locations");
+    ScanContext context{registry, files, settings, clock, host, model};
+    const auto outcome = RepairAll(context);
+    if (outcome.repaired != static_cast<int>(targets.size())) {
+        std::fprintf(stderr, "only %d of %zu repaired: %s\n", outcome.repaired, targets.size(),
+                     model.filesRepairedText.c_str());
+        return {};
+    }
+    return outcome.backupPath;
+}
+
+// The least any repair must do: load, one change, save, one write of the backup file's bytes.
+void baselineWork(const fs::path& prefix, const std::string& backupBytes, const fs::path& out)
+{
+    wine::WineRegistry registry(prefix);
+    RegistryBatch batch(registry);
+    HKEY key = 0;
+    std::uint32_t disposition = 0;
+    registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Bench", 0, nullptr, 0, KEY_ALL_ACCESS, &key, &disposition);
+    registry.RegCloseKey(key);
+    batch.commit(nullptr);
+    std::ofstream(out, std::ios::binary) << backupBytes;
+}
+
+std::string readBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// `--once repair PREFIX TARGETS` (a "key path TAB value name" a line) or `--once baseline PREFIX
+// BACKUP-BYTES OUT`.
+int runOnce(int argc, char** argv)
+{
+    const std::string work = argv[2];
+    if (work == "repair" && argc > 4) {
+        std::vector<Found> targets;
+        std::ifstream in(argv[4]);
+        for (std::string line; std::getline(in, line);) {
+            const auto tab = line.find('\t');
+            targets.push_back(Found{line.substr(0, tab), line.substr(tab + 1)});
+        }
+        return repairAll(argv[3], targets).empty() ? 1 : 0;
+    }
+    if (work == "baseline" && argc > 5) {
+        baselineWork(argv[3], readBytes(argv[4]), argv[5]);
+        return 0;
+    }
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (bench::isOnce(argc, argv))
+        return runOnce(argc, argv);
     const std::size_t valueCount = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
     const std::size_t problemCount = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 10000;
 
@@ -103,60 +175,42 @@ int main(int argc, char** argv)
     std::printf("registry: %zu values, %.1f MB; problems: %zu\n", stats.values, static_cast<double>(stats.bytes) / 1e6,
                 targets.size());
 
-    // The repair: load, back up and remove every problem, save.
-    std::string backupPath;
     const auto repairStart = Steady::now();
-    {
-        wine::WineRegistry registry(prefix);
-        wine::WineFileSystem files(prefix, fileOptions());
-        test::FixedClock clock;
-        test::FakeHost host;
-        test::MemorySettings backend;
-        backend.set("txtBackup", "C:\\backup");
-        SettingsStore settings(backend);
-        ScanModel model;
-        for (const auto& target : targets) {
-            model.lvwErrors.append(ProblemEntry{hiveHandleText(HKEY_LOCAL_MACHINE), target.valueName,
-                                                "C:\\Missing\\file.exe", "Application Paths", target.keyPath,
-                                                "HKEY_LOCAL_MACHINE", ""});
-        }
-        model.lvwRegistryProblems.rows.append("Invalid Software Locations");
-        ScanContext context{registry, files, settings, clock, host, model};
-        const auto outcome = RepairAll(context);
-        backupPath = outcome.backupPath;
-        if (outcome.repaired != static_cast<int>(targets.size()))
-            std::fprintf(stderr, "only %d of %zu repaired: %s\n", outcome.repaired, targets.size(),
-                         model.filesRepairedText.c_str());
-    }
+    const std::string backupPath = repairAll(prefix, targets);
     const double repairSeconds = seconds(repairStart);
     const fs::path backupFile = prefix / "drive_c" / "backup" / FileNameOfPath(backupPath);
-    std::string backupBytes;
-    {
-        std::ifstream in(backupFile, std::ios::binary);
-        backupBytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    const std::string backupBytes = readBytes(backupFile);
 
-    // The baseline on the same, untouched registry: load, one change, save, one write of the
-    // backup file's bytes.
+    // The baseline on the same, untouched registry.
     fs::copy_file(pristine, prefix / "system.reg", fs::copy_options::overwrite_existing);
     const auto baselineStart = Steady::now();
-    {
-        wine::WineRegistry registry(prefix);
-        RegistryBatch batch(registry);
-        HKEY key = 0;
-        std::uint32_t disposition = 0;
-        registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Bench", 0, nullptr, 0, KEY_ALL_ACCESS, &key,
-                                 &disposition);
-        registry.RegCloseKey(key);
-        batch.commit(nullptr);
-        std::ofstream out(root / "backup-bytes", std::ios::binary);
-        out << backupBytes;
-    }
+    baselineWork(prefix, backupBytes, root / "backup-bytes");
     const double baselineSeconds = seconds(baselineStart);
 
     std::printf("backup file: %zu bytes\n", backupBytes.size());
     std::printf("repair:   %.3f s\n", repairSeconds);
     std::printf("baseline: %.3f s (load + save + backup bytes)\n", baselineSeconds);
     std::printf("ratio repair / baseline: %.2f\n", repairSeconds / baselineSeconds);
+
+    const fs::path targetList = root / "targets.txt";
+    {
+        std::ofstream out(targetList);
+        for (const auto& target : targets)
+            out << target.keyPath << '\t' << target.valueName << '\n';
+    }
+    std::ofstream(root / "backup-bytes.in", std::ios::binary) << backupBytes;
+    const auto restore = [&] {
+        fs::copy_file(pristine, prefix / "system.reg", fs::copy_options::overwrite_existing);
+        std::error_code ignored;
+        fs::remove_all(prefix / "drive_c" / "backup", ignored);
+        fs::create_directories(prefix / "drive_c" / "backup");
+    };
+    const bench::ColdFigure coldRepair =
+        bench::runCold(bench::selfOnce("repair", {prefix.string(), targetList.string()}), 3, restore);
+    const bench::ColdFigure coldBaseline = bench::runCold(
+        bench::selfOnce("baseline", {prefix.string(), (root / "backup-bytes.in").string(),
+                                     (root / "backup-bytes").string()}),
+        3, restore);
+    bench::printCold("repair", coldRepair, "load + save + backup bytes", coldBaseline);
     return 0;
 }

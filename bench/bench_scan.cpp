@@ -1,6 +1,7 @@
 // The headless scan of the eleven registry sections on a large synthetic prefix, against a
 // baseline measured in the same run: loading the registry plus one existence test per value the
-// scan hands to a check. Prints the ratio and the walk's rate.
+// scan hands to a check. Prints the ratio and the walk's rate, then the figures judged: a fresh
+// process for the scan and one for the baseline, start and exit included.
 //
 //   bench_scan [values] [prefix]    (default 1000000 values in a temporary prefix)
 // With a prefix folder that already holds a system.reg, that prefix is scanned as it is (to
@@ -31,6 +32,10 @@
 #include "support/null_platform.h"
 #include "support/synthetic_registry.h"
 #include "support/temp_prefix.h"
+
+#include <fstream>
+
+#include "cold_process.h"
 
 namespace {
 
@@ -169,10 +174,44 @@ ScanFigures runScan(const fs::path& prefix, bool driveListOnce)
     return {secondsSince(start), cpuSeconds() - cpuStart, host.steps, model.lvwErrors.count()};
 }
 
+// The baseline's work: the registry loaded, then one existence test per dispatched value.
+std::size_t baselineWork(const fs::path& prefix, const std::vector<std::string>& dispatched)
+{
+    std::size_t present = 0;
+    wine::WineRegistry registry(prefix);
+    HKEY key = 0;
+    if (registry.RegOpenKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE", &key) == ERROR_SUCCESS)
+        registry.RegCloseKey(key);
+    wine::WineFileSystem files(prefix, optionsFor(registry));
+    FileOperationScope operation(files);
+    for (const std::string& data : dispatched)
+        present += FileOrFolderIsPresent(files, CleanPathText(data)) ? 1 : 0;
+    return present;
+}
+
+// `--once scan PREFIX` or `--once baseline PREFIX LIST` (the dispatched data, one a line).
+int runOnce(int argc, char** argv)
+{
+    const std::string work = argv[2];
+    if (work == "scan" && argc > 3)
+        return runScan(argv[3], false).steps > 0 ? 0 : 1;
+    if (work == "baseline" && argc > 4) {
+        std::vector<std::string> dispatched;
+        std::ifstream in(argv[4]);
+        for (std::string line; std::getline(in, line);)
+            dispatched.push_back(line);
+        baselineWork(argv[3], dispatched);
+        return 0;
+    }
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (bench::isOnce(argc, argv))
+        return runOnce(argc, argv);
     const std::size_t valueCount = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
 
     test::TempPrefix temporary;
@@ -225,16 +264,7 @@ int main(int argc, char** argv)
         present = 0;
         const auto baselineStart = Stopwatch::now();
         const double baselineCpuStart = cpuSeconds();
-        {
-            wine::WineRegistry registry(prefix.path());
-            HKEY key = 0;
-            if (registry.RegOpenKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE", &key) == ERROR_SUCCESS)
-                registry.RegCloseKey(key);
-            wine::WineFileSystem files(prefix.path(), optionsFor(registry));
-            FileOperationScope operation(files);
-            for (const std::string& data : dispatched)
-                present += FileOrFolderIsPresent(files, CleanPathText(data)) ? 1 : 0;
-        }
+        present = baselineWork(prefix.path(), dispatched);
         baseline = std::min(baseline, secondsSince(baselineStart));
         baselineCpu = std::min(baselineCpu, cpuSeconds() - baselineCpuStart);
     }
@@ -264,5 +294,19 @@ int main(int argc, char** argv)
     const double yieldCpu = cpuSeconds() - yieldCpuStart;
     std::printf("the command line host's yields: %.4f s CPU, %.2f%% of the scan\n", yieldCpu,
                 100.0 * yieldCpu / scanCpu);
+
+    // Data holding a line break would split in the list; the scan's own data has none.
+    const fs::path list = prefix.path() / "dispatched.txt";
+    {
+        std::ofstream out(list);
+        for (const std::string& data : dispatched)
+            out << data << '\n';
+    }
+    const bench::ColdFigure coldScan = bench::runCold(bench::selfOnce("scan", {prefix.path().string()}));
+    const bench::ColdFigure coldBaseline =
+        bench::runCold(bench::selfOnce("baseline", {prefix.path().string(), list.string()}));
+    fs::remove(list);
+    bench::printCold("scan of the eleven sections", coldScan, "load + one existence test per dispatched value",
+                     coldBaseline);
     return 0;
 }

@@ -1,4 +1,6 @@
 // The checks for values that name a program file: COM servers and controls under the two CLSID
+
+#include "platform/text_utils.h"
 // trees, and programs registered under App Paths. One algorithm, four differences.
 
 #include <array>
@@ -64,7 +66,7 @@ void checkProgramFile(ProgramFileCheck kind, const CheckInput& input, std::strin
     if (activeX && !checks::contains(data, "."))
         return;
 
-    const std::string extension = checks::upperCase(checks::trimBlanks(GetFileExtension(data)));
+    const std::string extension = upper(trimmed(GetFileExtension(data)));
     if (activeX ? !isOneOf(extension, kActiveXExtensions) : !isOneOf(extension, kApplicationPathExtensions))
         return;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/text_utils.h"
+
 // What every registry check shares: the text helpers its rules are written in, and the one way a
 // missing file becomes a row of the problem list.
 
@@ -24,11 +26,8 @@ struct CheckInput {
     const std::string& keyPath;
 };
 
-// Blanks (spaces only) off both ends.
-std::string trimBlanks(std::string_view text);
-// Whether nothing but blanks is left: trimBlanks(text).empty(), without the copy.
+// Whether nothing but blanks (spaces) is in `text`.
 bool isBlank(std::string_view text);
-std::string upperCase(std::string_view text);
 bool contains(std::string_view text, std::string_view part);
 bool containsIgnoringCase(std::string_view text, std::string_view part);
 // `folder` with a trailing backslash (unless blank or already there), then `name`.

@@ -1,5 +1,7 @@
 #include "checks/shortcut_check.h"
 
+#include "platform/text_utils.h"
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -18,31 +20,6 @@ namespace {
 constexpr std::uint32_t kAnyEntry = 0xFFFF;
 // Expanded or relative targets longer than this are not believable paths.
 constexpr std::size_t kMaxTargetLength = 32767;
-
-char upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string upperAscii(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), upper);
-    return out;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && upperAscii(a) == upperAscii(b);
-}
-
-std::string_view trim(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 bool isDriveAbsolute(std::string_view path)
 {
@@ -107,7 +84,7 @@ std::optional<std::string> registryText(Registry& registry, HKEY hive, std::stri
 // computes the profile folders only when a program starts).
 std::optional<std::string> variable(ScanContext& context, std::string_view name)
 {
-    const std::string key = upperAscii(name);
+    const std::string key = upper(name);
     if (key == "SYSTEMROOT" || key == "WINDIR")
         return context.files.GetWindowsDirectoryA();
     if (key == "SYSTEMDRIVE") {
@@ -221,9 +198,9 @@ Verdict judgeTargets(ScanContext& context, const ShortcutInfo& info, const std::
     // needs it.
     const std::vector<DriveInfo> drives = context.files.drives();
     for (const std::string& path : paths) {
-        const char letter = upper(path[0]);
+        const char letter = upperAscii(path[0]);
         const auto drive = std::find_if(drives.begin(), drives.end(),
-                                        [&](const DriveInfo& d) { return upper(d.letter) == letter; });
+                                        [&](const DriveInfo& d) { return upperAscii(d.letter) == letter; });
         // A target on a drive this machine lacks, or on media that may simply be out, is not
         // known to be gone.
         if (drive == drives.end() || drive->type == DriveType::removable || drive->type == DriveType::cdrom ||
@@ -241,25 +218,25 @@ constexpr std::array<std::string_view, 3> kSkippedTypes = {"Shortcut to MS-DOS P
 
 void CheckShortcut(ScanContext& context, const std::string& path)
 {
-    const std::string_view trimmed = trim(path);
-    const std::string upperPath = upperAscii(trimmed);
+    const std::string_view trimmedPath = trimmed(path, " \t");
+    const std::string upperPath = upper(trimmedPath);
     for (std::string_view part : kSkippedPathParts)
         if (upperPath.find(part) != std::string::npos)
             return;
-    if (trimmed.empty())
+    if (trimmedPath.empty())
         return;
 
-    const auto slash = trimmed.rfind('\\');
-    const std::string folder(slash == std::string_view::npos ? std::string_view() : trimmed.substr(0, slash + 1));
-    const std::string_view name = slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1);
-    const std::string_view trimmedName = trim(name);
+    const auto slash = trimmedPath.rfind('\\');
+    const std::string folder(slash == std::string_view::npos ? std::string_view() : trimmedPath.substr(0, slash + 1));
+    const std::string_view name = slash == std::string_view::npos ? trimmedPath : trimmedPath.substr(slash + 1);
+    const std::string_view trimmedName = trimmed(name, " \t");
     if (trimmedName == "." || trimmedName == "..")
         return;
     // Only the last three letters of the name decide, and they are looked at before the file is
     // read: everything else costs the walk nothing.
     if (trimmedName.size() < 3)
         return;
-    const std::string ending = upperAscii(trimmedName.substr(trimmedName.size() - 3));
+    const std::string ending = upper(trimmedName.substr(trimmedName.size() - 3));
     if (ending != "LNK" && ending != "URL")
         return;
     if (folder.empty())
@@ -272,15 +249,15 @@ void CheckShortcut(ScanContext& context, const std::string& path)
     if (!info.isLink)
         return;
     for (std::string_view type : kSkippedTypes)
-        if (equalsNoCase(trim(info.typeName), type))
+        if (equalsIgnoringCase(trimmed(info.typeName, " \t"), type))
             return;
     if (info.malformed)
         return;
-    if (equalsNoCase(trim(info.workingDirectory), "%HOMEDRIVE%%HOMEPATH%"))
+    if (equalsIgnoringCase(trimmed(info.workingDirectory, " \t"), "%HOMEDRIVE%%HOMEPATH%"))
         return;
 
     if (info.format == ShortcutFormat::internetShortcut) {
-        const bool noUrl = !info.hasUrl || trim(info.url).empty();
+        const bool noUrl = !info.hasUrl || trimmed(info.url, " \t").empty();
         if (!noUrl && (info.targets.empty() || judgeTargets(context, info, folder) != Verdict::broken))
             return;
     } else if (judgeTargets(context, info, folder) != Verdict::broken) {

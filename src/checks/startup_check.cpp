@@ -1,4 +1,6 @@
 // Start-up entries are command lines, not paths: a program, perhaps quoted, perhaps with switches
+
+#include "platform/text_utils.h"
 // after a dash or a slash, sometimes a host program followed by the file it loads, sometimes two
 // full paths in one line. A fixed sequence of cuts pulls out the file or files worth testing.
 
@@ -64,7 +66,7 @@ void CheckStartup(ScanContext& context, HKEY hive, const std::string& hiveName, 
         file.erase(0, blank + 1);
 
     const auto dot = file.find('.');
-    const std::string extension = dot == npos ? std::string() : checks::trimBlanks(file.substr(dot + 1));
+    const std::string extension = dot == npos ? std::string() : std::string(trimmed(file.substr(dot + 1)));
     if (extension.size() != 3)
         return;
 

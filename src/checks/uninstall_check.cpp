@@ -1,4 +1,6 @@
 // The uninstall entries of installed programs: each value that names a file goes, by its name,
+
+#include "platform/text_utils.h"
 // to the check that understands its form. Only the silent uninstall command has a routine here.
 
 #include <string>
@@ -67,7 +69,7 @@ void CheckUninstall(ScanContext& context, HKEY hive, const std::string& hiveName
                     std::string data, const std::string& scannerName, const std::string& keyPath)
 {
     // The name is matched as stored: a trailing blank makes it another value.
-    const std::string name = checks::upperCase(valueName);
+    const std::string name = upper(valueName);
     if (name == "UNINSTALLSTRING" || name == "UNINSTALLPATH") {
         CheckStartup(context, hive, hiveName, valueName, std::move(data), scannerName, keyPath);
     } else if (name == "QUIETUNINSTALLSTRING") {

@@ -1,5 +1,7 @@
 #include "cli/reg_command.h"
 
+#include "platform/text_utils.h"
+
 #include <algorithm>
 #include <cctype>
 #include <iostream>
@@ -26,25 +28,12 @@ constexpr RootName kRoots[] = {
     {HKEY_CURRENT_CONFIG, "HKCC", "HKEY_CURRENT_CONFIG"},
 };
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && upperCase(a) == upperCase(b);
-}
-
 bool isHelpSwitch(std::string_view arg)
 {
     return arg.size() == 2 && (arg[0] == '/' || arg[0] == '-') && (arg[1] == '?' || arg[1] == 'h' || arg[1] == 'H');
 }
 
 } // namespace
-
-std::string upperCase(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return out;
-}
 
 int RegSession::dispatch(const std::vector<std::string>& args)
 {
@@ -90,7 +79,7 @@ int RegSession::dispatch(const std::vector<std::string>& args)
 
 int RegSession::invalidSyntax(std::string_view operation)
 {
-    m_s.err << "reg: Invalid syntax. Type \"REG " << upperCase(operation) << " /?\" for help.\n";
+    m_s.err << "reg: Invalid syntax. Type \"REG " << upper(operation) << " /?\" for help.\n";
     return 1;
 }
 
@@ -233,7 +222,7 @@ int RegSession::add(const std::vector<std::string>& args, const KeyArg& key)
         const std::string& arg = args[i];
         if (arg.empty() || (arg[0] != '/' && arg[0] != '-'))
             return invalidSyntax("add");
-        const std::string option = upperCase(std::string_view(arg).substr(1));
+        const std::string option = upper(std::string_view(arg).substr(1));
         const bool hasNext = i + 1 < args.size();
         if (option == "VE") {
             if (valueEmpty)
@@ -316,7 +305,7 @@ int RegSession::remove(const std::vector<std::string>& args, const KeyArg& key)
         const std::string& arg = args[i];
         if (arg.empty() || (arg[0] != '/' && arg[0] != '-'))
             return invalidSyntax("delete");
-        const std::string option = upperCase(std::string_view(arg).substr(1));
+        const std::string option = upper(std::string_view(arg).substr(1));
         bool& flag = option == "VA" ? valueAll : option == "VE" ? valueEmpty : force;
         if (option == "VA" || option == "VE" || option == "F") {
             if (flag)

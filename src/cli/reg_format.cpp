@@ -1,5 +1,7 @@
 #include "cli/reg_format.h"
 
+#include "platform/text_utils.h"
+
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -37,17 +39,6 @@ constexpr std::array<TypeName, 13> kTypeNames{{
 constexpr std::array<std::string_view, 9> kAddableTypes{"REG_NONE",     "REG_SZ",    "REG_EXPAND_SZ",
                                                        "REG_BINARY",   "REG_DWORD", "REG_DWORD_LITTLE_ENDIAN",
                                                        "REG_DWORD_BIG_ENDIAN", "REG_MULTI_SZ", "REG_QWORD"};
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 std::u16string unitsOf(std::span<const std::uint8_t> data)
 {
@@ -115,17 +106,6 @@ std::optional<std::uint64_t> parseNumber(std::string_view text, std::uint64_t ma
         value = value * base + digit;
     }
     return value;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Escapes as regedit does, up to the first zero: \r, \n, backslash and the quote.
@@ -261,7 +241,7 @@ AddData addDataFor(std::uint32_t type, const std::optional<std::string>& data, c
     case REG_BINARY: {
         std::size_t pos = 0;
         if (text.size() % 2 == 1) {
-            const int lone = hexDigit(text[0]);
+            const int lone = hexDigitValue(text[0]);
             if (lone < 0) {
                 result.error = "reg: The option [/d] must be followed by a valid hexadecimal value";
                 return result;
@@ -270,8 +250,8 @@ AddData addDataFor(std::uint32_t type, const std::optional<std::string>& data, c
             pos = 1;
         }
         for (; pos + 1 < text.size(); pos += 2) {
-            const int high = hexDigit(text[pos]);
-            const int low = hexDigit(text[pos + 1]);
+            const int high = hexDigitValue(text[pos]);
+            const int low = hexDigitValue(text[pos + 1]);
             if (high < 0 || low < 0) {
                 result.bytes.clear();
                 result.error = "reg: The option [/d] must be followed by a valid hexadecimal value";

@@ -1,4 +1,6 @@
 #include <filesystem>
+
+#include "platform/text_utils.h"
 #include <fstream>
 #include <ostream>
 #include <system_error>
@@ -81,7 +83,7 @@ int RegSession::query(const std::vector<std::string>& args, const KeyArg& key)
         const std::string& arg = args[i];
         if (arg.empty() || (arg[0] != '/' && arg[0] != '-'))
             return invalidSyntax("query");
-        const std::string option = upperCase(std::string_view(arg).substr(1));
+        const std::string option = upper(std::string_view(arg).substr(1));
         if (option == "VE") {
             if (valueEmpty)
                 return invalidSyntax("query");
@@ -154,7 +156,7 @@ int RegSession::exportKey(const std::vector<std::string>& args, const KeyArg& ke
         return invalidSyntax("export");
     bool overwrite = false;
     for (std::size_t i = 3; i < args.size(); ++i) {
-        const std::string option = upperCase(args[i]);
+        const std::string option = upper(args[i]);
         if (option == "/Y" || option == "-Y")
             overwrite = true;
         else if (option == "/REG:32" || option == "-REG:32")

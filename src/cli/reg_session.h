@@ -2,6 +2,7 @@
 
 // The working parts of `reg`, shared by its source files.
 
+#include "platform/text_utils.h"
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -23,7 +24,6 @@ inline constexpr std::string_view kCannotCreate = "reg: Unable to access or crea
 // Windows allows 512 levels; deeper means a link loop the back-end did not catch.
 inline constexpr int kMaxDepth = 512;
 
-std::string upperCase(std::string_view text);
 
 enum class Scope { keyOnly, subtree };
 

@@ -1,5 +1,7 @@
 #include "engine/catalogue.h"
 
+#include "platform/text_utils.h"
+
 #include <algorithm>
 
 namespace tessivar {
@@ -69,20 +71,6 @@ std::vector<ScanSection> makeFixedSections()
     return sections;
 }
 
-char upperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 } // namespace
 
 std::string_view FontsKeyPath(std::int32_t platformId)
@@ -123,7 +111,7 @@ ScanSection DriveScanSection(char letter)
 
 std::optional<std::string> DriveLetterOfEntry(std::string_view listText)
 {
-    std::string upper(trimBlanks(listText));
+    std::string upper(trimmed(listText));
     std::transform(upper.begin(), upper.end(), upper.begin(), upperAscii);
     const auto at = upper.find(kDriveEntryMarker);
     if (at == std::string::npos)
@@ -136,7 +124,7 @@ std::optional<std::string> DriveLetterOfEntry(std::string_view listText)
         from = found + kDriveEntryMarker.size();
     }
     rest.append(upper, from, std::string::npos);
-    return std::string(trimBlanks(rest));
+    return std::string(trimmed(rest));
 }
 
 std::vector<char> FixedDriveLetters(const std::vector<DriveInfo>& drives)

@@ -1,5 +1,7 @@
 #include "engine/detection_signal.h"
 
+#include "platform/text_utils.h"
+
 #include <limits>
 #include <string>
 
@@ -11,23 +13,13 @@ namespace tessivar {
 
 namespace {
 
-std::string trimBlanks(std::string text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
 } // namespace
 
 bool SignalDetection(ScanContext& context, std::string_view /*unused*/)
 {
     bool soundStarted = false;
     if (ReadNumberSetting(context.settings, kChkPlaySound, kPlaySoundDefault) == 1) {
-        const std::string soundPath =
-            trimBlanks(context.settings.ReadSetting(kTxtWaveFilesPath, kWaveFilesPathDefault));
+        const std::string soundPath(trimmed(context.settings.ReadSetting(kTxtWaveFilesPath, kWaveFilesPathDefault)));
         // A folder is not found by a search for files, and a search that could not be carried
         // out finds nothing either: in both cases there is nothing to play.
         if (!soundPath.empty() &&

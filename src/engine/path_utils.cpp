@@ -1,5 +1,7 @@
 #include "engine/path_utils.h"
 
+#include "platform/text_utils.h"
+
 #include "engine/registry_ops.h"
 #include "engine/scan_context.h"
 
@@ -15,16 +17,6 @@ constexpr std::string_view kProgramFilesPlaceholder = "%ProgramFiles%";
 constexpr std::string_view kCommonFilesPlaceholder = "%commonprogramfiles%";
 
 constexpr std::string_view kCurrentVersionKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-char upperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 // Position of the first occurrence of `needle` in `text`, letter case ignored; npos when none.
 std::size_t findIgnoringCase(std::string_view text, std::string_view needle)
@@ -47,14 +39,6 @@ std::string textAfter(std::string_view text, std::string_view placeholder)
     return at == std::string_view::npos ? std::string() : std::string(text.substr(at + placeholder.size()));
 }
 
-std::string trimBlanks(std::string_view text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
 // A folder the platform reports in a buffer of 256 characters: one that would not fit is a failed
 // call, which gives "" rather than a truncated or garbage path.
 std::string fromFolderBuffer(std::string folder)
@@ -67,7 +51,7 @@ std::string programFolderValue(Registry& registry, std::string_view valueName)
     std::string text;
     if (!ReadValueFromKey(registry, HKEY_LOCAL_MACHINE, kCurrentVersionKey, valueName, text))
         return {};
-    return trimBlanks(text);
+    return std::string(trimmed(text));
 }
 
 } // namespace
@@ -132,7 +116,7 @@ std::string GetFileExtension(std::string_view path)
 
 std::string WithTrailingBackslash(std::string_view folder)
 {
-    if (trimBlanks(folder).empty())
+    if (trimmed(folder).empty())
         return {};
     if (folder.back() == '\\')
         return std::string(folder);
@@ -192,7 +176,7 @@ void CheckPlaceholderPath(ScanContext& context, HKEY hive, const std::string& hi
         return;
     ProblemEntry entry;
     entry.MainKey = hiveHandleText(hive);
-    const bool isDefault = blankNameIsDefault ? trimBlanks(valueName).empty() : valueName.empty();
+    const bool isDefault = blankNameIsDefault ? trimmed(valueName).empty() : valueName.empty();
     entry.KeyName = isDefault ? "(Default)" : valueName;
     entry.KeyValue = std::move(path);
     entry.RegistryScanners = scannerName;

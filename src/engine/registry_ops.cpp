@@ -1,5 +1,7 @@
 #include "engine/registry_ops.h"
 
+#include "platform/text_utils.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -41,15 +43,6 @@ private:
     bool m_open = false;
 };
 
-std::string_view trimBlanks(std::string_view text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
 // A number here is an optional sign followed by decimal digits and nothing else (blanks around it
 // allowed), within [minimum, maximum]. Fractions, exponents, hex and thousands separators are
 // not numbers: "1.0" or "1e3" is far more likely a version or a name than a count, and turning
@@ -57,7 +50,7 @@ std::string_view trimBlanks(std::string_view text)
 // long identifier is never wrapped into 32 bits.
 std::optional<std::int64_t> parseDecimal(std::string_view text, std::int64_t minimum, std::int64_t maximum)
 {
-    text = trimBlanks(text);
+    text = trimmed(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';
@@ -271,11 +264,11 @@ bool WriteValueGuessType(Registry& registry, HKEY hive, std::string_view keyPath
         const auto bytes = littleEndian(*number);
         return registry.RegSetValueExA(key.handle(), name.c_str(), 0, REG_DWORD, bytes.data(), 4) == ERROR_SUCCESS;
     }
-    const std::string_view trimmed = trimBlanks(value);
+    const std::string_view text = trimmed(value);
     static constexpr std::uint8_t kNothing = 0;
-    const auto* data = trimmed.empty() ? &kNothing : reinterpret_cast<const std::uint8_t*>(trimmed.data());
+    const auto* data = text.empty() ? &kNothing : reinterpret_cast<const std::uint8_t*>(text.data());
     return registry.RegSetValueExA(key.handle(), name.c_str(), 0, REG_SZ, data,
-                                   static_cast<std::uint32_t>(trimmed.size())) == ERROR_SUCCESS;
+                                   static_cast<std::uint32_t>(text.size())) == ERROR_SUCCESS;
 }
 
 void RemoveValue(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName)

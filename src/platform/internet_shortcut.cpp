@@ -4,45 +4,15 @@
 
 #include "platform/shell_link.h"
 #include "platform/shortcut_text.h"
+#include "platform/text_utils.h"
 
 namespace tessivar {
 
 namespace {
 
-char lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lower(x) == lower(y);
-           });
-}
-
 bool startsWithNoCase(std::string_view text, std::string_view prefix)
 {
-    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-std::string_view trim(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = lower(c);
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 // The text of the file as UTF-8: UTF-16LE when it starts with that byte-order mark, else UTF-8
@@ -134,7 +104,7 @@ std::string FileUrlToPath(std::string_view url, bool* onHost)
         const auto slash = rest.find('/');
         host = std::string(rest.substr(0, slash));
         rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
-        if (!host.empty() && !equalsNoCase(host, "localhost")) {
+        if (!host.empty() && !equalsIgnoringCase(host, "localhost")) {
             if (onHost)
                 *onHost = true;
         } else {
@@ -144,8 +114,8 @@ std::string FileUrlToPath(std::string_view url, bool* onHost)
     // Percent-decoding, then slashes to backslashes.
     std::string decoded;
     for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
-            decoded.push_back(static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2])));
+        if (rest[i] == '%' && i + 2 < rest.size() && hexDigitValue(rest[i + 1]) >= 0 && hexDigitValue(rest[i + 2]) >= 0) {
+            decoded.push_back(static_cast<char>(hexDigitValue(rest[i + 1]) * 16 + hexDigitValue(rest[i + 2])));
             i += 2;
         } else if (rest[i] == '?' || rest[i] == '#') {
             break;
@@ -190,7 +160,7 @@ ShortcutInfo ReadInternetShortcut(std::string_view bytes)
         auto end = text.find_first_of("\r\n", pos);
         if (end == std::string::npos)
             end = text.size();
-        const std::string_view line = trim(std::string_view(text).substr(pos, end - pos));
+        const std::string_view line = trimmed(std::string_view(text).substr(pos, end - pos), " \t");
         pos = end + 1;
         if (line.empty() || line[0] == ';')
             continue;
@@ -198,10 +168,10 @@ ShortcutInfo ReadInternetShortcut(std::string_view bytes)
             const auto close = line.find(']');
             const std::string_view name = close == std::string_view::npos ? line.substr(1) : line.substr(1, close - 1);
             section = Section::other;
-            if (equalsNoCase(trim(name), "InternetShortcut")) {
+            if (equalsIgnoringCase(trimmed(name, " \t"), "InternetShortcut")) {
                 section = Section::main;
                 found = true;
-            } else if (equalsNoCase(trim(name), "InternetShortcut.W")) {
+            } else if (equalsIgnoringCase(trimmed(name, " \t"), "InternetShortcut.W")) {
                 section = Section::wide;
             }
             continue;
@@ -211,13 +181,13 @@ ShortcutInfo ReadInternetShortcut(std::string_view bytes)
         const auto equals = line.find('=');
         if (equals == std::string_view::npos)
             continue;
-        const std::string_view key = trim(line.substr(0, equals));
-        const std::string value(trim(line.substr(equals + 1)));
-        if (section == Section::main && equalsNoCase(key, "URL") && !url)
+        const std::string_view key = trimmed(line.substr(0, equals), " \t");
+        const std::string value(trimmed(line.substr(equals + 1), " \t"));
+        if (section == Section::main && equalsIgnoringCase(key, "URL") && !url)
             url = value;
-        else if (section == Section::wide && equalsNoCase(key, "URL") && !wideUrl)
+        else if (section == Section::wide && equalsIgnoringCase(key, "URL") && !wideUrl)
             wideUrl = value;
-        else if (section == Section::main && equalsNoCase(key, "WorkingDirectory") && !workingDirectory)
+        else if (section == Section::main && equalsIgnoringCase(key, "WorkingDirectory") && !workingDirectory)
             workingDirectory = value;
     }
     if (!found)

@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include "platform/text_utils.h"
+
 #include <array>
 #include <cctype>
 
@@ -22,17 +24,6 @@ constexpr std::array<HiveName, 7> kHives{{
     {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG", "HKCC"},
     {HKEY_DYN_DATA, "HKEY_DYN_DATA", ""},
 }};
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 

@@ -4,12 +4,14 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/shell_link_layout.h"
 #include "platform/shortcut_text.h"
 
 namespace tessivar {
 
 namespace {
 
+using namespace shell_link_layout;
 using shortcut_text::AnsiToUtf8;
 using shortcut_text::LooksLikeShortName;
 
@@ -134,12 +136,12 @@ struct IdListPath {
 // else the primary name (often an 8.3 name, ANSI in the code page of the writer).
 Text fileEntryName(const Bytes& b, std::size_t item, std::size_t size, bool* malformed)
 {
-    const std::uint8_t cls = b.u8(item + 2);
-    const std::size_t nameAt = item + 14;
+    const std::uint8_t cls = b.u8(item + kItemClass);
+    const std::size_t nameAt = item + kFileEntryName;
     const std::size_t end = item + size;
     std::size_t nameEnd = 0;
     Text primary;
-    if (cls & 0x04) {
+    if (cls & kFileEntryUnicodeName) {
         auto raw = b.wString(nameAt, end);
         if (!raw) {
             *malformed = true;
@@ -170,20 +172,20 @@ Text fileEntryName(const Bytes& b, std::size_t item, std::size_t size, bool* mal
     std::uint32_t blockSize = 0;
     std::uint32_t version = 0;
     std::uint32_t signature = 0;
-    if (blockOffset < nameEnd - item || !b.u16(block, &blockSize) || !b.u16(block + 2, &version) ||
-        !b.u32(block + 4, &signature))
+    if (blockOffset < nameEnd - item || !b.u16(block, &blockSize) || !b.u16(block + kExtensionVersion, &version) ||
+        !b.u32(block + kExtensionSignature, &signature))
         return primary;
-    if (blockSize < 8 || blockOffset + blockSize > size || (signature != 0xBEEF0004 && signature != 0))
+    if (blockSize < 8 || blockOffset + blockSize > size || (signature != kExtensionBlockSignature && signature != 0))
         return primary;
     std::size_t longNameAt = 0;
     if (version <= 3)
-        longNameAt = 20;
+        longNameAt = kLongNameUpToVersion3;
     else if (version == 7)
-        longNameAt = 38;
+        longNameAt = kLongNameVersion7;
     else if (version == 8)
-        longNameAt = 42;
+        longNameAt = kLongNameVersion8;
     else if (version >= 9)
-        longNameAt = 46;
+        longNameAt = kLongNameFromVersion9;
     else
         return primary;
     if (longNameAt >= blockSize)
@@ -220,19 +222,20 @@ IdListPath parseIdList(const Bytes& b, std::size_t start, std::size_t end)
 
     // My Computer, then a drive, then file entries: anything else is not a file-system path.
     auto [rootAt, rootSize] = items[0];
-    if (rootSize < 20 || b.u8(rootAt + 2) != 0x1F || !b.equals(rootAt + 4, kMyComputerClsid) || items.size() < 2) {
+    if (rootSize < kRootItemMinSize || b.u8(rootAt + kItemClass) != kRootItemClass ||
+        !b.equals(rootAt + kRootItemClsid, kMyComputerClsid) || items.size() < 2) {
         out.virtualItem = true;
         return out;
     }
     out.itemOffsets.push_back(0);
     out.prefixes.emplace_back();
     auto [driveAt, driveSize] = items[1];
-    const std::uint8_t driveClass = b.u8(driveAt + 2);
-    if ((driveClass & 0x70) != 0x20 || !(driveClass & 0x01) || driveSize < 4) {
+    const std::uint8_t driveClass = b.u8(driveAt + kItemClass);
+    if ((driveClass & kItemGroupMask) != kDriveItemGroup || !(driveClass & 0x01) || driveSize < 4) {
         out.virtualItem = true;
         return out;
     }
-    auto drive = b.cString(driveAt + 3, driveAt + std::min<std::size_t>(driveSize, 23));
+    auto drive = b.cString(driveAt + kDriveItemName, driveAt + std::min<std::size_t>(driveSize, kDriveItemNameEnd));
     if (!drive) {
         out.malformed = true;
         return out;
@@ -252,7 +255,7 @@ IdListPath parseIdList(const Bytes& b, std::size_t start, std::size_t end)
     bool uncertain = false;
     for (std::size_t i = 2; i < items.size(); ++i) {
         auto [itemAt, itemSize] = items[i];
-        if ((b.u8(itemAt + 2) & 0x70) != 0x30 || itemSize < 16) {
+        if ((b.u8(itemAt + kItemClass) & kItemGroupMask) != kFileEntryGroup || itemSize < kFileEntryMinSize) {
             out.virtualItem = true;
             return out;
         }
@@ -294,8 +297,9 @@ LinkInfoResult parseLinkInfo(const Bytes& b, std::size_t at, std::size_t* next)
     std::uint32_t size = 0;
     std::uint32_t headerSize = 0;
     std::uint32_t flags = 0;
-    if (!b.u32(at, &size) || size < 0x1C || !b.has(at, size) || !b.u32(at + 4, &headerSize) ||
-        headerSize < 0x1C || headerSize > size || !b.u32(at + 8, &flags)) {
+    if (!b.u32(at, &size) || size < kLinkInfoMinSize || !b.has(at, size) ||
+        !b.u32(at + kLinkInfoHeaderSize, &headerSize) || headerSize < kLinkInfoMinSize || headerSize > size ||
+        !b.u32(at + kLinkInfoFlags, &flags)) {
         out.malformed = true;
         return out;
     }
@@ -323,39 +327,39 @@ LinkInfoResult parseLinkInfo(const Bytes& b, std::size_t at, std::size_t* next)
         return fromUtf16(*raw);
     };
 
-    const bool hasUnicodeOffsets = headerSize >= 0x24;
-    auto suffix = ansiAt(field(24));
+    const bool hasUnicodeOffsets = headerSize >= kLinkInfoHeaderWithUnicode;
+    auto suffix = ansiAt(field(kLinkInfoSuffix));
     if (!suffix) {
         out.malformed = true;
         return out;
     }
     std::optional<Text> suffixUnicode;
-    if (hasUnicodeOffsets && field(32) != 0) {
-        suffixUnicode = unicodeAt(field(32));
+    if (hasUnicodeOffsets && field(kLinkInfoSuffixUnicode) != 0) {
+        suffixUnicode = unicodeAt(field(kLinkInfoSuffixUnicode));
         if (!suffixUnicode) {
             out.malformed = true;
             return out;
         }
     }
 
-    if (flags & 0x1) {
-        const std::uint32_t volumeAt = field(12);
+    if (flags & kLinkInfoHasVolumeAndBasePath) {
+        const std::uint32_t volumeAt = field(kLinkInfoVolumeId);
         std::uint32_t volumeSize = 0;
         std::uint32_t driveType = 0;
-        if (volumeAt < headerSize || volumeAt >= size || !b.u32(at + volumeAt, &volumeSize) || volumeSize <= 0x10 ||
-            volumeSize > size - volumeAt || !b.u32(at + volumeAt + 4, &driveType)) {
+        if (volumeAt < headerSize || volumeAt >= size || !b.u32(at + volumeAt, &volumeSize) || volumeSize < kVolumeIdMinSize ||
+            volumeSize > size - volumeAt || !b.u32(at + volumeAt + kVolumeDriveType, &driveType)) {
             out.malformed = true;
             return out;
         }
         out.driveType = driveType <= 6 ? static_cast<LinkDriveType>(driveType) : LinkDriveType::unknown;
-        auto base = ansiAt(field(16));
+        auto base = ansiAt(field(kLinkInfoLocalBasePath));
         if (!base) {
             out.malformed = true;
             return out;
         }
         out.local = Text{joinSuffix(base->value, suffix->value), base->uncertain || suffix->uncertain};
-        if (hasUnicodeOffsets && field(28) != 0) {
-            auto baseUnicode = unicodeAt(field(28));
+        if (hasUnicodeOffsets && field(kLinkInfoLocalBasePathUnicode) != 0) {
+            auto baseUnicode = unicodeAt(field(kLinkInfoLocalBasePathUnicode));
             if (!baseUnicode) {
                 out.malformed = true;
                 return out;
@@ -365,13 +369,13 @@ LinkInfoResult parseLinkInfo(const Bytes& b, std::size_t at, std::size_t* next)
                 Text{joinSuffix(baseUnicode->value, tail.value), baseUnicode->uncertain || tail.uncertain};
         }
     }
-    if (flags & 0x2) {
-        const std::uint32_t linkAt = field(20);
+    if (flags & kLinkInfoHasNetworkLink) {
+        const std::uint32_t linkAt = field(kLinkInfoNetworkRelativeLink);
         std::uint32_t linkSize = 0;
         std::uint32_t netNameOffset = 0;
-        if (linkAt < headerSize || linkAt >= size || !b.u32(at + linkAt, &linkSize) || linkSize < 0x14 ||
-            linkSize > size - linkAt || !b.u32(at + linkAt + 8, &netNameOffset) || netNameOffset >= linkSize ||
-            (netNameOffset > 0x14 && linkSize < 0x1C)) {
+        if (linkAt < headerSize || linkAt >= size || !b.u32(at + linkAt, &linkSize) || linkSize < kNetworkLinkMinSize ||
+            linkSize > size - linkAt || !b.u32(at + linkAt + kNetworkNetName, &netNameOffset) ||
+            netNameOffset >= linkSize || (netNameOffset > kNetworkLinkMinSize && linkSize < kNetworkLinkWithDeviceName)) {
             out.malformed = true;
             return out;
         }
@@ -434,25 +438,25 @@ bool parseTail(const Bytes& b, std::size_t pos, std::uint32_t flags, const IdLis
             return false; // a size cut short
         if (blockSize < 4)
             break;
-        if (blockSize < 8 || !b.has(pos, blockSize) || !b.u32(pos + 4, &signature))
+        if (blockSize < 8 || !b.has(pos, blockSize) || !b.u32(pos + kBlockSignature, &signature))
             return false;
         if (signature == kEnvironmentBlock || signature == kDarwinBlock) {
-            if (blockSize < 0x314)
+            if (blockSize < kPathBlockSize)
                 return false;
             if (signature == kDarwinBlock) {
                 advertised = true;
             } else {
-                auto wide = b.wString(pos + 268, pos + 788);
+                auto wide = b.wString(pos + kPathBlockUnicode, pos + kPathBlockUnicodeEnd);
                 Text text = wide && !wide->empty() ? fromUtf16(*wide) : Text{};
                 if (text.value.empty()) {
-                    auto narrow = b.cString(pos + 8, pos + 268);
-                    text = fromAnsi(narrow ? *narrow : b.slice(pos + 8, 260));
+                    auto narrow = b.cString(pos + kPathBlockAnsi, pos + kPathBlockUnicode);
+                    text = fromAnsi(narrow ? *narrow : b.slice(pos + kPathBlockAnsi, kPathBlockAnsiLength));
                 }
                 if (!text.value.empty())
                     env = text;
             }
         } else if (signature == kKnownFolderBlock || signature == kSpecialFolderBlock) {
-            const std::size_t offsetAt = signature == kKnownFolderBlock ? 24 : 12;
+            const std::size_t offsetAt = signature == kKnownFolderBlock ? kKnownFolderOffset : kSpecialFolderOffset;
             std::uint32_t offset = 0;
             if (blockSize < offsetAt + 4 || !b.u32(pos + offsetAt, &offset))
                 return false;
@@ -496,7 +500,7 @@ ShortcutInfo ReadShellLink(std::string_view data)
     ShortcutInfo info;
     const Bytes b(data);
     std::uint32_t headerSize = 0;
-    if (!b.u32(0, &headerSize) || headerSize != kHeaderSize || !b.has(0, kHeaderSize) || !b.equals(4, kShellLinkClsid))
+    if (!b.u32(0, &headerSize) || headerSize != kHeaderSize || !b.has(0, kHeaderSize) || !b.equals(kHeaderClsid, kShellLinkClsid))
         return info;
     info.format = ShortcutFormat::shellLink;
     info.isLink = true;
@@ -506,7 +510,7 @@ ShortcutInfo ReadShellLink(std::string_view data)
         return info;
     }
     std::uint32_t flags = 0;
-    b.u32(20, &flags);
+    b.u32(kHeaderFlags, &flags);
     info.advertised = flags & kHasDarwinId;
 
     std::size_t pos = kHeaderSize;

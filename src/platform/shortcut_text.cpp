@@ -1,5 +1,7 @@
 #include "platform/shortcut_text.h"
 
+#include "platform/text_utils.h"
+
 #include <array>
 #include <cstdint>
 
@@ -9,25 +11,6 @@ namespace tessivar {
 
 namespace {
 
-void appendUtf8(std::string* out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out->push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 // Windows-1252 0x80-0x9F; 0 where the code page has no character.
 constexpr std::array<std::uint16_t, 32> kCp1252High = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -36,38 +19,11 @@ constexpr std::array<std::uint16_t, 32> kCp1252High = {
 
 bool isValidUtf8(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t extra = 0;
-        std::uint32_t cp = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
+    char32_t cp = 0;
+    for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+        length = decodeUtf8(text, i, Surrogates::rejected, &cp);
+        if (length == 0)
             return false;
-        }
-        if (i + extra >= text.size())
-            return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto d = static_cast<unsigned char>(text[i + k]);
-            if ((d & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        const std::uint32_t minimum = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
-        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += extra + 1;
     }
     return true;
 }
@@ -87,13 +43,13 @@ std::string Utf16ToUtf8(std::string_view bytes, bool* lossless)
     for (std::size_t i = 0; i < units; ++i) {
         const std::uint32_t u = unit(i);
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-            appendUtf8(&out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+            appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
             ++i;
         } else if (u >= 0xD800 && u <= 0xDFFF) {
-            appendUtf8(&out, 0xFFFD);
+            appendUtf8(out, 0xFFFD);
             ok = false;
         } else {
-            appendUtf8(&out, u);
+            appendUtf8(out, u);
         }
     }
     if (bytes.size() % 2 != 0)
@@ -119,7 +75,7 @@ std::string AnsiToUtf8(std::string_view raw, bool* uncertain)
         std::uint32_t cp = c;
         if (c < 0xA0)
             cp = kCp1252High[c - 0x80] ? kCp1252High[c - 0x80] : 0xFFFD;
-        appendUtf8(&out, cp);
+        appendUtf8(out, cp);
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "results/backup_encoding.h"
 
+#include "platform/text_utils.h"
+
 #include <array>
 #include <cstdint>
 
@@ -23,25 +25,6 @@ char32_t codePointOf1252(unsigned char byte)
     if (byte >= 0x80 && byte <= 0x9F)
         return kHighControls[byte - 0x80];
     return byte;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // The well-formed UTF-8 sequence at `pos` (no overlong forms, no surrogates, at most U+10FFFF):
@@ -97,17 +80,6 @@ void appendEscape(std::string& out, unsigned char kind, unsigned char value)
     out += kHexDigits[value & 0x0F];
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 bool needsEscape(unsigned char plain)
 {
     // 0 and 3 would become LF and CR, 246 and up do not fit a byte once shifted.
@@ -138,13 +110,6 @@ void encodeField(std::string& out, std::string_view field)
 
 } // namespace
 
-std::string windows1252ToUtf8(unsigned char byte)
-{
-    std::string out;
-    appendUtf8(out, codePointOf1252(byte));
-    return out;
-}
-
 int windows1252FromCodePoint(char32_t codePoint)
 {
     if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
@@ -174,8 +139,8 @@ std::vector<std::string> DecodeBackupFields(std::string_view stored)
     while (pos < stored.size()) {
         const auto byte = static_cast<unsigned char>(stored[pos]);
         if ((byte == kEscapeCharacter || byte == kEscapeRawByte) && pos + 2 < stored.size() &&
-            hexValue(stored[pos + 1]) >= 0 && hexValue(stored[pos + 2]) >= 0) {
-            const auto value = static_cast<unsigned char>(hexValue(stored[pos + 1]) * 16 + hexValue(stored[pos + 2]));
+            hexDigitValue(stored[pos + 1]) >= 0 && hexDigitValue(stored[pos + 2]) >= 0) {
+            const auto value = static_cast<unsigned char>(hexDigitValue(stored[pos + 1]) * 16 + hexDigitValue(stored[pos + 2]));
             if (byte == kEscapeCharacter)
                 appendUtf8(fields.back(), codePointOf1252(value));
             else

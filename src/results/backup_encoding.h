@@ -33,10 +33,8 @@ std::vector<std::string> DecodeBackupFields(std::string_view stored);
 std::string EncodeBackupLine(std::string_view plain);
 std::string DecodeBackupLine(std::string_view stored);
 
-// Windows-1252 <-> UTF-8 for one byte / one code point; the five codes Windows-1252 leaves undefined
-// map to the C1 controls of the same number, as Windows maps them, so the table is one to one.
-std::string windows1252ToUtf8(unsigned char byte);
-// The Windows-1252 byte of a code point, or -1 when the code page has none.
+// The Windows-1252 byte of a code point, or -1 when the code page has none; the five codes
+// Windows-1252 leaves undefined map to the C1 controls of the same number, as Windows maps them.
 int windows1252FromCodePoint(char32_t codePoint);
 
 } // namespace tessivar

@@ -1,5 +1,7 @@
 #include "results/backup_format.h"
 
+#include "platform/text_utils.h"
+
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -16,23 +18,6 @@ constexpr std::size_t kOlderRegistryFields = 6;
 constexpr std::size_t kRegistryFields = 10;
 constexpr std::size_t kOlderShortcutFields = 2;
 constexpr std::size_t kShortcutFields = 3;
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
 
 bool allDigits(std::string_view text)
 {
@@ -66,17 +51,6 @@ std::string hexOf(const std::vector<std::uint8_t>& bytes)
     return out;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool bytesOfHex(std::string_view hex, std::vector<std::uint8_t>& bytes)
 {
     if (hex.size() % 2 != 0)
@@ -84,8 +58,8 @@ bool bytesOfHex(std::string_view hex, std::vector<std::uint8_t>& bytes)
     bytes.clear();
     bytes.reserve(hex.size() / 2);
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = hexDigit(hex[i]);
-        const int low = hexDigit(hex[i + 1]);
+        const int high = hexDigitValue(hex[i]);
+        const int low = hexDigitValue(hex[i + 1]);
         if (high < 0 || low < 0)
             return false;
         bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));

@@ -1,5 +1,7 @@
 #include "results/backup_manager.h"
 
+#include "platform/text_utils.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -11,23 +13,6 @@
 namespace tessivar {
 
 namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // Mid$(text, start, length) with 1-based start; a start past the end gives "".
 std::string mid(std::string_view text, std::size_t start, std::size_t length = std::string_view::npos)

@@ -1,5 +1,7 @@
 // The reader side of backup files: putting back what a repair removed.
 
+#include "platform/text_utils.h"
+
 #include <array>
 #include <cctype>
 
@@ -13,23 +15,6 @@
 namespace tessivar {
 
 namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // Only the six hives a backup may name; short names and the performance hive are not among them.
 HKEY hiveOfRecord(std::string_view name)

@@ -1,5 +1,7 @@
 #include "results/code_page.h"
 
+#include "platform/text_utils.h"
+
 #include <array>
 #include <cstdint>
 
@@ -25,48 +27,6 @@ char toWindows1252(char32_t c)
     return '?';
 }
 
-// Decodes one well-formed UTF-8 sequence at `pos`; on a malformed one consumes a single byte and
-// gives U+FFFD, which the code page lacks.
-char32_t decodeOne(std::string_view text, std::size_t& pos)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-    const std::uint8_t lead = byte(pos);
-    std::size_t length = 0;
-    char32_t c = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, c = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, c = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, c = lead & 0x07, minimum = 0x10000;
-    } else {
-        ++pos;
-        return 0xFFFD;
-    }
-    if (pos + length > text.size()) {
-        ++pos;
-        return 0xFFFD;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const std::uint8_t next = byte(pos + i);
-        if ((next & 0xC0) != 0x80) {
-            ++pos;
-            return 0xFFFD;
-        }
-        c = (c << 6) | (next & 0x3F);
-    }
-    if (c < minimum || c > 0x10FFFF) {
-        ++pos;
-        return 0xFFFD;
-    }
-    pos += length;
-    return c;
-}
-
 } // namespace
 
 std::string Utf8ToWindows1252(std::string_view text)
@@ -78,7 +38,7 @@ std::string Utf8ToWindows1252(std::string_view text)
             out += text[pos++];
             continue;
         }
-        out += toWindows1252(decodeOne(text, pos));
+        out += toWindows1252(decodeUtf8OrReplacement(text, pos));
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "results/repair.h"
 
+#include "platform/text_utils.h"
+
 #include <cctype>
 #include <charconv>
 #include <cstdint>
@@ -18,18 +20,6 @@ namespace {
 
 constexpr std::string_view kDefaultName = "(Default)";
 constexpr std::size_t kBackupGroup = 256;
-
-// Registry names compare without regard to letter case.
-bool sameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 std::string valueText(std::string_view hiveName, std::string_view keyPath, std::string_view valueName)
 {
@@ -158,7 +148,7 @@ RepairRun::Plan RepairRun::planValue(const ProblemEntry& entry, HKEY hive, const
     const auto stateNow = [&](std::string_view name) {
         for (const Plan& other : earlier) {
             for (const RegistryRecord& record : other.records) {
-                if (other.hive == hive && sameName(record.FullKeyPath, keyPath) && sameName(record.valueName, name))
+                if (other.hive == hive && equalsIgnoringCase(record.FullKeyPath, keyPath) && equalsIgnoringCase(record.valueName, name))
                     return RawValue{};
             }
         }

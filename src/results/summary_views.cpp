@@ -1,5 +1,7 @@
 #include "results/summary_views.h"
 
+#include "platform/text_utils.h"
+
 #include <algorithm>
 #include <numeric>
 #include <vector>
@@ -23,27 +25,6 @@ const std::array<SummaryPhrase, 9> kSummaryPhrases{{
 
 namespace {
 
-char upperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string upperCased(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), upperAscii);
-    return result;
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 // The text a row shows in column `column`; the lists have one column.
 std::string_view cellText(const std::string& row, int column)
 {
@@ -53,7 +34,7 @@ std::string_view cellText(const std::string& row, int column)
 // Text order as a list view sorts: letter case aside, then the bytes, so the order is total.
 bool textLess(std::string_view a, std::string_view b)
 {
-    const auto folded = [](std::string_view s) { return upperCased(s); };
+    const auto folded = [](std::string_view s) { return upper(s); };
     const std::string x = folded(a);
     const std::string y = folded(b);
     return x != y ? x < y : a < b;
@@ -146,16 +127,16 @@ void ShowGroupDetails(ScanModel& model, Host& host, std::size_t clickedRow)
     model.lvwRegistryErrorsDetail.selectedRow = -1;
     // Copied: the summary list may change while the fill yields.
     const std::string clicked = summary.rows[clickedRow];
-    const std::string wanted = upperCased(trimBlanks(clicked));
+    const std::string wanted = upper(trimmed(clicked));
 
     for (const SummaryPhrase& group : kSummaryPhrases) {
-        if (wanted.find(upperCased(group.phrase)) != std::string::npos)
+        if (wanted.find(upper(group.phrase)) != std::string::npos)
             ListSectionDetails(model, host, group.scannerName);
         if (model.lvwRegistryErrorsDetailFill != fill)
             return;
     }
 
-    if (upperCased(clicked).find(upperCased(kShortcutSummaryPhrase)) != std::string::npos) {
+    if (upper(clicked).find(upper(kShortcutSummaryPhrase)) != std::string::npos) {
         for (std::size_t i = 1; i <= model.lvwShortcut.count(); ++i) {
             AddListRow(model.lvwRegistryErrorsDetail, ShortcutDetailRow(model.lvwShortcut.at(i).path));
             host.yield();

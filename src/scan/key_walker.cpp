@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -35,42 +34,6 @@ constexpr std::array<ScannerCheck, 9> kDispatchTable{{
     {"Windows Fonts", &CheckFont},
 }};
 
-constexpr std::string_view kConfigurationStatus = "configuration files...";
-static_assert(kConfigurationStatus.size() >= 8);
-// Bit 5 where the text has a letter: setting it folds that letter to lower case.
-constexpr auto kConfigurationStatusFold = [] {
-    std::array<char, kConfigurationStatus.size()> fold{};
-    for (std::size_t i = 0; i < fold.size(); ++i)
-        fold[i] = (kConfigurationStatus[i] >= 'a' && kConfigurationStatus[i] <= 'z') ? 0x20 : 0;
-    return fold;
-}();
-
-// While the configuration-files section runs, its walks only display; that section is told
-// apart by the status text it sets.
-bool statusIsConfigurationFiles(std::string_view status)
-{
-    const auto first = status.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return false;
-    status = status.substr(first, status.find_last_not_of(' ') - first + 1);
-    constexpr std::size_t size = kConfigurationStatus.size();
-    if (status.size() != size)
-        return false;
-    // Asked for every value, so compared eight bytes at a time, letters folded.
-    const auto load = [](const char* bytes) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes, sizeof word);
-        return word;
-    };
-    for (std::size_t at = 0;; at = std::min(at + 8, size - 8)) {
-        const std::uint64_t fold = load(kConfigurationStatusFold.data() + at);
-        if ((load(status.data() + at) | fold) != (load(kConfigurationStatus.data() + at) | fold))
-            return false;
-        if (at + 8 == size)
-            return true;
-    }
-}
-
 // One level of the tree walk: the key open at that depth, the next subkey index, and how long
 // the shared path text is at that depth.
 struct Level {
@@ -90,11 +53,11 @@ void closeAll(Registry& registry, std::vector<Level>& levels)
 // The value loop of a key already open: every value in turn until one does not fit the buffers
 // or the scan is cancelled. The key stays open.
 void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::string& keyPath,
-                         const std::string& scannerName, const std::string& hiveName)
+                         const std::string& scannerName, const std::string& hiveName, ValueChecks checks)
 {
     Registry& registry = context.registry;
     ScanModel& model = context.model;
-    const RegistryCheck check = CheckForScanner(scannerName);
+    const RegistryCheck check = checks == ValueChecks::run ? CheckForScanner(scannerName) : nullptr;
     // Filled by each call before they are read; not cleared, since this runs once per key.
     std::array<char, kEnumBufferSize + 1> name;
     std::array<std::uint8_t, kEnumBufferSize + 1> data;
@@ -128,9 +91,7 @@ void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::s
                 [&](std::string& text) { ReadValueAsText(registry, key, valueName, text); });
         if (model.ScanCancelled)
             return;
-        // What DispatchValue does; the check gets its own copy of the text.
-        if (check != nullptr && !statusIsConfigurationFiles(model.lblStatus))
-            check(context, hive, hiveName, valueName, model.lblRegistryFilesScan, scannerName, keyPath);
+        DispatchValue(context, check, model.lblRegistryFilesScan, scannerName, valueName, hive, hiveName, keyPath);
         if (model.ScanCancelled)
             return;
         context.host.yield();
@@ -152,7 +113,7 @@ RegistryCheck CheckForScanner(std::string_view scannerName)
 // nesting keys thousands deep cannot exhaust the call stack; the order of the steps and the one
 // open key per level are those of the recursive walk (values of a subkey, then its subtree).
 void WalkKeyTree(ScanContext& context, HKEY hive, const std::string& keyPath, const std::string& scannerName,
-                 const std::string& hiveName)
+                 const std::string& hiveName, ValueChecks checks)
 {
     Registry& registry = context.registry;
     ScanModel& model = context.model;
@@ -205,7 +166,7 @@ void WalkKeyTree(ScanContext& context, HKEY hive, const std::string& keyPath, co
         HKEY child = 0;
         if (!registry.isLinkKey(level.key, subkeyName) &&
             registry.RegOpenKeyExA(level.key, subkeyName, 0, KEY_READ, &child) == ERROR_SUCCESS) {
-            walkValuesOfOpenKey(context, child, hive, path, scannerName, hiveName);
+            walkValuesOfOpenKey(context, child, hive, path, scannerName, hiveName, checks);
             levels.push_back({child, 0, path.size()});
             continue;
         }
@@ -215,12 +176,12 @@ void WalkKeyTree(ScanContext& context, HKEY hive, const std::string& keyPath, co
 }
 
 void WalkKeyValues(ScanContext& context, HKEY hive, const std::string& keyPath, const std::string& scannerName,
-                   const std::string& hiveName)
+                   const std::string& hiveName, ValueChecks checks)
 {
     HKEY key = 0;
     if (context.registry.RegOpenKeyA(hive, keyPath, &key) != ERROR_SUCCESS)
         return;
-    walkValuesOfOpenKey(context, key, hive, keyPath, scannerName, hiveName);
+    walkValuesOfOpenKey(context, key, hive, keyPath, scannerName, hiveName, checks);
     context.registry.RegCloseKey(key);
 }
 
@@ -251,10 +212,9 @@ void ListSubkeyNames(ScanContext& context, HKEY hive, const std::string& keyPath
     registry.RegCloseKey(key);
 }
 
-void DispatchValue(ScanContext& context, const std::string& data, const std::string& scannerName,
+void DispatchValue(ScanContext& context, RegistryCheck check, const std::string& data, const std::string& scannerName,
                    const std::string& valueName, HKEY hive, const std::string& hiveName, const std::string& keyPath)
 {
-    const RegistryCheck check = CheckForScanner(scannerName);
     if (check == nullptr || context.model.ScanCancelled)
         return;
     check(context, hive, hiveName, valueName, data, scannerName, keyPath);

@@ -1,5 +1,7 @@
 #include "scan/scan_driver.h"
 
+#include "platform/text_utils.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -16,17 +18,6 @@
 namespace tessivar {
 
 namespace {
-
-std::string trimmedUpper(std::string_view text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    std::string out(text.substr(first, text.find_last_not_of(' ') - first + 1));
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
 
 std::size_t totalRows(const ScanModel& model) { return model.lvwErrors.count() + model.lvwShortcut.count(); }
 
@@ -45,14 +36,15 @@ void selectEntry(ScanModel& model, std::size_t position, bool selected)
         model.lvwRegistryvaluesScan.update(position - 1, [&](SectionListEntry& row) { row.selected = selected; });
 }
 
-void walk(ScanContext& context, const SectionWalk& w, const std::string& scannerName)
+void walk(ScanContext& context, const SectionWalk& w, const std::string& scannerName,
+          ValueChecks checks = ValueChecks::run)
 {
     switch (w.kind) {
     case WalkKind::SubkeyTree:
-        WalkKeyTree(context, w.hive, w.keyPath, scannerName, w.hiveName);
+        WalkKeyTree(context, w.hive, w.keyPath, scannerName, w.hiveName, checks);
         break;
     case WalkKind::KeyValues:
-        WalkKeyValues(context, w.hive, w.keyPath, scannerName, w.hiveName);
+        WalkKeyValues(context, w.hive, w.keyPath, scannerName, w.hiveName, checks);
         break;
     case WalkKind::SubkeyNames:
         ListSubkeyNames(context, w.hive, w.keyPath);
@@ -113,9 +105,9 @@ bool runRegistrySection(ScanContext& context, std::size_t position)
         return true;
     }
     case kPositionConfigurationFiles:
-        // Displays only: the value walker dispatches nothing while lblStatus names this section.
+        // Displays only: its walks carry a scanner name, but no value is checked.
         for (const SectionWalk& w : walks)
-            walk(context, w, scanner);
+            walk(context, w, scanner, ValueChecks::none);
         return true;
     default: // 2, 3, 4, 6: the count is taken also after a cancel; the loop ends right after
         for (const SectionWalk& w : walks)
@@ -276,8 +268,7 @@ void ScanSections(ScanContext& context)
     }
 
     if (const std::size_t shortcuts = model.lvwShortcut.count(); shortcuts > 0) {
-        model.lvwRegistryProblems.rows.append("Invalid Windows Shortcut File (" + std::to_string(shortcuts) +
-                                                 " Problems)");
+        model.lvwRegistryProblems.rows.append(ShortcutSummaryRow(shortcuts));
     }
     model.mousePointer = MousePointer::normal;
     model.ProgressStep = 0;
@@ -287,12 +278,10 @@ void ScanSections(ScanContext& context)
 std::size_t CountSectionProblems(ScanContext& context, const std::string& scannerName)
 {
     const ProblemList& problems = context.model.lvwErrors;
-    std::size_t count = 0;
-    for (std::size_t i = 1; i <= problems.count(); ++i) {
-        if (problems.at(i).RegistryScanners == scannerName)
-            ++count;
+    const std::size_t count = problems.countScanner(scannerName);
+    // One step per row, as counting them one by one took.
+    for (std::size_t i = 1; i <= problems.count(); ++i)
         context.host.yield();
-    }
     AddSectionSummary(context, count, scannerName);
     return count;
 }
@@ -310,7 +299,7 @@ void ImgScanCancelMouseMove_Click(ScanContext& context)
     context.host.showMessageBox(model.MessageboxRequest);
     context.host.RefreshThePicControls();
     LoadlvwRegistryvaluesScanValues(context);
-    if (trimmedUpper(model.MessageboxRequest) == "YES") {
+    if (upper(trimmed(model.MessageboxRequest)) == "YES") {
         model.ScanCancelled = true;
         model.tmrPicVisibleOrNotEnabled = false;
         model.cmdCancelOrStopEnabled = false;

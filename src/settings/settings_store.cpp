@@ -1,37 +1,12 @@
 #include "settings/settings_store.h"
 
+#include "platform/text_utils.h"
+
 #include <charconv>
 
 namespace tessivar {
 
 namespace {
-
-std::string_view trimBlanks(std::string_view text)
-{
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -64,7 +39,7 @@ void SettingsStore::WriteSetting(std::string_view key, std::string_view value)
 
 std::optional<long long> SettingAsNumber(std::string_view text)
 {
-    text = trimBlanks(text);
+    text = trimmed(text, " \t");
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
         if (text.empty() || text.front() < '0' || text.front() > '9')
@@ -80,12 +55,12 @@ std::optional<long long> SettingAsNumber(std::string_view text)
 
 std::optional<bool> SettingAsBoolean(std::string_view text)
 {
-    const std::string_view trimmed = trimBlanks(text);
-    if (equalsNoCase(trimmed, "true"))
+    const std::string_view word = trimmed(text, " \t");
+    if (equalsIgnoringCase(word, "true"))
         return true;
-    if (equalsNoCase(trimmed, "false"))
+    if (equalsIgnoringCase(word, "false"))
         return false;
-    if (auto number = SettingAsNumber(trimmed))
+    if (auto number = SettingAsNumber(word))
         return *number != 0;
     return std::nullopt;
 }

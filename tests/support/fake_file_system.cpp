@@ -3,19 +3,11 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "platform/text_utils.h"
+
 namespace tessivar::test {
 
 namespace {
-
-char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-
-std::string upperText(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = upper(c);
-    return out;
-}
 
 bool forbiddenInName(char c, bool wildcardsAllowed)
 {
@@ -60,7 +52,7 @@ FakeFileSystem::Parsed FakeFileSystem::parse(std::string_view path, bool wildcar
         return result;
     if (text.size() > 2 && text[2] != '\\')
         return result;
-    const char letter = upper(text[0]);
+    const char letter = upperAscii(text[0]);
     if (!driveUsable(letter))
         return result;
 
@@ -99,7 +91,7 @@ FakeFileSystem::Parsed FakeFileSystem::parse(std::string_view path, bool wildcar
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (i + 1 == parts.size())
             result.parentKey = result.key;
-        result.key += "\\" + upperText(parts[i]);
+        result.key += "\\" + upper(parts[i]);
     }
     if (!parts.empty())
         result.last = parts.back();
@@ -151,7 +143,7 @@ void FakeFileSystem::makeFolders(const Parsed& parsed)
 {
     std::string key = parsed.key.substr(0, 2);
     for (std::size_t i = 0; i + 1 < parsed.parts.size(); ++i) {
-        key += "\\" + upperText(parsed.parts[i]);
+        key += "\\" + upper(parsed.parts[i]);
         Node& node = m_nodes[key];
         if (node.name.empty()) {
             node.name = parsed.parts[i];
@@ -205,7 +197,7 @@ bool FakeFileSystem::wildcardMatch(std::string_view mask, std::string_view name)
     std::size_t star = std::string_view::npos;
     std::size_t resume = 0;
     while (n < name.size()) {
-        if (m < mask.size() && (mask[m] == '?' || upper(mask[m]) == upper(name[n]))) {
+        if (m < mask.size() && (mask[m] == '?' || upperAscii(mask[m]) == upperAscii(name[n]))) {
             ++m;
             ++n;
         } else if (m < mask.size() && mask[m] == '*') {
@@ -227,7 +219,7 @@ bool FakeFileSystem::wildcardMatch(std::string_view mask, std::string_view name)
 
 void FakeFileSystem::addDrive(char letter, DriveType type, bool hasRoot)
 {
-    letter = upper(letter);
+    letter = upperAscii(letter);
     if (letter < 'A' || letter > 'Z')
         throw std::invalid_argument("FakeFileSystem: drive letter out of range");
     DriveInfo info;
@@ -246,7 +238,7 @@ void FakeFileSystem::addDrive(char letter, DriveType type, bool hasRoot)
 
 void FakeFileSystem::removeDrive(char letter)
 {
-    letter = upper(letter);
+    letter = upperAscii(letter);
     m_drives.erase(letter);
     const std::string rootKey = std::string(1, letter) + ":";
     for (auto it = m_nodes.begin(); it != m_nodes.end();)
@@ -270,7 +262,7 @@ void FakeFileSystem::addFile(std::string_view path, std::string_view content, st
 
 void FakeFileSystem::setOutsidePrefix(char letter)
 {
-    if (auto it = m_drives.find(upper(letter)); it != m_drives.end())
+    if (auto it = m_drives.find(upperAscii(letter)); it != m_drives.end())
         it->second.insidePrefix = false;
 }
 
@@ -327,7 +319,7 @@ bool FakeFileSystem::remove(std::string_view path)
 void FakeFileSystem::makeSearchFail(std::string_view path)
 {
     // Kept even for a path on a drive that is not there yet, so the order of set-up is free.
-    std::string key = upperText(path);
+    std::string key = upper(path);
     for (char& c : key)
         if (c == '/')
             c = '\\';
@@ -338,7 +330,7 @@ void FakeFileSystem::makeSearchFail(std::string_view path)
 
 void FakeFileSystem::makeWriteFail(std::string_view path)
 {
-    std::string key = upperText(path);
+    std::string key = upper(path);
     for (char& c : key)
         if (c == '/')
             c = '\\';
@@ -355,10 +347,10 @@ void FakeFileSystem::clearFailures()
 
 void FakeFileSystem::setShortName(std::string_view path, std::string shortName)
 {
-    m_shortNames[upperText(path)] = std::move(shortName);
+    m_shortNames[upper(path)] = std::move(shortName);
 }
 
-void FakeFileSystem::setVolumeName(char letter, std::string name) { m_volumeNames[upper(letter)] = std::move(name); }
+void FakeFileSystem::setVolumeName(char letter, std::string name) { m_volumeNames[upperAscii(letter)] = std::move(name); }
 
 // --- Looking at the result -------------------------------------------------------------------
 
@@ -630,7 +622,7 @@ std::string FakeFileSystem::GetShortPathNameA(std::string_view path)
     const Parsed parsed = parse(path, false);
     if (!parsed.valid || searchFails(parsed.key) || find(parsed.key) == nullptr)
         return {};
-    auto it = m_shortNames.find(upperText(path));
+    auto it = m_shortNames.find(upper(path));
     return it == m_shortNames.end() ? std::string(path) : it->second;
 }
 

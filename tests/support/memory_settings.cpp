@@ -2,22 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/text_utils.h"
+
 namespace tessivar::test {
-
-namespace {
-
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
-
-} // namespace
 
 bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const
 {
@@ -73,7 +60,7 @@ std::vector<std::string> MemorySettings::writesOf(std::string_view key) const
 {
     std::vector<std::string> result;
     for (const auto& w : writes)
-        if (w.accepted && equalsNoCase(w.key, key))
+        if (w.accepted && equalsIgnoringCase(w.key, key))
             result.push_back(w.value);
     return result;
 }

@@ -68,7 +68,7 @@ private:
         }
         m_buffer += type;
         m_buffer += '"';
-        wine::appendEscaped(m_buffer, wine::utf8ToUtf16(data), "\"", false);
+        wine::appendEscaped(m_buffer, utf8ToUtf16(data), "\"", false);
         m_buffer += "\"\n";
         ++m_stats.values;
     }

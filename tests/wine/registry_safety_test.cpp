@@ -251,7 +251,9 @@ TEST_F(RegistrySafetyTest, SaverKilledAtAnyMomentLeavesTheOldOrTheNewFile)
     std::mt19937 random(12345);
     std::uniform_int_distribution<int> delay(0, 20000);
     int sawNew = 0;
-    for (int round = 0; round < 30; ++round) {
+    int killedMidWrite = 0; // killed with its temporary file written but not yet renamed
+    // At least 30 rounds, and more until one kill has landed in the middle of a save.
+    for (int round = 0; round < 30 || (killedMidWrite == 0 && round < 300); ++round) {
         const bool startOld = round % 2 == 0;
         m_temp.write("crash/system.reg", startOld ? oldText : newText);
         const pid_t child = ::fork();
@@ -262,15 +264,21 @@ TEST_F(RegistrySafetyTest, SaverKilledAtAnyMomentLeavesTheOldOrTheNewFile)
         }
         ::usleep(static_cast<useconds_t>(delay(random)));
         ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
+        int status = 0;
+        ::waitpid(child, &status, 0);
         const std::string now = m_temp.read("crash/system.reg");
         ASSERT_TRUE(now == oldText || now == newText) << "torn file after round " << round << ", " << now.size() << " bytes";
         sawNew += (now == (startOld ? newText : oldText));
+        bool leftover = false;
         for (const auto& entry : std::filesystem::directory_iterator(path.parent_path())) {
-            if (entry.path() != path)
+            if (entry.path() != path) {
+                leftover = true;
                 std::filesystem::remove(entry.path()); // a killed saver may leave its temporary file
+            }
         }
+        killedMidWrite += WIFSIGNALED(status) && leftover ? 1 : 0;
     }
+    EXPECT_GE(killedMidWrite, 1) << "no kill landed while a save was being written";
     RecordProperty("completedSaves", sawNew);
 }
 

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -159,6 +160,37 @@ INSTANTIATE_TEST_SUITE_P(
                       DamagedCase{"Binary", std::string("\x7F" "ELF\0\x01\x02\n\xFF", 9)},
                       DamagedCase{"TooLarge", "[Tessivar v4.0/Settings]\n" + std::string(kMaxSettingsFileSize, 'a')}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
+
+// Reads parse the file only when it changed; a change is seen whether the file is replaced, or
+// rewritten in place to the same size: at another time, or at a time too recent to be trusted
+// (here one not yet past, which no later change could move on either).
+TEST_F(SettingsFileTest, ReadSeesEveryChangeOfTheFile)
+{
+    // The same bytes but for the one-digit value, written over the file's own.
+    const auto writeInPlace = [&](char value) {
+        std::string text = fileText();
+        text[text.find("chkPlaySound=") + 13] = value;
+        std::ofstream(file, std::ios::in | std::ios::out | std::ios::binary) << text;
+    };
+    ASSERT_TRUE(store.write("chkPlaySound", "1"));
+    const auto longAgo = fs::last_write_time(file) - std::chrono::hours(1);
+    fs::last_write_time(file, longAgo);
+    EXPECT_EQ(store.read("chkPlaySound"), "1");
+    SettingsFile other{file, kApp};
+    ASSERT_TRUE(other.write("chkPlaySound", "2")); // replaced: another file
+    EXPECT_EQ(store.read("chkPlaySound"), "2");
+    fs::last_write_time(file, longAgo);
+    EXPECT_EQ(store.read("chkPlaySound"), "2");
+    writeInPlace('3');
+    fs::last_write_time(file, longAgo + std::chrono::seconds(1));
+    EXPECT_EQ(store.read("chkPlaySound"), "3");
+    const auto recent = fs::file_time_type::clock::now() + std::chrono::minutes(1);
+    fs::last_write_time(file, recent);
+    EXPECT_EQ(store.read("chkPlaySound"), "3");
+    writeInPlace('4');
+    fs::last_write_time(file, recent);
+    EXPECT_EQ(store.read("chkPlaySound"), "4");
+}
 
 TEST_F(SettingsFileTest, SecondDamagedFileGetsTheNextFreeName)
 {

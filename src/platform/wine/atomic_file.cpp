@@ -35,13 +35,6 @@ FileStamp stampOf(const std::filesystem::path& path)
     return stamp;
 }
 
-bool readWholeFile(const std::filesystem::path& path, std::string& content, bool* exists)
-{
-    const FileRead state = readRegularFile(path, content, std::numeric_limits<std::uint64_t>::max());
-    *exists = state != FileRead::missing;
-    return state == FileRead::ok || state == FileRead::missing;
-}
-
 std::filesystem::path writeTarget(const std::filesystem::path& path)
 {
     std::error_code error;

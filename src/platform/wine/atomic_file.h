@@ -23,10 +23,6 @@ struct FileStamp {
 
 FileStamp stampOf(const std::filesystem::path& path);
 
-// Reads a whole file; false when it cannot be read (a missing file is not an error: `exists`
-// says which).
-bool readWholeFile(const std::filesystem::path& path, std::string& content, bool* exists);
-
 // The file a write to `path` really changes: `path` itself, or the end of its symlink chain.
 std::filesystem::path writeTarget(const std::filesystem::path& path);
 

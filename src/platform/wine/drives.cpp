@@ -1,5 +1,7 @@
 #include "platform/wine/drives.h"
 
+#include "platform/text_utils.h"
+
 #include <sys/stat.h>
 
 #include <iterator>
@@ -10,18 +12,6 @@
 namespace tessivar::wine {
 
 namespace {
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 bool isFolder(const std::filesystem::path& path)
 {
@@ -79,15 +69,15 @@ DriveTypeReader driveTypeReaderFor(Registry& registry)
 
 DriveType driveTypeFor(char lowerLetter, const std::string& setting)
 {
-    if (equalsIgnoringAsciiCase(setting, "hd"))
+    if (equalsIgnoringCase(setting, "hd"))
         return DriveType::fixed;
-    if (equalsIgnoringAsciiCase(setting, "floppy"))
+    if (equalsIgnoringCase(setting, "floppy"))
         return DriveType::removable;
-    if (equalsIgnoringAsciiCase(setting, "cdrom"))
+    if (equalsIgnoringCase(setting, "cdrom"))
         return DriveType::cdrom;
-    if (equalsIgnoringAsciiCase(setting, "network"))
+    if (equalsIgnoringCase(setting, "network"))
         return DriveType::network;
-    if (equalsIgnoringAsciiCase(setting, "ramdisk"))
+    if (equalsIgnoringCase(setting, "ramdisk"))
         return DriveType::ramDisk;
     return (lowerLetter == 'a' || lowerLetter == 'b') ? DriveType::removable : DriveType::fixed;
 }

@@ -5,9 +5,7 @@
 
 #include <cstdint>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/wine/simd.h"
 
 namespace tessivar::wine {
 
@@ -21,7 +19,7 @@ struct LineBlock {
 inline LineBlock scanLineBlock(const char* bytes)
 {
     LineBlock block;
-#if defined(__SSE2__)
+#if defined(TESSIVAR_SSE2)
     const __m128i newline = _mm_set1_epi8('\n');
     const __m128i zero = _mm_setzero_si128();
     const __m128i carriageReturn = _mm_set1_epi8('\r');

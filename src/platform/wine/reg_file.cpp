@@ -167,12 +167,6 @@ void RegKey::removeAllValues(std::uint64_t filetime)
     m_values.clear();
 }
 
-void RegKey::setLink(bool link, std::uint64_t filetime)
-{
-    touch(filetime);
-    m_link = link;
-}
-
 void RegKey::setClassName(std::u16string className, std::uint64_t filetime)
 {
     touch(filetime);

@@ -72,7 +72,6 @@ public:
     void removeAllValues(std::uint64_t filetime);
 
     bool isLink() const { return m_link; }
-    void setLink(bool link, std::uint64_t filetime);
     // Null when the key has no class.
     const std::u16string* className() const { return m_class.get(); }
     void setClassName(std::u16string className, std::uint64_t filetime);
@@ -164,7 +163,6 @@ public:
     std::string firstProblemMessage();
     // Whether anything changed since parse().
     bool changed() const { return m_changed; }
-    void markChanged() { m_changed = true; }
     // Records a problem found outside the file's own text (for example an architecture that
     // disagrees with the prefix's other files); the file is then not written.
     void addProblem(std::size_t line, std::string message);

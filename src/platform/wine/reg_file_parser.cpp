@@ -8,9 +8,7 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/wine/simd.h"
 
 namespace tessivar::wine {
 
@@ -99,6 +97,7 @@ std::size_t commonPrefixLength(std::string_view a, std::string_view b)
 {
     const std::size_t limit = std::min(a.size(), b.size());
     std::size_t length = 0;
+#if !defined(TESSIVAR_PLAIN_SCANS)
     for (; length + 8 <= limit; length += 8) {
         std::uint64_t x = 0;
         std::uint64_t y = 0;
@@ -107,6 +106,7 @@ std::size_t commonPrefixLength(std::string_view a, std::string_view b)
         if (x != y)
             break;
     }
+#endif
     while (length < limit && a[length] == b[length])
         ++length;
     return length;
@@ -118,7 +118,7 @@ void widenAscii(std::string_view text, std::u16string& out)
     const char* from = text.data();
     char16_t* to = out.data();
     std::size_t i = 0;
-#if defined(__SSE2__)
+#if defined(TESSIVAR_SSE2)
     for (; i + 16 <= text.size(); i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
@@ -133,7 +133,7 @@ void widenAscii(std::string_view text, std::u16string& out)
 // "]", a control character or a byte beyond ASCII; or the end of the text.
 std::size_t plainNameEnd(std::string_view text, std::size_t pos)
 {
-#if defined(__SSE2__)
+#if defined(TESSIVAR_SSE2)
     for (; pos + 16 <= text.size(); pos += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
         // As signed bytes, everything from 0x80 on is below 0x20 too.

@@ -1,5 +1,7 @@
 #include "platform/wine/reg_text.h"
 
+#include "platform/text_utils.h"
+
 #include <algorithm>
 #include <bit>
 #include <clocale>
@@ -39,20 +41,6 @@ char16_t foldSlow(char16_t unit)
     return unit;
 }
 
-bool isHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return c - 'A' + 10;
-}
-
 void appendUnitAsCodePoint(std::u16string& out, std::uint32_t cp)
 {
     if (cp >= 0x10000) {
@@ -62,49 +50,6 @@ void appendUnitAsCodePoint(std::u16string& out, std::uint32_t cp)
     } else {
         out += static_cast<char16_t>(cp);
     }
-}
-
-// Decodes one UTF-8 sequence at text[pos]. Returns its length, 0 when it is not valid. With
-// `allowSurrogates`, encoded surrogates (WTF-8) are accepted.
-std::size_t decodeUtf8(std::string_view text, std::size_t pos, bool allowSurrogates, std::uint32_t* cp)
-{
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    std::size_t length = 0;
-    std::uint32_t value = 0;
-    std::uint32_t minimum = 0;
-    if (lead < 0x80) {
-        *cp = lead;
-        return 1;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1F;
-        minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0F;
-        minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07;
-        minimum = 0x10000;
-    } else {
-        return 0;
-    }
-    if (pos + length > text.size())
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[pos + i]);
-        if ((next & 0xC0) != 0x80)
-            return 0;
-        value = (value << 6) | (next & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF)
-        return 0;
-    if (!allowSurrogates && value >= 0xD800 && value <= 0xDFFF)
-        return 0;
-    *cp = value;
-    return length;
 }
 
 std::string utf16ToUtf8Impl(std::u16string_view text, bool keepLoneSurrogates)
@@ -244,7 +189,7 @@ std::size_t unescape(std::string_view text, std::size_t pos, char delimiter, std
                 }
                 unsigned value = 0;
                 for (int n = 0; n < 4 && pos < text.size() && isHexDigit(text[pos]); ++n, ++pos)
-                    value = value * 16 + static_cast<unsigned>(hexValue(text[pos]));
+                    value = value * 16 + static_cast<unsigned>(hexDigitValue(text[pos]));
                 out += static_cast<char16_t>(value);
                 continue;
             }
@@ -271,8 +216,8 @@ std::size_t unescape(std::string_view text, std::size_t pos, char delimiter, std
             ++pos;
             continue;
         }
-        std::uint32_t cp = 0;
-        if (const std::size_t length = decodeUtf8(text, pos, false, &cp)) {
+        char32_t cp = 0;
+        if (const std::size_t length = decodeUtf8(text, pos, Surrogates::rejected, &cp)) {
             appendUnitAsCodePoint(out, cp);
             pos += length;
         } else {
@@ -282,23 +227,6 @@ std::size_t unescape(std::string_view text, std::size_t pos, char delimiter, std
         }
     }
     return std::string_view::npos;
-}
-
-std::u16string utf8ToUtf16(std::string_view text)
-{
-    std::u16string out;
-    out.reserve(text.size());
-    for (std::size_t pos = 0; pos < text.size();) {
-        std::uint32_t cp = 0;
-        if (const std::size_t length = decodeUtf8(text, pos, true, &cp)) {
-            appendUnitAsCodePoint(out, cp);
-            pos += length;
-        } else {
-            out += char16_t(0xFFFD);
-            ++pos;
-        }
-    }
-    return out;
 }
 
 std::string utf16ToWtf8(std::u16string_view text)

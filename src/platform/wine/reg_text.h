@@ -4,6 +4,7 @@
 // letter-case rule of key and value names, and the conversions between the UTF-16 the files hold
 // and the UTF-8 (WTF-8 for names) the rest of the program speaks.
 
+#include "platform/utf16_text.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -71,9 +72,6 @@ char* writeUtf8(char* p, std::size_t count, UnitAt unitAt, bool keepLoneSurrogat
     return p;
 }
 
-// UTF-8 to UTF-16. WTF-8 (encoded lone surrogates) comes back as the lone surrogate; bytes that
-// are not UTF-8 become U+FFFD.
-std::u16string utf8ToUtf16(std::string_view text);
 // UTF-16 to WTF-8: lone surrogates are encoded like any code point, so nothing is lost.
 std::string utf16ToWtf8(std::u16string_view text);
 // UTF-16 to UTF-8 for display and the A calls' string data: lone surrogates become U+FFFD.

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <system_error>
 
 #include "platform/wine/posix_file.h"
@@ -18,6 +19,8 @@ namespace tessivar::wine {
 namespace {
 
 enum class Load { missing, loaded, damaged };
+
+constexpr std::int64_t kUntrustedChangeNanoseconds = 1'000'000'000;
 
 struct Loaded {
     Load state = Load::missing;
@@ -126,10 +129,23 @@ std::optional<std::string> SettingsFile::read(std::string_view key)
 {
     if (m_file.empty())
         return std::nullopt;
-    const Loaded loaded = load(m_file);
-    if (loaded.state != Load::loaded)
+    // Taken before the read: a file replaced meanwhile then differs from it, and is read again.
+    const FileStamp stamp = stampOf(m_file);
+    if (!m_cacheValid || !(stamp == m_cacheStamp)) {
+        Loaded loaded = load(m_file);
+        m_cacheDocument.reset();
+        if (loaded.state == Load::loaded)
+            m_cacheDocument = std::move(loaded.document);
+        m_cacheStamp = stamp;
+        // A change within the same tick of the file system's clock would not move the time.
+        const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+        m_cacheValid = now - stamp.modifiedNanoseconds > kUntrustedChangeNanoseconds;
+    }
+    if (!m_cacheDocument)
         return std::nullopt;
-    const auto* entry = loaded.document.find(m_sectionName, key);
+    const auto* entry = m_cacheDocument->find(m_sectionName, key);
     if (!entry)
         return std::nullopt;
     return entry->value;
@@ -154,6 +170,7 @@ bool SettingsFile::write(std::string_view key, std::string_view value)
         if (errno != EINTR)
             return false;
 
+    m_cacheValid = false;
     Loaded loaded = load(m_file);
     if (loaded.state == Load::damaged) {
         if (!moveAside(m_file))

@@ -3,7 +3,9 @@
 // The settings store on Linux: one per-user text file (format in settings_text.h), by default
 // $XDG_CONFIG_HOME/tessivar/settings.ini (~/.config when XDG_CONFIG_HOME is unset or relative).
 //
-// Nothing is cached: every read opens and parses the file. Every write takes an advisory lock
+// A read parses the file only when it is not the file last read: another identity, size or time
+// of change (and a file changed within the last second is not trusted to show its next change in
+// its time, so it is read again). Every write takes an advisory lock
 // (flock on "<file>.lock" beside it), reads the file afresh, changes one key, and replaces the
 // file atomically (temporary file in the same folder, fsync, rename, fsync of the folder), so two
 // running instances never lose each other's keys and a crash leaves the old or the new file.
@@ -19,6 +21,8 @@
 #include <string_view>
 
 #include "platform/settings_backend.h"
+#include "platform/wine/atomic_file.h"
+#include "platform/wine/settings_text.h"
 
 namespace tessivar::wine {
 
@@ -42,6 +46,11 @@ public:
 private:
     std::filesystem::path m_file;
     std::string m_sectionName;
+    // The file last read, when it may answer the next read: its stamp, and its document (nullopt
+    // when it was missing or damaged).
+    bool m_cacheValid = false;
+    FileStamp m_cacheStamp;
+    std::optional<SettingsDocument> m_cacheDocument;
 };
 
 } // namespace tessivar::wine

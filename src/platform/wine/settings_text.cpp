@@ -1,5 +1,7 @@
 #include "platform/wine/settings_text.h"
 
+#include "platform/text_utils.h"
+
 #include <algorithm>
 #include <unordered_map>
 
@@ -10,11 +12,6 @@ namespace {
 enum class Field { key, value, header };
 
 constexpr std::string_view kHeading = "; Tessivar settings. Escapes: \\\\ \\n \\r \\t \\xHH.\n";
-
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 void appendHex(std::string& out, unsigned char c)
 {
@@ -51,17 +48,6 @@ std::string escape(std::string_view text, Field field)
     return out;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::string> unescape(std::string_view text)
 {
     std::string out;
@@ -81,8 +67,8 @@ std::optional<std::string> unescape(std::string_view text)
         case 'x': {
             if (i + 2 >= text.size())
                 return std::nullopt;
-            const int high = hexValue(text[i + 1]);
-            const int low = hexValue(text[i + 2]);
+            const int high = hexDigitValue(text[i + 1]);
+            const int low = hexDigitValue(text[i + 2]);
             if (high < 0 || low < 0)
                 return std::nullopt;
             out += static_cast<char>(high * 16 + low);
@@ -106,23 +92,13 @@ SettingsDocument::Section* findSection(std::vector<SettingsDocument::Section>& s
 
 } // namespace
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    return true;
-}
-
 const SettingsDocument::Entry* SettingsDocument::find(std::string_view section, std::string_view key) const
 {
     for (const auto& s : sections) {
         if (s.name != section)
             continue;
         for (const auto& entry : s.entries)
-            if (equalsIgnoringAsciiCase(entry.key, key))
+            if (equalsIgnoringCase(entry.key, key))
                 return &entry;
     }
     return nullptr;
@@ -136,7 +112,7 @@ void SettingsDocument::set(std::string_view section, std::string_view key, std::
         target = &sections.back();
     }
     for (auto& entry : target->entries) {
-        if (equalsIgnoringAsciiCase(entry.key, key)) {
+        if (equalsIgnoringCase(entry.key, key)) {
             entry.value = std::string(value);
             return;
         }

@@ -48,6 +48,4 @@ struct SettingsDocument {
 std::optional<SettingsDocument> ParseSettingsText(std::string_view text);
 std::string SettingsText(const SettingsDocument& document);
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 } // namespace tessivar::wine

@@ -1,5 +1,7 @@
 #include "platform/wine/windows_path.h"
 
+#include "platform/text_utils.h"
+
 #include <cstdint>
 
 namespace tessivar::wine {
@@ -13,84 +15,30 @@ bool isAsciiLetter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    return true;
-}
-
 // Invalid bytes decode to 0xDC00 + byte (never a letter, and re-encoded as the same byte), so
 // foreign names survive folding unchanged.
 constexpr std::uint32_t kRawByteBase = 0xDC00;
 
 std::uint32_t decodeOne(std::string_view text, std::size_t& i)
 {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
+    if (const auto lead = static_cast<unsigned char>(text[i]); lead < 0x80) {
         ++i;
         return lead;
     }
-    int length = 0;
-    std::uint32_t cp = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        cp = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        cp = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        cp = lead & 0x07;
-    }
-    if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) {
-        ++i;
-        return kRawByteBase + lead;
-    }
-    for (int k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-        if ((next & 0xC0) != 0x80) {
-            ++i;
-            return kRawByteBase + lead;
-        }
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    const bool overlong = (length == 2 && cp < 0x80) || (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
-    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++i;
-        return kRawByteBase + lead;
-    }
-    i += static_cast<std::size_t>(length);
+    char32_t cp = 0;
+    const std::size_t length = decodeUtf8(text, i, Surrogates::rejected, &cp);
+    if (length == 0)
+        return kRawByteBase + static_cast<unsigned char>(text[i++]);
+    i += length;
     return cp;
 }
 
 void encodeOne(std::uint32_t cp, std::string& out)
 {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp >= kRawByteBase + 0x80 && cp <= kRawByteBase + 0xFF) {
+    if (cp >= kRawByteBase + 0x80 && cp <= kRawByteBase + 0xFF)
         out += static_cast<char>(cp - kRawByteBase);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    else
+        appendUtf8(out, cp);
 }
 
 std::uint32_t foldCodePoint(std::uint32_t cp)
@@ -205,7 +153,7 @@ std::optional<WindowsPath> canonicalWindowsPath(std::string_view text, Wildcards
     auto driveAt = [&](std::string_view v) { return v.size() >= 3 && isAsciiLetter(v[0]) && v[1] == ':' && v[2] == '\\'; };
     if (view.starts_with("\\\\?\\")) {
         const std::string_view rest = view.substr(4);
-        if (rest.size() >= 4 && equalsIgnoringAsciiCase(rest.substr(0, 4), "unix") &&
+        if (rest.size() >= 4 && equalsIgnoringCase(rest.substr(0, 4), "unix") &&
             (rest.size() == 4 || rest[4] == '\\')) {
             path.kind = WindowsPath::Kind::unix;
             body = rest.substr(4);

@@ -5,9 +5,7 @@
 
 #include <bit>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/wine/simd.h"
 
 namespace tessivar::wine {
 
@@ -24,7 +22,7 @@ namespace {
 std::size_t narrowAsciiPrefix(const unsigned char* bytes, std::size_t count, char* out)
 {
     std::size_t i = 0;
-#if defined(__SSE2__)
+#if defined(TESSIVAR_SSE2)
     const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
     for (; i + 8 <= count; i += 8) {
         const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 2 * i));
