@@ -4,14 +4,6 @@
 //
 // Usage: bench_repair [value count] [problem count]   (defaults 1,000,000 and 10,000)
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
-
 #include "engine/scan_context.h"
 #include "platform/wine/wine_file_system.h"
 #include "platform/wine/wine_registry.h"
@@ -23,6 +15,14 @@
 #include "support/null_platform.h"
 #include "support/synthetic_registry.h"
 #include "support/temp_dir.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -56,7 +56,8 @@ void collect(Registry& registry, HKEY key, const std::string& path, std::size_t 
         std::uint32_t nameLength = sizeof name;
         if (registry.RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        const std::string child = path.empty() ? std::string(name, nameLength) : path + "\\" + std::string(name, nameLength);
+        const std::string child =
+            path.empty() ? std::string(name, nameLength) : path + "\\" + std::string(name, nameLength);
         HKEY sub = 0;
         if (registry.RegOpenKeyExA(key, std::string_view(name, nameLength), 0, KEY_READ, &sub) != ERROR_SUCCESS)
             continue;
@@ -126,7 +127,7 @@ int main(int argc, char** argv)
         backupPath = outcome.backupPath;
         if (outcome.repaired != static_cast<int>(targets.size()))
             std::fprintf(stderr, "only %d of %zu repaired: %s\n", outcome.repaired, targets.size(),
-                         model.filesRepairedText.c_str());
+                         FilesRepairedText(outcome).c_str());
     }
     const double repairSeconds = seconds(repairStart);
     const fs::path backupFile = prefix / "drive_c" / "backup" / FileNameOfPath(backupPath);

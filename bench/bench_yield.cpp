@@ -13,7 +13,7 @@ namespace {
 class NullHost final : public tessivar::Host {
   public:
     void yield() override {}
-    void showMessageBox(std::string&) override {}
+    MessageAnswer showMessageBox(MessageKind, std::string_view) override { return MessageAnswer::no; }
     bool playSoundAsync(const std::string&) override { return false; }
 };
 

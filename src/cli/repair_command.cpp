@@ -1,17 +1,16 @@
 #include "cli/repair_command.h"
 
-#include <sstream>
-
 #include "cli/printable.h"
 #include "cli/scan_command.h"
 #include "engine/scan_context.h"
 #include "results/backup_format.h"
 #include "results/repair.h"
 
+#include <sstream>
+
 namespace tessivar {
 
-int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
-                     std::ostream& err)
+int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     std::string why;
     if (!context.registry.canWrite(&why)) {
@@ -38,7 +37,7 @@ int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args,
             << printable(FolderOfPath(outcome.backupPath)) << '\n';
     else if (!BackupsSwitchedOn(context.settings))
         out << "no backup was written: backups are switched off\n";
-    out << printable(context.model.filesRepairedText) << '\n';
+    out << printable(FilesRepairedText(outcome)) << '\n';
     return outcome.left() == 0 ? kRepairExitDone : kRepairExitLeft;
 }
 

@@ -1,9 +1,5 @@
 #include "scan/scan_driver.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cstdio>
-
 #include "checks/drive_walk.h"
 #include "engine/catalogue.h"
 #include "engine/registry_ops.h"
@@ -13,22 +9,17 @@
 #include "results/summary_views.h"
 #include "scan/key_walker.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace tessivar {
 
 namespace {
 
-std::string trimmedUpper(std::string_view text)
+std::size_t totalRows(const ScanModel& model)
 {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    std::string out(text.substr(first, text.find_last_not_of(' ') - first + 1));
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
+    return model.lvwErrors.count() + model.lvwShortcut.count();
 }
-
-std::size_t totalRows(const ScanModel& model) { return model.lvwErrors.count() + model.lvwShortcut.count(); }
 
 // The section list is read by position at every use: the cancel question may rebuild it while
 // the loop waits, and a rebuilt list may even be shorter.
@@ -277,7 +268,7 @@ void ScanSections(ScanContext& context)
 
     if (const std::size_t shortcuts = model.lvwShortcut.count(); shortcuts > 0) {
         model.lvwRegistryProblems.rows.append("Invalid Windows Shortcut File (" + std::to_string(shortcuts) +
-                                                 " Problems)");
+                                              " Problems)");
     }
     model.mousePointer = MousePointer::normal;
     model.ProgressStep = 0;
@@ -306,16 +297,14 @@ void ImgScanCancelMouseMove_Click(ScanContext& context)
         model.cmdCancelOrStopEnabled = false;
         return;
     }
-    model.MessageboxRequest = "CANCEL SCANNING";
-    context.host.showMessageBox(model.MessageboxRequest);
+    const MessageAnswer answer = context.host.showMessageBox(MessageKind::CancelScanning);
     context.host.RefreshThePicControls();
     LoadlvwRegistryvaluesScanValues(context);
-    if (trimmedUpper(model.MessageboxRequest) == "YES") {
+    if (answer == MessageAnswer::yes) {
         model.ScanCancelled = true;
         model.tmrPicVisibleOrNotEnabled = false;
         model.cmdCancelOrStopEnabled = false;
     }
-    model.MessageboxRequest.clear();
 }
 
 } // namespace tessivar
