@@ -4,14 +4,6 @@
 //
 // Usage: bench_repair [value count] [problem count]   (defaults 1,000,000 and 10,000)
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
-
 #include "engine/scan_context.h"
 #include "platform/wine/wine_file_system.h"
 #include "platform/wine/wine_registry.h"
@@ -25,6 +17,13 @@
 #include "support/temp_dir.h"
 
 #include "cold_process.h"
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -58,7 +57,8 @@ void collect(Registry& registry, HKEY key, const std::string& path, std::size_t 
         std::uint32_t nameLength = sizeof name;
         if (registry.RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        const std::string child = path.empty() ? std::string(name, nameLength) : path + "\\" + std::string(name, nameLength);
+        const std::string child =
+            path.empty() ? std::string(name, nameLength) : path + "\\" + std::string(name, nameLength);
         HKEY sub = 0;
         if (registry.RegOpenKeyExA(key, std::string_view(name, nameLength), 0, KEY_READ, &sub) != ERROR_SUCCESS)
             continue;
@@ -96,7 +96,7 @@ std::string repairAll(const fs::path& prefix, const std::vector<Found>& targets)
     const auto outcome = RepairAll(context);
     if (outcome.repaired != static_cast<int>(targets.size())) {
         std::fprintf(stderr, "only %d of %zu repaired: %s\n", outcome.repaired, targets.size(),
-                     model.filesRepairedText.c_str());
+                     FilesRepairedText(outcome).c_str());
         return {};
     }
     return outcome.backupPath;

@@ -7,17 +7,6 @@
 // With a prefix folder that already holds a system.reg, that prefix is scanned as it is (to
 // profile the scan without the generation).
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include <sys/resource.h>
-
 #include "cli/cli_host.h"
 #include "engine/catalogue.h"
 #include "engine/path_utils.h"
@@ -36,6 +25,15 @@
 #include <fstream>
 
 #include "cold_process.h"
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
 
 namespace {
 
@@ -60,9 +58,9 @@ double cpuSeconds()
 
 // Counts the host's steps: one per key and per value walked.
 class CountingHost final : public Host {
-public:
+  public:
     void yield() override { ++steps; }
-    void showMessageBox(std::string& request) override { request = "NO"; }
+    MessageAnswer showMessageBox(MessageKind, std::string_view) override { return MessageAnswer::no; }
     bool playSoundAsync(const std::string&) override { return false; }
     std::uint64_t steps = 0;
 };
@@ -70,9 +68,12 @@ public:
 // The same file system with its drive list asked for once: shows what the scan would cost if the
 // back-end kept the list for the length of an operation (the ActiveX check asks for it per value).
 class DriveListOnce final : public FileSystem {
-public:
+  public:
     explicit DriveListOnce(FileSystem& inner) : m(inner) {}
-    FindHandle FindFirstFileA(std::string_view p, FindData* d, FindDetail x) override { return m.FindFirstFileA(p, d, x); }
+    FindHandle FindFirstFileA(std::string_view p, FindData* d, FindDetail x) override
+    {
+        return m.FindFirstFileA(p, d, x);
+    }
     bool FindNextFileA(FindHandle h, FindData* d) override { return m.FindNextFileA(h, d); }
     bool FindClose(FindHandle h) override { return m.FindClose(h); }
     SearchOutcome searchPath(std::string_view p, std::uint32_t a) override { return m.searchPath(p, a); }
@@ -103,7 +104,7 @@ public:
     void beginOperation() override { m.beginOperation(); }
     void endOperation() override { m.endOperation(); }
 
-private:
+  private:
     FileSystem& m;
     std::optional<std::vector<DriveInfo>> m_drives;
 };

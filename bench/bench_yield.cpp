@@ -16,7 +16,10 @@ namespace {
 class NullHost final : public tessivar::Host {
   public:
     void yield() override {}
-    void showMessageBox(std::string&) override {}
+    tessivar::MessageAnswer showMessageBox(tessivar::MessageKind, std::string_view) override
+    {
+        return tessivar::MessageAnswer::no;
+    }
     bool playSoundAsync(const std::string&) override { return false; }
 };
 

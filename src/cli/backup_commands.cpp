@@ -12,8 +12,7 @@ namespace {
 
 // Checks the named entries; false (and one line on `err`) when a name is not in the list or
 // none is given.
-bool checkNamed(BackupManager& manager, const std::vector<std::string>& names, const char* command,
-                std::ostream& err)
+bool checkNamed(BackupManager& manager, const std::vector<std::string>& names, const char* command, std::ostream& err)
 {
     if (names.empty()) {
         err << "tessivar-cli " << command << ": name at least one backup (see tessivar-cli backups)\n";
@@ -38,28 +37,29 @@ bool checkNamed(BackupManager& manager, const std::vector<std::string>& names, c
 
 // Asks the manager's question on the terminal, naming the file it is about.
 class PromptHost final : public Host {
-public:
-    PromptHost(Host& inner, std::istream& in, std::ostream& out, bool yes) : m_inner(inner), m_in(in), m_out(out), m_yes(yes) {}
+  public:
+    PromptHost(Host& inner, std::istream& in, std::ostream& out, bool yes)
+        : m_inner(inner), m_in(in), m_out(out), m_yes(yes)
+    {
+    }
 
     void yield() override { m_inner.yield(); }
     bool playSoundAsync(const std::string&) override { return false; }
-    void showMessageBox(std::string& MessageboxRequest) override
+    MessageAnswer showMessageBox(MessageKind, std::string_view) override
     {
-        if (m_yes) {
-            MessageboxRequest = "YES";
-            return;
-        }
+        if (m_yes)
+            return MessageAnswer::yes;
         m_out << "Are you sure you want delete the selected file ? " << printable(fileName) << " [y/N] ";
         m_out.flush();
         std::string answer;
         std::getline(m_in, answer);
         const bool yes = !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
-        MessageboxRequest = yes ? "YES" : "NO";
+        return yes ? MessageAnswer::yes : MessageAnswer::no;
     }
 
     std::string fileName;
 
-private:
+  private:
     Host& m_inner;
     std::istream& m_in;
     std::ostream& m_out;
@@ -68,8 +68,7 @@ private:
 
 } // namespace
 
-int RunBackupsCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
-                      std::ostream& err)
+int RunBackupsCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     cli::CommandArgs parsed;
     if (const auto read = cli::parseCommandArgs("backups", args, &parsed, out, err); read != cli::ParseResult::run)
@@ -83,8 +82,7 @@ int RunBackupsCommand(ScanContext& context, const std::vector<std::string>& args
     return kBackupExitDone;
 }
 
-int RunRestoreCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
-                      std::ostream& err)
+int RunRestoreCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     cli::CommandArgs parsed;
     if (const auto read = cli::parseCommandArgs("restore", args, &parsed, out, err); read != cli::ParseResult::run)

@@ -9,10 +9,11 @@
 #include "results/backup_format.h"
 #include "results/repair.h"
 
+#include <sstream>
+
 namespace tessivar {
 
-int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
-                     std::ostream& err)
+int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     cli::CommandArgs parsed;
     if (const auto read = cli::parseCommandArgs("repair", args, &parsed, out, err); read != cli::ParseResult::run)
@@ -42,7 +43,7 @@ int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args,
             << printable(FolderOfPath(outcome.backupPath)) << '\n';
     else if (!BackupsSwitchedOn(context.settings))
         out << "no backup was written: backups are switched off\n";
-    out << printable(context.model.filesRepairedText) << '\n';
+    out << printable(FilesRepairedText(outcome)) << '\n';
     return outcome.left() == 0 ? kRepairExitDone : kRepairExitLeft;
 }
 

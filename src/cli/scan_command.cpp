@@ -14,49 +14,23 @@
 #include "engine/section_list.h"
 #include "platform/wine/wine_file_system.h"
 #include "results/scan_report.h"
+#include "results/summary_views.h"
 #include "scan/scan_driver.h"
 #include "settings/settings_store.h"
+
+#include <iostream>
+#include <string_view>
 
 namespace tessivar {
 
 namespace {
 
-// Which rows a summary row stands for: the phrase it contains and the scanner name of its
-// problems, as the results view resolves a click on it.
-struct SummaryGroup {
-    std::string_view phrase;
-    std::string_view scannerName;
-};
-
-constexpr std::array<SummaryGroup, 9> kSummaryGroups{{
-    {"Custom Controls", "ActiveX \\ COM"},
-    {"Sub Section Controls", "ActiveX \\ COM Subsections"},
-    {"Software Locations", "Application Paths"},
-    {"Help Files", "Help Files"},
-    {"Shared Files", "Microsoft Shared"},
-    {"Windows Startup", "Windows Startup"},
-    {"Uninstall Section", "Uninstall Section"},
-    {"Virtual Devices", "VxD Section"},
-    {"Windows Fonts", "Windows Fonts"},
-}};
-constexpr std::string_view kShortcutPhrase = "Windows Shortcut";
-
 void printSummary(const ScanModel& model, std::ostream& out)
 {
     for (const std::string& row : model.lvwRegistryProblems.rows) {
         out << printable(row) << '\n';
-        for (const SummaryGroup& group : kSummaryGroups) {
-            if (row.find(group.phrase) == std::string::npos)
-                continue;
-            for (const ProblemEntry& entry : model.lvwErrors) {
-                if (entry.RegistryScanners == group.scannerName)
-                    out << "  This file could not be found on your hard drive:" << printable(entry.KeyValue) << '\n';
-            }
-        }
-        if (row.find(kShortcutPhrase) != std::string::npos) {
-            for (const ShortcutEntry& entry : model.lvwShortcut)
-                out << "  The path of this file is incorrect : " << printable(entry.path) << '\n';
-        }
+        for (const std::string& detail : SummaryDetailRows(model, row))
+            out << "  " << printable(detail) << '\n';
     }
     out << "Total numbers of problems detected : " << model.lvwErrors.count() + model.lvwShortcut.count() << '\n';
 }

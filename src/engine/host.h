@@ -4,22 +4,25 @@
 // modal message box, and a sound. The Qt window implements it with its event loop; the command
 // line with no-ops and its own prompts; tests with scripted answers.
 
+#include "engine/message_kind.h"
+
 #include <string>
+#include <string_view>
 
 namespace tessivar {
 
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     // Called after every step of a walk, a fill or a repair. Must be cheap: a scan calls it
     // once per key and per value.
     virtual void yield() = 0;
 
-    // Shows the message box for the kind named in `MessageboxRequest` ("CANCEL SCANNING",
-    // "FILES REPAIRED", "DELETE BACKUP FILE", ...) modally, and leaves the answer ("YES" or
-    // "NO") in the same text, as the message box does.
-    virtual void showMessageBox(std::string& MessageboxRequest) = 0;
+    // Shows the message box of `kind` modally and returns once it has closed. `outcomeText` is
+    // what the "FILES REPAIRED" box reports about the run (the command line prints the same);
+    // the questions ignore it. A box closed other than by its OK button answers no.
+    virtual MessageAnswer showMessageBox(MessageKind kind, std::string_view outcomeText = {}) = 0;
 
     // Starts playing a wave file asynchronously, with no fallback sound; false when it could not.
     virtual bool playSoundAsync(const std::string& path) = 0;

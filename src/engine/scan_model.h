@@ -116,17 +116,12 @@ struct ScanModel {
     Observed<bool> mainWindowEnabled{&m_slot, ModelPart::mainWindowEnabled, true};
     Observed<MousePointer> mousePointer{&m_slot, ModelPart::mousePointer, MousePointer::normal};
 
-    // The message box's shared text: the kind asked for, then the answer read back.
-    std::string MessageboxRequest;
-
-    // Repair: the run's backup file, the results view's controls it drives, and what the
-    // "FILES REPAIRED" box says about the run (its own fixed text when everything was repaired).
+    // Repair: the run's backup file and the results view's controls it drives.
     std::string CurrentBackupPath;
     Observed<bool> lvwRegistryProblemsVisible{&m_slot, ModelPart::lvwRegistryProblemsVisible, true};
     Observed<bool> lvwRegistryErrorsDetailVisible{&m_slot, ModelPart::lvwRegistryErrorsDetailVisible, true};
     Observed<bool> ImgRepairNormalEnabled{&m_slot, ModelPart::ImgRepairNormalEnabled, true};
     Observed<bool> ImgReturnNormalEnabled{&m_slot, ModelPart::ImgReturnNormalEnabled, true};
-    std::string filesRepairedText;
 };
 
 } // namespace tessivar

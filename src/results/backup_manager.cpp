@@ -10,6 +10,9 @@
 #include "settings/setting_keys.h"
 #include "settings/settings_store.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace tessivar {
 
 namespace {
@@ -74,8 +77,7 @@ void LoadBackupManager(ScanContext& context, BackupManager& manager)
     if (handle == INVALID_FIND_HANDLE)
         return;
     do {
-        constexpr std::uint32_t kNotListed =
-            FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        constexpr std::uint32_t kNotListed = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
         if ((data.attributes & kNotListed) == 0 && upper(data.fileName).find("BACKUP") != std::string::npos)
             AddBackupListEntry(manager, context.files, data.fileName, manager.folder);
         context.host.yield();
@@ -136,15 +138,10 @@ std::vector<BackupFileResult> RestoreCheckedBackups(ScanContext& context, Backup
 std::vector<BackupFileResult> DeleteCheckedBackups(ScanContext& context, BackupManager& manager)
 {
     std::vector<BackupFileResult> results;
-    std::string& request = context.model.MessageboxRequest;
     for (const auto& name : checkedNames(manager)) {
         BackupFileResult result;
         result.name = name;
-        request.clear();
-        request = "DELETE BACKUP FILE";
-        context.host.showMessageBox(request);
-        const bool yes = upper(trimmed(request)) == "YES";
-        request.clear();
+        const bool yes = context.host.showMessageBox(MessageKind::DeleteBackupFile) == MessageAnswer::yes;
         if (yes) {
             // Not held while the question is open: a writer elsewhere must not wait for an answer.
             PrefixLockScope lock(context.registry.prefixLock());

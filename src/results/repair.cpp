@@ -14,6 +14,10 @@
 #include "results/backup_format.h"
 #include "results/scan_report.h"
 
+#include <cctype>
+#include <charconv>
+#include <cstdint>
+
 namespace tessivar {
 
 namespace {
@@ -37,9 +41,9 @@ bool isThereNow(FileSystem& files, std::string_view path)
 
 // A host for the re-test of a shortcut: the check runs as in a scan, but nobody hears it.
 class QuietHost final : public Host {
-public:
+  public:
     void yield() override {}
-    void showMessageBox(std::string& MessageboxRequest) override { MessageboxRequest = "NO"; }
+    MessageAnswer showMessageBox(MessageKind, std::string_view) override { return MessageAnswer::no; }
     bool playSoundAsync(const std::string&) override { return false; }
 };
 
@@ -69,7 +73,7 @@ HKEY hiveOfEntry(const ProblemEntry& entry, HKEY inUse)
 }
 
 class RepairRun {
-public:
+  public:
     RepairRun(ScanContext& context, const RepairOptions& options, bool backupsOn)
         : m_context(context), m_options(options), m_backupsOn(backupsOn)
     {
@@ -310,12 +314,7 @@ void RepairRun::shortcutPhase(RepairOutcome& outcome)
 
 void showFilesRepaired(ScanContext& context, const RepairOutcome& outcome)
 {
-    ScanModel& model = context.model;
-    model.filesRepairedText = FilesRepairedText(outcome);
-    model.MessageboxRequest.clear();
-    model.MessageboxRequest = "FILES REPAIRED";
-    context.host.showMessageBox(model.MessageboxRequest);
-    model.MessageboxRequest.clear();
+    context.host.showMessageBox(MessageKind::FilesRepaired, FilesRepairedText(outcome));
 }
 
 std::string plural(int n, std::string_view one, std::string_view many)

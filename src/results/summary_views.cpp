@@ -1,13 +1,12 @@
 #include "results/summary_views.h"
 
 #include "platform/text_utils.h"
+#include "engine/host.h"
+#include "engine/scan_context.h"
 
 #include <algorithm>
 #include <numeric>
 #include <vector>
-
-#include "engine/host.h"
-#include "engine/scan_context.h"
 
 namespace tessivar {
 
@@ -88,6 +87,35 @@ std::string ShortcutDetailRow(std::string_view path)
     return "The path of this file is incorrect : " + std::string(path);
 }
 
+SummaryRowGroups MatchSummaryRow(std::string_view summaryRow)
+{
+    const std::string wanted = upper(trimmed(summaryRow));
+    SummaryRowGroups groups;
+    for (const SummaryPhrase& group : kSummaryPhrases) {
+        if (wanted.find(upper(group.phrase)) != std::string::npos)
+            groups.scannerNames.push_back(group.scannerName);
+    }
+    groups.shortcuts = wanted.find(upper(kShortcutSummaryPhrase)) != std::string::npos;
+    return groups;
+}
+
+std::vector<std::string> SummaryDetailRows(const ScanModel& model, std::string_view summaryRow)
+{
+    const SummaryRowGroups groups = MatchSummaryRow(summaryRow);
+    std::vector<std::string> rows;
+    for (std::string_view scannerName : groups.scannerNames) {
+        for (const ProblemEntry& entry : model.lvwErrors) {
+            if (entry.RegistryScanners == scannerName)
+                rows.push_back(ProblemDetailRow(entry.KeyValue));
+        }
+    }
+    if (groups.shortcuts) {
+        for (const ShortcutEntry& entry : model.lvwShortcut)
+            rows.push_back(ShortcutDetailRow(entry.path));
+    }
+    return rows;
+}
+
 void AddSectionSummary(ScanModel& model, std::size_t count, std::string_view scannerName)
 {
     if (count == 0)
@@ -125,18 +153,16 @@ void ShowGroupDetails(ScanModel& model, Host& host, std::size_t clickedRow)
     const std::uint64_t fill = ++model.lvwRegistryErrorsDetailFill;
     model.lvwRegistryErrorsDetail.rows.clear();
     model.lvwRegistryErrorsDetail.selectedRow = -1;
-    // Copied: the summary list may change while the fill yields.
-    const std::string clicked = summary.rows[clickedRow];
-    const std::string wanted = upper(trimmed(clicked));
+    // Matched on a copy: the summary list may change while the fill yields.
+    const SummaryRowGroups groups = MatchSummaryRow(summary.rows[clickedRow]);
 
-    for (const SummaryPhrase& group : kSummaryPhrases) {
-        if (wanted.find(upper(group.phrase)) != std::string::npos)
-            ListSectionDetails(model, host, group.scannerName);
+    for (std::string_view scannerName : groups.scannerNames) {
+        ListSectionDetails(model, host, scannerName);
         if (model.lvwRegistryErrorsDetailFill != fill)
             return;
     }
 
-    if (upper(clicked).find(upper(kShortcutSummaryPhrase)) != std::string::npos) {
+    if (groups.shortcuts) {
         for (std::size_t i = 1; i <= model.lvwShortcut.count(); ++i) {
             AddListRow(model.lvwRegistryErrorsDetail, ShortcutDetailRow(model.lvwShortcut.at(i).path));
             host.yield();

@@ -5,13 +5,14 @@
 // the model. Both are views over the problem and shortcut lists; a summary row is tied to its
 // group only through the phrases its text contains.
 
+#include "engine/scan_model.h"
+
 #include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "engine/scan_model.h"
+#include <vector>
 
 namespace tessivar {
 
@@ -35,6 +36,19 @@ std::optional<std::string> SectionSummaryRow(std::string_view scannerName, std::
 std::string ShortcutSummaryRow(std::size_t count);
 std::string ProblemDetailRow(std::string_view keyValue);
 std::string ShortcutDetailRow(std::string_view path);
+
+// What a summary row stands for: the scanner names of the registry groups whose phrase its text
+// contains (letter case and surrounding blanks aside), in the order a click tests them, and
+// whether it stands for the broken shortcuts.
+struct SummaryRowGroups {
+    std::vector<std::string_view> scannerNames;
+    bool shortcuts = false;
+};
+SummaryRowGroups MatchSummaryRow(std::string_view summaryRow);
+
+// The detail rows (sentences) a click on `summaryRow` lists, read from the model as it stands:
+// nothing is changed and nothing yields, so a printer or a test can read them at once.
+std::vector<std::string> SummaryDetailRows(const ScanModel& model, std::string_view summaryRow);
 
 // Appends the group's summary row; nothing when the count is 0 or the scanner name is unknown.
 void AddSectionSummary(ScanModel& model, std::size_t count, std::string_view scannerName);

@@ -15,6 +15,9 @@
 #include "results/summary_views.h"
 #include "scan/key_walker.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace tessivar {
 
 namespace {
@@ -295,16 +298,14 @@ void ImgScanCancelMouseMove_Click(ScanContext& context)
         model.cmdCancelOrStopEnabled = false;
         return;
     }
-    model.MessageboxRequest = "CANCEL SCANNING";
-    context.host.showMessageBox(model.MessageboxRequest);
+    const MessageAnswer answer = context.host.showMessageBox(MessageKind::CancelScanning);
     context.host.RefreshThePicControls();
     LoadlvwRegistryvaluesScanValues(context);
-    if (upper(trimmed(model.MessageboxRequest)) == "YES") {
+    if (answer == MessageAnswer::yes) {
         model.ScanCancelled = true;
         model.tmrPicVisibleOrNotEnabled = false;
         model.cmdCancelOrStopEnabled = false;
     }
-    model.MessageboxRequest.clear();
 }
 
 } // namespace tessivar

@@ -41,10 +41,9 @@ void QtHost::yield()
     m_lastPass = nowNanoseconds();
 }
 
-void QtHost::showMessageBox(std::string& MessageboxRequest)
+MessageAnswer QtHost::showMessageBox(MessageKind kind, std::string_view outcomeText)
 {
-    if (m_messageBox)
-        m_messageBox(MessageboxRequest);
+    return m_messageBox ? m_messageBox(kind, outcomeText) : MessageAnswer::no;
 }
 
 bool QtHost::playSoundAsync(const std::string&)

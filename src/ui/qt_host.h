@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace tessivar::ui {
 
@@ -20,14 +21,16 @@ class QtHost : public Host {
     explicit QtHost(std::chrono::microseconds slice = std::chrono::milliseconds(4));
 
     void yield() override;
-    void showMessageBox(std::string& MessageboxRequest) override;
+    MessageAnswer showMessageBox(MessageKind kind, std::string_view outcomeText = {}) override;
     // The detection sound is played by the sound service once it is wired; until then no sound.
     bool playSoundAsync(const std::string& path) override;
     void RefreshThePicControls() override;
     void Picture1_MouseMove() override;
 
-    // Who shows the message box modally and leaves the answer in the request.
-    void setMessageBox(std::function<void(std::string&)> show) { m_messageBox = std::move(show); }
+    // Who shows the message box modally and returns its answer; without one every question is
+    // answered no, which leaves everything as it is.
+    using MessageBoxShower = std::function<MessageAnswer(MessageKind, std::string_view)>;
+    void setMessageBox(MessageBoxShower show) { m_messageBox = std::move(show); }
     void setRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
     void setIdleReset(std::function<void()> reset) { m_idleReset = std::move(reset); }
 
@@ -38,7 +41,7 @@ class QtHost : public Host {
     std::int64_t m_sliceNanoseconds;
     std::int64_t m_lastPass = 0;
     long long m_passes = 0;
-    std::function<void(std::string&)> m_messageBox;
+    MessageBoxShower m_messageBox;
     std::function<void()> m_refresh;
     std::function<void()> m_idleReset;
 };

@@ -1,9 +1,8 @@
+#include "repair_fixture.h"
+#include "results/backup_encoding.h"
 #include "results/backup_manager.h"
 
 #include <gtest/gtest.h>
-
-#include "repair_fixture.h"
-#include "results/backup_encoding.h"
 
 namespace tessivar {
 namespace {
@@ -140,12 +139,11 @@ TEST(BackupManager, DeleteAsksOncePerFileAndHonoursEachAnswer)
         entry.checked = true;
     const std::string first = manager.lvwBackUp[0].Name;
     const std::string second = manager.lvwBackUp[1].Name;
-    f.host.queueAnswer(" yes ");
-    f.host.queueAnswer("NO");
+    f.host.queueAnswer(MessageAnswer::yes);
+    f.host.queueAnswer(MessageAnswer::no);
     DeleteCheckedBackups(f.context, manager);
 
     EXPECT_EQ(f.host.messageBoxKinds, (std::vector<std::string>{"DELETE BACKUP FILE", "DELETE BACKUP FILE"}));
-    EXPECT_TRUE(f.model.MessageboxRequest.empty());
     EXPECT_FALSE(f.files.exists(inFolder(kBackupFolder, first)));
     EXPECT_TRUE(f.files.exists(inFolder(kBackupFolder, second)));
     EXPECT_TRUE(f.files.exists(inFolder(kBackupFolder, "x.lnk")));

@@ -3,10 +3,6 @@
 // What the repair, restore and backup tests stand on: the in-memory registry and file system, a
 // fixed clock, a scripted host and in-memory settings, bundled into one ScanContext.
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "engine/scan_context.h"
 #include "results/backup_encoding.h"
 #include "results/repair.h"
@@ -17,6 +13,10 @@
 #include "support/memory_settings.h"
 #include "support/null_platform.h"
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 namespace tessivar::test {
 
 inline constexpr const char* kBackupFolder = "C:\\Program Files\\Tessivar";
@@ -25,7 +25,7 @@ inline constexpr const char* kBackupPath = "C:\\Program Files\\Tessivar\\BackUp 
 // A file system whose disk fills up: once `budget` bytes were written, a write stores only what
 // still fits and fails, as a full disk does.
 class FillingFileSystem : public FakeFileSystem {
-public:
+  public:
     std::int64_t budget = -1; // -1: no limit
 
     bool appendLine(std::string_view path, std::string_view line, Sync sync = Sync::no) override
@@ -49,7 +49,7 @@ public:
         return FakeFileSystem::writeFile(path, bytes, sync);
     }
 
-private:
+  private:
     bool fits(std::size_t size)
     {
         if (budget < 0)
@@ -73,7 +73,7 @@ struct RepairFixture {
     // The shortcuts of these tests are made-up bytes: taken as broken without reading them.
     RepairOptions options{[](const std::string&) { return true; }};
 
-    RepairFixture() { host.defaultAnswer = "YES"; }
+    RepairFixture() { host.defaultAnswer = MessageAnswer::yes; }
     RepairFixture(const RepairFixture&) = delete;
     RepairFixture& operator=(const RepairFixture&) = delete;
 

@@ -1,10 +1,9 @@
-#include "results/repair.h"
-
-#include <gtest/gtest.h>
-
 #include "repair_fixture.h"
 #include "results/backup_format.h"
+#include "results/repair.h"
 #include "support/shell_link_builder.h"
+
+#include <gtest/gtest.h>
 
 namespace tessivar {
 namespace {
@@ -47,8 +46,7 @@ TEST(Repair, EmptyListsWriteNoBackupButStillReport)
     EXPECT_EQ(outcome.repaired, 0);
     EXPECT_FALSE(f.files.exists(kBackupPath));
     EXPECT_EQ(f.host.messageBoxKinds, std::vector<std::string>{"FILES REPAIRED"});
-    EXPECT_EQ(f.model.filesRepairedText, kAllRepairedText);
-    EXPECT_TRUE(f.model.MessageboxRequest.empty());
+    EXPECT_EQ(f.host.outcomeTexts, std::vector<std::string>{std::string(kAllRepairedText)});
     EXPECT_FALSE(f.model.PicResultsVisible);
     EXPECT_TRUE(f.model.FrameScanSettingShelidButtonVisible);
 }
@@ -177,7 +175,7 @@ TEST(Repair, EntryWhoseFileCameBackIsLeftAlone)
     EXPECT_TRUE(f.registry.valueExists(HKEY_LOCAL_MACHINE, appKey(2), "Path"));
     ASSERT_EQ(f.model.lvwErrors.count(), 1u);
     EXPECT_EQ(f.model.lvwErrors.at(1).FullKeyPath, appKey(2));
-    EXPECT_NE(f.model.filesRepairedText.find("1 because their file exists again"), std::string::npos);
+    EXPECT_NE(f.host.outcomeTexts.back().find("1 because their file exists again"), std::string::npos);
 }
 
 TEST(Repair, ShortcutThatWorksAgainIsLeftAlone)
@@ -205,7 +203,7 @@ TEST(Repair, ShortcutThatIsNotTheFileTheWalkFoundIsLeftAlone)
     EXPECT_EQ(outcome.leftChanged, 2);
     EXPECT_EQ(f.files.content("C:\\a\\replaced.lnk"), "another file now");
     EXPECT_TRUE(f.files.exists("C:\\a\\unwalked.lnk"));
-    EXPECT_NE(f.model.filesRepairedText.find("2 because the file is no longer the one the scan found"),
+    EXPECT_NE(FilesRepairedText(outcome).find("2 because the file is no longer the one the scan found"),
               std::string::npos);
 }
 
@@ -240,7 +238,7 @@ TEST(Repair, UnwritableBackupFolderLeavesEveryEntryInPlace)
     EXPECT_TRUE(f.files.exists("C:\\users\\me\\Start Menu\\x.lnk"));
     EXPECT_EQ(f.model.lvwErrors.count(), 3u);
     EXPECT_EQ(f.model.lvwShortcut.count(), 2u);
-    EXPECT_EQ(f.model.filesRepairedText,
+    EXPECT_EQ(f.host.outcomeTexts.back(),
               "0 problems were repaired. Left as they were: 5 because their backup could not be written.");
 }
 
@@ -281,7 +279,7 @@ TEST(Repair, RefusesBeforeChangingAnythingWhenTheRegistryCannotBeSaved)
     EXPECT_TRUE(f.files.exists("C:\\users\\me\\Desktop\\x.lnk"));
     EXPECT_FALSE(f.files.exists(kBackupPath));
     EXPECT_EQ(f.model.lvwErrors.count(), 3u);
-    EXPECT_EQ(f.model.filesRepairedText, "Nothing was repaired: Wine is running in this prefix");
+    EXPECT_EQ(f.host.outcomeTexts.back(), "Nothing was repaired: Wine is running in this prefix");
     EXPECT_TRUE(f.model.PicResultsVisible);
 }
 
@@ -294,7 +292,7 @@ TEST(Repair, FailedSaveCountsRegistryChangesAsLeft)
     EXPECT_EQ(outcome.leftUnsaved, 3);
     EXPECT_EQ(outcome.repaired, 2);
     EXPECT_EQ(f.model.lvwErrors.count(), 3u);
-    EXPECT_NE(f.model.filesRepairedText.find("3 because the registry could not be saved"), std::string::npos);
+    EXPECT_NE(f.host.outcomeTexts.back().find("3 because the registry could not be saved"), std::string::npos);
 }
 
 TEST(Repair, ReadOnlyShortcutIsCountedAsNotRemoved)

@@ -1,7 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "results/summary_views.h"
 #include "support/fake_host.h"
+
+#include <cctype>
+#include <gtest/gtest.h>
 
 namespace tessivar {
 namespace {
@@ -90,7 +91,7 @@ TEST(SummaryRows, EveryPhraseStandsInExactlyOneRow)
 }
 
 class GroupDetails : public ::testing::Test {
-protected:
+  protected:
     ScanModel model;
     FakeHost host;
 
@@ -122,11 +123,10 @@ protected:
 TEST_F(GroupDetails, SummaryCountsEachRootSeparately)
 {
     EXPECT_EQ(model.lvwRegistryProblems.rows,
-              (std::vector<std::string>{"Invalid Custom Controls ( 2 Problem(s) )",
-                                        "Invalid Sub Section Controls ( 1 Problem(s) )",
-                                        "Invalid Software Locations ( 1 Problem(s) )",
-                                        "Invalid Windows Startup Files  ( 1 Problem(s) )",
-                                        "Invalid Windows Shortcut File (2 Problems)"}));
+              (std::vector<std::string>{
+                  "Invalid Custom Controls ( 2 Problem(s) )", "Invalid Sub Section Controls ( 1 Problem(s) )",
+                  "Invalid Software Locations ( 1 Problem(s) )", "Invalid Windows Startup Files  ( 1 Problem(s) )",
+                  "Invalid Windows Shortcut File (2 Problems)"}));
 }
 
 TEST_F(GroupDetails, ClickListsOnlyTheGroupsOwnScannerInListOrder)
@@ -143,9 +143,27 @@ TEST_F(GroupDetails, ClickListsOnlyTheGroupsOwnScannerInListOrder)
 TEST_F(GroupDetails, ShortcutRowListsEveryBrokenShortcutInOrder)
 {
     click(4);
-    EXPECT_EQ(details(), (std::vector<std::string>{
-                             "The path of this file is incorrect : C:\\Users\\x\\Desktop\\one.lnk",
-                             "The path of this file is incorrect : C:\\Users\\x\\Desktop\\two.lnk"}));
+    EXPECT_EQ(details(),
+              (std::vector<std::string>{"The path of this file is incorrect : C:\\Users\\x\\Desktop\\one.lnk",
+                                        "The path of this file is incorrect : C:\\Users\\x\\Desktop\\two.lnk"}));
+}
+
+// The query takes the model read-only and no host, so it can neither change the model nor yield.
+TEST_F(GroupDetails, DetailQueryGivesWhatAClickListsInAnyLetterCase)
+{
+    for (std::size_t row = 0; row < model.lvwRegistryProblems.rows.size(); ++row) {
+        const std::string text = model.lvwRegistryProblems.rows[row];
+        std::string lower = "  " + text + " ";
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const auto yields = host.yields;
+        const auto queried = SummaryDetailRows(model, text);
+        EXPECT_FALSE(queried.empty()) << text;
+        EXPECT_EQ(SummaryDetailRows(model, lower), queried) << text;
+        EXPECT_EQ(host.yields, yields);
+        click(row);
+        EXPECT_EQ(details(), queried) << text;
+    }
 }
 
 TEST_F(GroupDetails, SameRowTwiceShowsTheRowsOnce)
@@ -247,9 +265,9 @@ TEST(HeaderSorting, RowsAddedToASortedListTakeTheirPlace)
     AddSectionSummary(model, 1, "Help Files");
     AddSectionSummary(model, 1, "Windows Fonts");
     AddSectionSummary(model, 1, "ActiveX \\ COM");
-    EXPECT_EQ(model.lvwRegistryProblems.rows,
-              (std::vector<std::string>{"Invalid Windows Fonts (  1 Problem(s) )", "Invalid Help Files ( 1 Problem(s) )",
-                                        "Invalid Custom Controls ( 1 Problem(s) )"}));
+    EXPECT_EQ(model.lvwRegistryProblems.rows, (std::vector<std::string>{"Invalid Windows Fonts (  1 Problem(s) )",
+                                                                        "Invalid Help Files ( 1 Problem(s) )",
+                                                                        "Invalid Custom Controls ( 1 Problem(s) )"}));
 
     lvwRegistryErrorsDetail_ColumnClick(model, 0);
     AddListRow(model.lvwRegistryErrorsDetail, "z");

@@ -1,12 +1,6 @@
-#include "scan/scan_driver.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "engine/catalogue.h"
 #include "engine/scan_context.h"
+#include "scan/scan_driver.h"
 #include "settings/settings_store.h"
 #include "support/fake_file_system.h"
 #include "support/fake_host.h"
@@ -14,11 +8,15 @@
 #include "support/memory_settings.h"
 #include "support/null_platform.h"
 
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
 namespace tessivar {
 namespace {
 
 class CountingHost : public test::FakeHost {
-public:
+  public:
     void RefreshThePicControls() override { ++refreshes; }
     int refreshes = 0;
 };
@@ -41,8 +39,8 @@ struct DriverTest : ::testing::Test {
         const auto catalogue = ScanCatalogue(files.drives());
         for (std::size_t i = 1; i <= entries; ++i) {
             SectionListEntry entry;
-            entry.ListText = i <= catalogue.size() ? catalogue[i - 1].ListText
-                                                   : DriveEntryListText(static_cast<char>('C' + i - 12));
+            entry.ListText =
+                i <= catalogue.size() ? catalogue[i - 1].ListText : DriveEntryListText(static_cast<char>('C' + i - 12));
             entry.SmallIcon = i <= kFixedSectionCount ? static_cast<int>(i) : kDriveEntrySmallIcon;
             entry.checked = std::find(checked.begin(), checked.end(), i) != checked.end();
             model.lvwRegistryvaluesScan.append(entry);
@@ -50,7 +48,8 @@ struct DriverTest : ::testing::Test {
     }
     void addProblem(const std::string& scanner)
     {
-        model.lvwErrors.append(ProblemEntry{"-2147483646", "v", "C:\\gone.dll", scanner, "k", "HKEY_LOCAL_MACHINE", ""});
+        model.lvwErrors.append(
+            ProblemEntry{"-2147483646", "v", "C:\\gone.dll", scanner, "k", "HKEY_LOCAL_MACHINE", ""});
     }
 };
 
@@ -247,14 +246,13 @@ TEST_F(DriverTest, CancelWithNothingFoundStopsWithoutAQuestion)
 
 TEST_F(DriverTest, CancelAfterAProblemAsksAndOnlyYesStops)
 {
-    for (const char* answer : {"NO", "YES", " yes "}) {
-        SCOPED_TRACE(answer);
+    for (const MessageAnswer answer : {MessageAnswer::no, MessageAnswer::yes}) {
+        SCOPED_TRACE(answer == MessageAnswer::yes ? "yes" : "no");
         sectionList(11, {2, 3, 4});
         host.resetCounts();
         host.refreshes = 0;
         model.PicResultsVisible = false;
         host.queueAnswer(answer);
-        model.MessageboxRequest.clear();
         host.atYield(1, [&] { addProblem("Help Files"); });
         std::size_t entriesWhileAsking = 0;
         host.whileMessageBoxOpen = [&](const std::string&) {
@@ -273,9 +271,8 @@ TEST_F(DriverTest, CancelAfterAProblemAsksAndOnlyYesStops)
 
         EXPECT_EQ(host.messageBoxKinds, std::vector<std::string>{"CANCEL SCANNING"});
         EXPECT_EQ(host.refreshes, 1);
-        EXPECT_EQ(model.MessageboxRequest, "");
         EXPECT_EQ(entriesWhileAsking, 11u);
-        const bool stopped = std::string(answer) != "NO";
+        const bool stopped = answer == MessageAnswer::yes;
         EXPECT_EQ(model.ScanCancelled, stopped);
         if (stopped) {
             EXPECT_EQ(host.yields, yieldsWhenAnswered);
@@ -298,7 +295,7 @@ TEST_F(DriverTest, CancelledScanStillWritesTheReport)
     sectionList(11, {2});
     host.atYield(1, [&] {
         addProblem("ActiveX \\ COM");
-        host.queueAnswer("YES");
+        host.queueAnswer(MessageAnswer::yes);
         ImgScanCancelMouseMove_Click(context);
     });
     ImgScanNowMouseMove_Click(context);
@@ -315,7 +312,11 @@ TEST_F(DriverTest, SectionListShrinkingDuringTheScanIsSafe)
     files.addDrive('D', DriveType::fixed);
     files.addDrive('E', DriveType::fixed);
     sectionList(14, {1, 12, 13, 14});
-    host.atYield(2, [&] { auto rows = model.lvwRegistryvaluesScan.get(); rows.resize(11); model.lvwRegistryvaluesScan.assign(rows); });
+    host.atYield(2, [&] {
+        auto rows = model.lvwRegistryvaluesScan.get();
+        rows.resize(11);
+        model.lvwRegistryvaluesScan.assign(rows);
+    });
     ImgScanNowMouseMove_Click(context);
     EXPECT_EQ(host.yields, 14u);
 }

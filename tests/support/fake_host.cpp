@@ -19,17 +19,18 @@ void FakeHost::yield()
         m_everyYield();
 }
 
-void FakeHost::showMessageBox(std::string& MessageboxRequest)
+MessageAnswer FakeHost::showMessageBox(MessageKind kind, std::string_view outcomeText)
 {
-    messageBoxKinds.push_back(MessageboxRequest);
+    const std::string request(MessageRequestText(kind));
+    messageBoxKinds.push_back(request);
+    outcomeTexts.emplace_back(outcomeText);
     if (whileMessageBoxOpen)
-        whileMessageBoxOpen(MessageboxRequest);
-    if (m_answers.empty()) {
-        MessageboxRequest = defaultAnswer;
-        return;
-    }
-    MessageboxRequest = m_answers.front();
+        whileMessageBoxOpen(request);
+    if (m_answers.empty())
+        return defaultAnswer;
+    const MessageAnswer answer = m_answers.front();
     m_answers.pop_front();
+    return answer;
 }
 
 bool FakeHost::playSoundAsync(const std::string& path)
@@ -53,6 +54,7 @@ void FakeHost::resetCounts()
     yields = 0;
     m_actions.clear();
     messageBoxKinds.clear();
+    outcomeTexts.clear();
     soundsPlayed.clear();
     picRefreshes = 0;
     idleResets = 0;
