@@ -1,4 +1,4 @@
-#include "engine/scan_driver.h"
+#include "scan/scan_driver.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,12 +6,12 @@
 
 #include "checks/drive_walk.h"
 #include "engine/catalogue.h"
-#include "engine/key_walker.h"
 #include "engine/registry_ops.h"
 #include "engine/scan_context.h"
 #include "engine/section_list.h"
 #include "results/scan_report.h"
 #include "results/summary_views.h"
+#include "scan/key_walker.h"
 
 namespace tessivar {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "settings/detection_signal.h"
+#include "engine/detection_signal.h"
 #include "settings/setting_keys.h"
 #include "support/null_platform.h"
 

@@ -1,4 +1,4 @@
-#include "settings/detection_signal.h"
+#include "engine/detection_signal.h"
 
 #include <limits>
 #include <string>

@@ -1,4 +1,4 @@
-#include "engine/key_walker.h"
+#include "scan/key_walker.h"
 
 #include <algorithm>
 #include <array>

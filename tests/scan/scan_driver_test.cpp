@@ -1,4 +1,4 @@
-#include "engine/scan_driver.h"
+#include "scan/scan_driver.h"
 
 #include <gtest/gtest.h>
 
