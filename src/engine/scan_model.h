@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/check_state.h"
 #include "engine/problem_list.h"
 
 namespace tessivar {
 
-enum class CheckState : int { unchecked = 0, checked = 1, grayed = 2 };
 enum class MousePointer { normal, hourglass };
 enum class SortOrder { ascending, descending };
 // Which of the main window's panels was last brought to the front.

@@ -5,7 +5,7 @@
 // stored at once; the paths only on OK. The Qt dialog renders this state, forwards the events
 // under the handlers' names and closes when `Unloaded` turns true.
 
-#include "engine/scan_model.h"
+#include "engine/check_state.h"
 #include "platform/desktop_services.h"
 #include "shell/observable.h"
 #include "shell/skin.h"

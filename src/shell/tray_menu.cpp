@@ -38,7 +38,7 @@ void frmMenuPopUp::Form_Load()
     const bool idle = m_owner.ImgScanNowNormalEnabled();
     MenuScan.Enabled = idle;
     MenuSettings.Enabled = idle;
-    m_owner.setMousePointer(MousePointer::normal);
+    m_pointer.setPointer(PointerShape::Default);
     tmrPopDown.stop();
     TmrEnablePopDown.stop();
 
@@ -122,7 +122,7 @@ void frmMenuPopUp::MenuRestore_Click()
     if (!MenuRestore.Enabled)
         return;
     showMainWindow();
-    m_owner.setMousePointer(MenuScan.Enabled ? MousePointer::normal : MousePointer::hourglass);
+    m_pointer.setPointer(MenuScan.Enabled ? PointerShape::Default : PointerShape::Hourglass);
     lblMenuClose_Click();
     m_owner.RemoveIcon();
 }
@@ -155,7 +155,7 @@ void frmMenuPopUp::MenuExit_Click()
         return;
     // Everything "Maximize" does, whether or not that entry is enabled.
     showMainWindow();
-    m_owner.setMousePointer(MenuScan.Enabled ? MousePointer::normal : MousePointer::hourglass);
+    m_pointer.setPointer(MenuScan.Enabled ? PointerShape::Default : PointerShape::Hourglass);
     lblMenuClose_Click();
     m_owner.RemoveIcon();
 

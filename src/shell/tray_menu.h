@@ -5,8 +5,8 @@
 // the Qt window places itself at (Left, Top), shows while Visible, runs the three timers while
 // they are enabled (calling the handler named after each) and goes away when Loaded turns false.
 
-#include "engine/scan_model.h"
 #include "platform/desktop_services.h"
+#include "shell/mouse_pointer.h"
 #include "shell/observable.h"
 #include "shell/skin.h"
 
@@ -35,8 +35,6 @@ class TrayMenuOwner {
     virtual void RemoveIcon() = 0;
     // Ends the program at once; nothing of the caller runs afterwards that touches the program.
     virtual void endProgram() = 0;
-    // The pointer over every window of the program.
-    virtual void setMousePointer(MousePointer pointer) = 0;
     // Shows the message box of the kind named in `MessageboxRequest` modally and leaves the
     // answer ("YES" or "NO") in the same text.
     virtual void showMessageBox(std::string& MessageboxRequest) = 0;
@@ -60,7 +58,10 @@ class frmMenuPopUp : public Observable {
     static constexpr int kSinkStep = 40;     // twips per tmrPopDown tick
     static constexpr int kSinkLimit = 11167; // twips, whatever the screen
 
-    frmMenuPopUp(TrayMenuOwner& owner, ScreenInfo& screen) : m_owner(owner), m_screen(screen) {}
+    frmMenuPopUp(TrayMenuOwner& owner, ScreenInfo& screen, MousePointer& pointer)
+        : m_owner(owner), m_screen(screen), m_pointer(pointer)
+    {
+    }
 
     // --- State the window renders ----------------------------------------------------------
     bool Loaded = false;
@@ -108,6 +109,7 @@ class frmMenuPopUp : public Observable {
 
     TrayMenuOwner& m_owner;
     ScreenInfo& m_screen;
+    MousePointer& m_pointer;
 };
 
 } // namespace tessivar

@@ -13,7 +13,6 @@ class FakeMainWindow : public TrayMenuOwner {
     bool scanIdle = true;
     std::string answer = "NO";
     std::vector<std::string> calls;
-    MousePointer pointer = MousePointer::hourglass;
 
     void showNormal() override
     {
@@ -33,7 +32,6 @@ class FakeMainWindow : public TrayMenuOwner {
     }
     void RemoveIcon() override { calls.emplace_back("removeIcon"); }
     void endProgram() override { calls.emplace_back("end"); }
-    void setMousePointer(MousePointer p) override { pointer = p; }
     void showMessageBox(std::string& MessageboxRequest) override
     {
         calls.push_back("box " + MessageboxRequest);
@@ -41,10 +39,17 @@ class FakeMainWindow : public TrayMenuOwner {
     }
 };
 
+class FakePointer : public MousePointer {
+  public:
+    PointerShape shape = PointerShape::Hourglass;
+    void setPointer(PointerShape s) override { shape = s; }
+};
+
 struct MenuFixture {
     FakeMainWindow main;
     test::FakeScreen screen;
-    frmMenuPopUp menu{main, screen};
+    FakePointer pointer;
+    frmMenuPopUp menu{main, screen, pointer};
 
     // Runs the rising timer until it stops; the number of ticks.
     int rise()
@@ -138,7 +143,7 @@ TEST(frmMenuPopUp, EntriesFollowTheMainWindowAndTheScan)
         EXPECT_EQ(f.menu.MenuScan.Enabled, c.scanIdle);
         EXPECT_EQ(f.menu.MenuSettings.Enabled, c.scanIdle);
         EXPECT_TRUE(f.menu.MenuExit.Enabled);
-        EXPECT_EQ(f.main.pointer, MousePointer::normal);
+        EXPECT_EQ(f.pointer.shape, PointerShape::Default);
     }
 }
 
@@ -191,7 +196,7 @@ TEST(frmMenuPopUp, MaximizeDuringAScanLeavesTheHourglass)
     f.main.scanIdle = false;
     f.menu.Form_Load();
     f.menu.MenuRestore_Click();
-    EXPECT_EQ(f.main.pointer, MousePointer::hourglass);
+    EXPECT_EQ(f.pointer.shape, PointerShape::Hourglass);
     f.main.calls.clear();
     f.menu.MenuScan_Click();
     f.menu.MenuSettings_Click();
