@@ -154,6 +154,8 @@ bool XdgDocumentPrograms::ShellExecuteA(std::string_view program, std::string_vi
         // The grandchild runs the program; the child ends at once, so nothing is left to reap.
         ::setsid();
         if (::fork() == 0) {
+            // The program must not hold on to our files, the single-instance lock among them.
+            ::close_range(3, ~0U, 0);
             ::execv(path.c_str(), arguments);
             ::_exit(127);
         }
