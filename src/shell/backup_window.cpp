@@ -7,6 +7,7 @@ namespace tessivar {
 void frmBackUpRestore::Form_Load()
 {
     Unloaded = false;
+    lblStatus.clear();
     resetPairs();
     LoadBackupManager(m_context, backups);
     notifyChanged();
@@ -24,7 +25,7 @@ void frmBackUpRestore::imgRestoreMouseMove_Click()
 {
     if (!imgRestore.takesClick())
         return;
-    RestoreCheckedBackups(m_context, backups);
+    noteRefusals(RestoreCheckedBackups(m_context, backups));
     notifyChanged();
 }
 
@@ -32,7 +33,7 @@ void frmBackUpRestore::ImgDeleteMouseMove_Click()
 {
     if (!ImgDelete.takesClick())
         return;
-    DeleteCheckedBackups(m_context, backups);
+    noteRefusals(DeleteCheckedBackups(m_context, backups));
     notifyChanged();
 }
 
@@ -46,6 +47,20 @@ void frmBackUpRestore::ImgCloseMouseMove_Click()
 {
     if (imgClose.takesClick())
         unload();
+}
+
+void frmBackUpRestore::noteRefusals(const std::vector<BackupFileResult>& results)
+{
+    // A refused pass would otherwise look as if the click did nothing.
+    lblStatus.clear();
+    for (const auto& result : results) {
+        if (result.restore.refused && !result.restore.notes.empty())
+            lblStatus = result.restore.notes.front();
+        else if (!result.refusal.empty())
+            lblStatus = result.refusal;
+        if (!lblStatus.empty())
+            return;
+    }
 }
 
 void frmBackUpRestore::unload()

@@ -9,6 +9,8 @@
 #include "shell/skin.h"
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace tessivar {
 
@@ -34,6 +36,9 @@ class frmBackUpRestore : public Observable {
     WindowDrag drag;
     TwipPoint position;
     bool Unloaded = false;
+    // Why the last restore or delete left checked backups alone (another program writes to the
+    // prefix); empty after a pass that could act. The window shows it under the list.
+    std::string lblStatus;
 
     // --- Handlers ------------------------------------------------------------------------------
     // Every button idle, then the backup folder listed afresh.
@@ -60,6 +65,7 @@ class frmBackUpRestore : public Observable {
     void ImgToolBarOrlenda_MouseUp() { ImgFormMove_MouseUp(); }
 
   private:
+    void noteRefusals(const std::vector<BackupFileResult>& results);
     void light(SkinnedPair& pair);
     bool resetPairs();
     void unload();

@@ -12,7 +12,7 @@ namespace tessivar::ui {
 
 BackupWindow::BackupWindow(frmBackUpRestore& unit, QWidget* parent)
     : QDialog(parent), m_unit(unit), m_background(new SvgPicture(QStringLiteral("Picture1"), QString(), this)),
-      m_folder(new QLabel(this)), m_list(new QTreeWidget(this)),
+      m_folder(new QLabel(this)), m_status(new QLabel(this)), m_list(new QTreeWidget(this)),
       m_restore(new SkinnedButton(unit.imgRestore, QStringLiteral("imgRestoreNormal"),
                                   QStringLiteral("imgRestoreMouseMove"), QStringLiteral("restore_backup"), this)),
       m_delete(new SkinnedButton(unit.ImgDelete, QStringLiteral("ImgDeleteNormal"),
@@ -46,7 +46,9 @@ BackupWindow::BackupWindow(frmBackUpRestore& unit, QWidget* parent)
     m_folder->setObjectName(QStringLiteral("lblFolder"));
     m_folder->setGeometry(16, 32, kClient.width() - 32, 20);
     m_list->setObjectName(QStringLiteral("lvwBackUp"));
-    m_list->setGeometry(16, 56, kClient.width() - 32, 226);
+    m_list->setGeometry(16, 56, kClient.width() - 32, 206);
+    m_status->setObjectName(QStringLiteral("lblStatus"));
+    m_status->setGeometry(16, 266, kClient.width() - 32, 20);
     m_list->setRootIsDecorated(false);
     QPalette colours = m_list->palette();
     colours.setColor(QPalette::Base, QColor::fromRgb(frmBackUpRestore::kListBackColour));
@@ -90,6 +92,7 @@ BackupWindow::~BackupWindow()
 void BackupWindow::render()
 {
     m_folder->setText(QString::fromStdString(m_unit.backups.folder));
+    m_status->setText(QString::fromStdString(m_unit.lblStatus));
     m_filling = true;
     const auto& entries = m_unit.backups.lvwBackUp;
     while (m_list->topLevelItemCount() > static_cast<int>(entries.size()))

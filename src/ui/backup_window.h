@@ -32,6 +32,7 @@ class BackupWindow : public QDialog {
     frmBackUpRestore& m_unit;
     SvgPicture* m_background;
     QLabel* m_folder;
+    QLabel* m_status;
     QTreeWidget* m_list;
     SkinnedButton* m_restore;
     SkinnedButton* m_delete;

@@ -9,6 +9,9 @@ namespace {
 
 using test::kBackupFolder;
 
+// A key a repair walks: restore only puts values back where a repair could have removed them.
+constexpr const char* kK = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\K";
+
 std::string pathOf(const std::string& name)
 {
     return std::string(kBackupFolder) + "\\" + name;
@@ -21,7 +24,9 @@ struct WindowFixture {
     explicit WindowFixture(const std::vector<std::string>& names)
     {
         for (const auto& name : names)
-            f.files.addFile(pathOf(name), EncodeBackupLine("R^HKEY_LOCAL_MACHINE^K^C:\\x.exe^" + name + "^") + "\r\n");
+            f.files.addFile(pathOf(name),
+                            EncodeBackupLine("R^HKEY_LOCAL_MACHINE^" + std::string(kK) + "^C:\\x.exe^" + name + "^") +
+                                "\r\n");
         window.imgRestoreNormal_MouseMove();
         window.Form_Load();
     }
@@ -59,8 +64,8 @@ TEST(frmBackUpRestore, RestoresAdjacentCheckedEntriesOnlyWhileTheButtonIsLit)
     w.window.imgRestoreNormal_MouseMove();
     w.window.imgRestoreMouseMove_Click();
     EXPECT_EQ(w.listed(), std::vector<std::string>{kThree[2]});
-    EXPECT_TRUE(w.f.registry.valueExists(HKEY_LOCAL_MACHINE, "K", kThree[0]));
-    EXPECT_TRUE(w.f.registry.valueExists(HKEY_LOCAL_MACHINE, "K", kThree[1]));
+    EXPECT_TRUE(w.f.registry.valueExists(HKEY_LOCAL_MACHINE, kK, kThree[0]));
+    EXPECT_TRUE(w.f.registry.valueExists(HKEY_LOCAL_MACHINE, kK, kThree[1]));
     EXPECT_FALSE(w.f.files.exists(pathOf(kThree[0])) || w.f.files.exists(pathOf(kThree[1])));
 }
 
@@ -78,6 +83,26 @@ TEST(frmBackUpRestore, DeleteAsksOncePerCheckedEntryAndDeletesOnYes)
     EXPECT_EQ(w.listed(), std::vector<std::string>{kThree[1]});
     EXPECT_TRUE(w.f.files.exists(pathOf(kThree[1])));
     EXPECT_FALSE(w.f.files.exists(pathOf(kThree[2])));
+}
+
+TEST(frmBackUpRestore, SaysWhyNothingHappenedWhenAnotherProgramWritesToThePrefix)
+{
+    WindowFixture w(kThree);
+    w.window.lvwBackUp_ItemCheck(0, true);
+    w.f.registry.lock.heldElsewhere = "Wine is running in this prefix";
+    w.f.host.queueAnswer("YES");
+    for (auto [light, click] :
+         {std::pair{&frmBackUpRestore::imgRestoreNormal_MouseMove, &frmBackUpRestore::imgRestoreMouseMove_Click},
+          std::pair{&frmBackUpRestore::ImgDeleteNormal_MouseMove, &frmBackUpRestore::ImgDeleteMouseMove_Click}}) {
+        w.window.lblStatus.clear();
+        (w.window.*light)();
+        (w.window.*click)();
+        EXPECT_EQ(w.window.lblStatus, "Wine is running in this prefix");
+        EXPECT_EQ(w.listed(), kThree);
+    }
+    w.f.registry.lock.heldElsewhere.clear();
+    w.window.imgRestoreMouseMove_Click();
+    EXPECT_EQ(w.window.lblStatus, "");
 }
 
 TEST(frmBackUpRestore, OkAndCloseUnloadAndDiscardTheList)
