@@ -5,6 +5,7 @@
 // visible/enabled states of the controls that carry meaning. The core changes it; the Qt window
 // renders it and turns clicks into calls on the core. Names are those of the window's controls.
 
+#include "engine/check_state.h"
 #include "engine/observed.h"
 #include "engine/problem_list.h"
 
@@ -14,7 +15,6 @@
 
 namespace tessivar {
 
-enum class CheckState : int { unchecked = 0, checked = 1, grayed = 2 };
 enum class MousePointer { normal, hourglass };
 enum class SortOrder { ascending, descending };
 // Which of the main window's panels was last brought to the front.

@@ -3,6 +3,7 @@
 set(TESSIVAR_LAYERS
     platform        # interfaces standing in for the Windows calls the core makes
     platform/wine   # the Linux back-end over a Wine prefix
+    platform/linux  # the Linux desktop's services (XDG autostart, default programs, help pages)
     settings        # the settings store and its keys
     engine          # the model, the context, the catalogue, registry operations
     checks          # the checks of each section and the drive walk
@@ -14,11 +15,11 @@ set(TESSIVAR_LAYERS
     cli)            # the command line's entry point
 
 # The back-end sits beside the core, not under it: only the entry points choose and reach it.
-set(TESSIVAR_BACKEND_LAYERS platform/wine)
-set(TESSIVAR_BACKEND_USERS platform/wine app cli)
+set(TESSIVAR_BACKEND_LAYERS platform/wine platform/linux)
+set(TESSIVAR_BACKEND_USERS platform/wine platform/linux app cli)
 
 # The layers below ui are plain C++: no Qt.
-set(TESSIVAR_QT_FREE_LAYERS platform platform/wine settings engine checks results scan shell)
+set(TESSIVAR_QT_FREE_LAYERS platform platform/wine platform/linux settings engine checks results scan shell)
 
 # Sets `out` to the layer of a path relative to src/ (the longest folder that starts it), or to
 # an empty string when no layer holds it.
