@@ -74,9 +74,9 @@ TEST(frmBackUpRestore, DeleteAsksOncePerCheckedEntryAndDeletesOnYes)
     WindowFixture w(kThree);
     for (std::size_t i = 0; i < 3; ++i)
         w.window.lvwBackUp_ItemCheck(i, true);
-    w.f.host.queueAnswer("YES");
-    w.f.host.queueAnswer("NO");
-    w.f.host.queueAnswer(" yes");
+    w.f.host.queueAnswer(MessageAnswer::yes);
+    w.f.host.queueAnswer(MessageAnswer::no);
+    w.f.host.queueAnswer(MessageAnswer::yes);
     w.window.ImgDeleteNormal_MouseMove();
     w.window.ImgDeleteMouseMove_Click();
     EXPECT_EQ(w.f.host.messageBoxKinds, std::vector<std::string>(3, "DELETE BACKUP FILE"));
@@ -90,7 +90,7 @@ TEST(frmBackUpRestore, SaysWhyNothingHappenedWhenAnotherProgramWritesToThePrefix
     WindowFixture w(kThree);
     w.window.lvwBackUp_ItemCheck(0, true);
     w.f.registry.lock.heldElsewhere = "Wine is running in this prefix";
-    w.f.host.queueAnswer("YES");
+    w.f.host.queueAnswer(MessageAnswer::yes);
     for (auto [light, click] :
          {std::pair{&frmBackUpRestore::imgRestoreNormal_MouseMove, &frmBackUpRestore::imgRestoreMouseMove_Click},
           std::pair{&frmBackUpRestore::ImgDeleteNormal_MouseMove, &frmBackUpRestore::ImgDeleteMouseMove_Click}}) {

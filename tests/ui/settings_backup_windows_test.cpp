@@ -91,7 +91,7 @@ TEST(BackupWindow, ListsBackupsWhiteOnBlueAndDeletesTheCheckedOneAfterYes)
 
     list->topLevelItem(0)->setCheckState(0, Qt::Checked);
     EXPECT_TRUE(unit.backups.lvwBackUp[0].checked);
-    f.host.queueAnswer("YES");
+    f.host.queueAnswer(MessageAnswer::yes);
     lightAndClick(window, "ImgDeleteNormal", "ImgDeleteMouseMove");
     ASSERT_EQ(list->topLevelItemCount(), 1);
     EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("BackUp 09-12-25 10-00-00"));
