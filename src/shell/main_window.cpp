@@ -120,6 +120,12 @@ std::span<const MainWindowControl> mainWindowControls()
     return kControls;
 }
 
+FRMmAIN::Work::~Work()
+{
+    if (--m_window.m_workDepth == 0)
+        m_window.m_peers.workDone();
+}
+
 FRMmAIN::FRMmAIN(ScanContext& context, MainWindowPeers& peers, TrayIcon& tray)
     : m_context(context), m_peers(peers), m_tray(tray)
 {
@@ -389,6 +395,7 @@ bool FRMmAIN::MouseMove_Click(MainButton button)
 
 void FRMmAIN::ImgScanNowMouseMove_Click()
 {
+    const Work work(*this);
     // Only one scan at a time: a second one started from a yield of the first would empty the
     // lists the first is filling.
     if (!m_context.model.ImgScanNowNormalEnabled || m_ending)
@@ -405,6 +412,7 @@ void FRMmAIN::ImgScanCancelMouseMove_Click()
 
 void FRMmAIN::imgRestoreMouseMove_Click()
 {
+    const Work work(*this);
     m_peers.showBackupManager();
     RefreshThePicControls();
     LoadlvwRegistryvaluesScanValues(m_context);
@@ -413,6 +421,7 @@ void FRMmAIN::imgRestoreMouseMove_Click()
 
 void FRMmAIN::ImgSettingsMouseMove_Click()
 {
+    const Work work(*this);
     SkinnedPair& settings = pairRef(MainButton::Settings);
     settings.NormalEnabled = false;
     notifyChanged();
@@ -435,6 +444,7 @@ void FRMmAIN::ImgSupportMouseMove_Click()
 
 void FRMmAIN::ImgRepairMouseMove_Click()
 {
+    const Work work(*this);
     if (m_ending)
         return;
     tessivar::ImgRepairMouseMove_Click(m_context);
@@ -456,15 +466,17 @@ void FRMmAIN::Label2_Click()
     notifyChanged();
 }
 
-void FRMmAIN::chkSelectlistviewItems_Click()
+void FRMmAIN::chkSelectlistviewItems_UserClick()
 {
-    tessivar::chkSelectlistviewItems_Click(m_context);
+    const CheckState next =
+        m_context.model.chkSelectlistviewItems == CheckState::checked ? CheckState::unchecked : CheckState::checked;
+    SetSelectAllBox(m_context, next);
     notifyChanged();
 }
 
-void FRMmAIN::lvwRegistryvaluesScan_ItemCheck(std::size_t index, bool checked)
+void FRMmAIN::lvwRegistryvaluesScan_ItemClick(std::size_t index)
 {
-    tessivar::lvwRegistryvaluesScan_ItemCheck(m_context, index, checked);
+    tessivar::lvwRegistryvaluesScan_ItemClick(m_context, index);
     notifyChanged();
 }
 
@@ -504,6 +516,7 @@ void FRMmAIN::startTmrSettings()
 
 void FRMmAIN::tmrSettings_Timer()
 {
+    const Work work(*this);
     tmrSettings.stop();
     m_peers.showSettingsDialog();
     RefreshThePicControls();

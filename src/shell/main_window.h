@@ -139,9 +139,10 @@ class FRMmAIN : public Observable {
     // "My Computer": flips the select-all box (grayed counts as unchecked) and applies it.
     void Label2_Click();
     void Image1_Click() { Label2_Click(); }
-    // The select-all box and the section list, clicked by the user.
-    void chkSelectlistviewItems_Click();
-    void lvwRegistryvaluesScan_ItemCheck(std::size_t index, bool checked);
+    // The user clicked the select-all box: checked becomes unchecked, anything else checked.
+    void chkSelectlistviewItems_UserClick();
+    // The user clicked a section entry (its check box or its text): it changes once.
+    void lvwRegistryvaluesScan_ItemClick(std::size_t index);
     void lvwRegistryProblems_ItemClick(std::size_t row);
     void lvwRegistryProblems_ColumnClick(int column);
     void lvwRegistryErrorsDetail_ColumnClick(int column);
@@ -164,11 +165,24 @@ class FRMmAIN : public Observable {
     bool reachable(MainButton button) const;
     bool askCloseConfirmation();
 
+    // Held by every handler that works on the registry or the files; the last one out says so.
+    class Work {
+      public:
+        explicit Work(FRMmAIN& window) : m_window(window) { ++m_window.m_workDepth; }
+        ~Work();
+        Work(const Work&) = delete;
+        Work& operator=(const Work&) = delete;
+
+      private:
+        FRMmAIN& m_window;
+    };
+
     ScanContext& m_context;
     MainWindowPeers& m_peers;
     TrayIcon& m_tray;
     std::array<SkinnedPair, kMainButtonCount> m_pairs{};
     bool m_ending = false;
+    int m_workDepth = 0;
 };
 
 // A control of the main window as the refresh sees it: its name, and whether it can be

@@ -45,6 +45,10 @@ class MainWindowPeers {
     virtual void repaint(std::string_view controlName) = 0;
     // Ends the program once the handler running now has returned; never asks anything.
     virtual void endProgram() = 0;
+    // The last of the window's handlers that work on the registry or the files (scan, repair,
+    // settings, backups) has returned, and none runs any more: nothing needs the parsed registry
+    // until the next one starts.
+    virtual void workDone() {}
 };
 
 } // namespace tessivar

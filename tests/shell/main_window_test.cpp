@@ -66,6 +66,8 @@ struct FakePeers : MainWindowPeers {
     }
     void repaint(std::string_view name) override { repainted.emplace_back(name); }
     void endProgram() override { log.push_back("end"); }
+    void workDone() override { ++workDoneCount; }
+    int workDoneCount = 0;
 };
 
 struct MainWindowTest : ::testing::Test {
@@ -332,6 +334,7 @@ TEST_F(MainWindowTest, ScanNowRunsOneScanAtATimeAndReturnsToTheStartViewWhenNoth
     EXPECT_TRUE(window.MouseMove_Click(MainButton::ScanNow));
     EXPECT_GT(fakeHost.yields, 12u);
     EXPECT_EQ(enabledDuringTheScan, 0) << "the nested click started no second scan";
+    EXPECT_EQ(peers.workDoneCount, 1) << "only when the outer scan is over";
     EXPECT_EQ(model.ScanStartTime, "14:05:07");
     EXPECT_TRUE(model.ImgScanNowNormalEnabled);
     EXPECT_FALSE(model.PicScanningVisible || model.PicResultsVisible);
