@@ -3,7 +3,9 @@
 set -euo pipefail
 
 packages=(cmake g++ clang libclang-rt-14-dev make libgtest-dev libgmock-dev libbenchmark-dev
-          wine wine64)
+          wine wine64
+          qt6-base-dev qt6-svg-dev qt6-multimedia-dev
+          xvfb trayer xdotool x11-utils imagemagick desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do

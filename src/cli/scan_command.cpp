@@ -7,10 +7,10 @@
 #include "cli/cli_context.h"
 #include "cli/printable.h"
 #include "engine/scan_context.h"
-#include "engine/scan_driver.h"
 #include "engine/section_list.h"
 #include "platform/wine/wine_file_system.h"
 #include "results/scan_report.h"
+#include "scan/scan_driver.h"
 
 namespace tessivar {
 

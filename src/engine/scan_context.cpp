@@ -1,6 +1,6 @@
 #include "engine/scan_context.h"
 
-#include "settings/detection_signal.h"
+#include "engine/detection_signal.h"
 
 namespace tessivar {
 

@@ -1,10 +1,12 @@
-# Fails when a file of the core or platform folders includes a Qt header.
-file(GLOB_RECURSE files ${ROOT}/src/platform/*.h ${ROOT}/src/platform/*.cpp
-                        ${ROOT}/src/engine/*.h ${ROOT}/src/engine/*.cpp
-                        ${ROOT}/src/checks/*.h ${ROOT}/src/checks/*.cpp
-                        ${ROOT}/src/results/*.h ${ROOT}/src/results/*.cpp
-                        ${ROOT}/src/settings/*.h ${ROOT}/src/settings/*.cpp
-                        ${ROOT}/src/shell/*.h ${ROOT}/src/shell/*.cpp)
+cmake_minimum_required(VERSION 3.25)
+# Fails when a file of a layer below the widgets includes a Qt header.
+include(${CMAKE_CURRENT_LIST_DIR}/layers.cmake)
+
+set(patterns)
+foreach(layer IN LISTS TESSIVAR_QT_FREE_LAYERS)
+  list(APPEND patterns ${ROOT}/src/${layer}/*.h ${ROOT}/src/${layer}/*.cpp)
+endforeach()
+file(GLOB_RECURSE files ${patterns})
 set(offenders)
 foreach(f IN LISTS files)
   file(STRINGS ${f} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q")
@@ -13,6 +15,6 @@ foreach(f IN LISTS files)
   endif()
 endforeach()
 if(offenders)
-  message(FATAL_ERROR "Qt headers included in the core or platform layer: ${offenders}")
+  message(FATAL_ERROR "Qt headers included below the widgets: ${offenders}")
 endif()
-message(STATUS "no Qt include in ${ROOT}/src core folders")
+message(STATUS "no Qt include in ${ROOT}/src below the widgets")
