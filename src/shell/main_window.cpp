@@ -2,11 +2,11 @@
 
 #include "engine/host.h"
 #include "engine/scan_context.h"
-#include "engine/scan_driver.h"
 #include "engine/section_list.h"
 #include "results/repair.h"
 #include "results/scan_report.h"
 #include "results/summary_views.h"
+#include "scan/scan_driver.h"
 #include "settings/setting_keys.h"
 #include "settings/settings_store.h"
 #include "shell/main_window_peers.h"
@@ -120,10 +120,18 @@ std::span<const MainWindowControl> mainWindowControls()
     return kControls;
 }
 
+FRMmAIN::Work::Work(FRMmAIN& window) : m_window(window)
+{
+    if (m_window.m_workDepth++ == 0)
+        m_window.notifyChanged();
+}
+
 FRMmAIN::Work::~Work()
 {
-    if (--m_window.m_workDepth == 0)
+    if (--m_window.m_workDepth == 0) {
         m_window.m_peers.workDone();
+        m_window.notifyChanged();
+    }
 }
 
 FRMmAIN::FRMmAIN(ScanContext& context, MainWindowPeers& peers, TrayIcon& tray)
@@ -165,14 +173,12 @@ bool FRMmAIN::reachable(MainButton button) const
     }
 }
 
-void FRMmAIN::syncPairs()
+void FRMmAIN::syncPairsWithModel()
 {
     const ScanModel& model = m_context.model;
     pairRef(MainButton::ScanNow).NormalEnabled = model.ImgScanNowNormalEnabled;
     pairRef(MainButton::Repair).NormalEnabled = model.ImgRepairNormalEnabled;
     pairRef(MainButton::Return).NormalEnabled = model.ImgReturnNormalEnabled;
-    for (std::size_t i = 0; i < kMainButtonCount; ++i)
-        m_pairs[i].visible = reachable(static_cast<MainButton>(i));
 }
 
 void FRMmAIN::Show()
@@ -331,8 +337,8 @@ void FRMmAIN::PicResults_MouseMove()
 
 void FRMmAIN::Normal_MouseMove(MainButton button)
 {
-    syncPairs();
-    if (!pairRef(button).hover())
+    syncPairsWithModel();
+    if (!reachable(button) || !pairRef(button).hover())
         return;
     // The icon and the caption picture of help (and of support) light together.
     MainButton partner = button;
@@ -359,8 +365,8 @@ void FRMmAIN::Normal_MouseMove(MainButton button)
 
 bool FRMmAIN::MouseMove_Click(MainButton button)
 {
-    syncPairs();
-    if (!pair(button).takesClick())
+    syncPairsWithModel();
+    if (!reachable(button) || !pair(button).takesClick())
         return false;
     switch (button) {
     case MainButton::ScanNow:

@@ -92,6 +92,12 @@ class FRMmAIN : public Observable {
     TimerState tmrSettings{true, kTmrSettingsInterval}; // running in the design, stopped by Form_Load
 
     const SkinnedPair& pair(MainButton button) const { return m_pairs[static_cast<std::size_t>(button)]; }
+    // Takes into the pairs what the model says about them (Scan Now, repair and return are
+    // disabled while a scan or a repair runs); the window calls it before it draws them.
+    void syncPairsWithModel();
+    // True while a handler that works on the registry or the files runs (the window then keeps
+    // its pictures up to date on a timer, since the work changes the model between notifications).
+    bool working() const { return m_workDepth > 0; }
     // Light grey idle, white while its button is lit.
     std::uint32_t hintColour(HintLabel label) const;
 
@@ -160,15 +166,13 @@ class FRMmAIN : public Observable {
 
   private:
     SkinnedPair& pairRef(MainButton button) { return m_pairs[static_cast<std::size_t>(button)]; }
-    // Takes the enabled and covered states the model decides into the pairs.
-    void syncPairs();
     bool reachable(MainButton button) const;
     bool askCloseConfirmation();
 
     // Held by every handler that works on the registry or the files; the last one out says so.
     class Work {
       public:
-        explicit Work(FRMmAIN& window) : m_window(window) { ++m_window.m_workDepth; }
+        explicit Work(FRMmAIN& window);
         ~Work();
         Work(const Work&) = delete;
         Work& operator=(const Work&) = delete;

@@ -8,9 +8,7 @@
 #include "engine/host.h"
 #include "shell/main_window.h"
 
-#include <functional>
 #include <string>
-#include <utility>
 
 namespace tessivar {
 
@@ -19,16 +17,7 @@ class MainWindowHost final : public Host {
     explicit MainWindowHost(Host& inner) : m_inner(inner) {}
 
     void attach(FRMmAIN* window) { m_window = window; }
-    // Runs before every yield, while the work's state is whole: where the window brings its
-    // pictures up to date before the event loop paints them. Must be cheap.
-    void setBeforeYield(std::function<void()> beforeYield) { m_beforeYield = std::move(beforeYield); }
-
-    void yield() override
-    {
-        if (m_beforeYield)
-            m_beforeYield();
-        m_inner.yield();
-    }
+    void yield() override { m_inner.yield(); }
     void showMessageBox(std::string& MessageboxRequest) override { m_inner.showMessageBox(MessageboxRequest); }
     bool playSoundAsync(const std::string& path) override { return m_inner.playSoundAsync(path); }
     void RefreshThePicControls() override
@@ -45,7 +34,6 @@ class MainWindowHost final : public Host {
   private:
     Host& m_inner;
     FRMmAIN* m_window = nullptr;
-    std::function<void()> m_beforeYield;
 };
 
 } // namespace tessivar

@@ -1,10 +1,10 @@
 #include "ui/list_models.h"
 
+#include "ui/skin_resources.h"
+
 #include <QFile>
 #include <QPainter>
 #include <QPixmap>
-
-#include "ui/skin_resources.h"
 
 namespace tessivar::ui {
 

@@ -5,20 +5,19 @@
 // rows; sync() tells the views what changed since the last sync, as appended rows where that is
 // what happened (a scan appends) and as a reset otherwise (a sort, a new scan, a rebuild).
 
+#include "engine/scan_model.h"
+
 #include <QAbstractListModel>
 #include <QColor>
 #include <QIcon>
 #include <QString>
-
 #include <vector>
-
-#include "engine/scan_model.h"
 
 namespace tessivar::ui {
 
 class TextListModel : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     TextListModel(const TextList& list, QString header, QColor text, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -29,7 +28,7 @@ public:
     // A header click reordered the rows in place.
     void rowsReordered();
 
-private:
+  private:
     const TextList& m_list;
     QString m_header;
     QColor m_text;
@@ -39,7 +38,7 @@ private:
 
 class SectionListModel : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     // The check boxes are drawn here but changed only by the window's click handling, so that a
     // click on a box and a click on its text change the entry once, the same way.
     explicit SectionListModel(const std::vector<SectionListEntry>& entries, QObject* parent = nullptr);
@@ -51,7 +50,7 @@ public:
 
     void sync();
 
-private:
+  private:
     struct Shown {
         std::string text;
         bool checked;
