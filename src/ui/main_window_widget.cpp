@@ -170,6 +170,8 @@ void MainWindowWidget::buildStartView()
                                   .arg(colourName(palette::kInset), colourName(palette::kTextSoft),
                                        colourName(palette::kPanel), colourName(palette::kTextMuted)));
     m_sectionModel = new SectionListModel(m_model.lvwRegistryvaluesScan, this);
+    // The model holds the twelve section pictures, the list's image list.
+    m_sectionModel->setObjectName(QStringLiteral("ImgListOfListViewRegistrySections"));
     m_sections->setModel(m_sectionModel);
     connect(m_sections, &QTreeView::clicked, this, [this](const QModelIndex& index) {
         m_unit.lvwRegistryvaluesScan_ItemClick(static_cast<std::size_t>(index.row()));
