@@ -14,7 +14,8 @@
 namespace tessivar {
 
 enum class CheckState : int { unchecked = 0, checked = 1, grayed = 2 };
-enum class MousePointer { normal, hourglass };
+// The pointer the scan asks for over the window (the shell's MousePointer sets it on the screen).
+enum class PointerLook { normal, hourglass };
 enum class SortOrder { ascending, descending };
 // Which of the main window's panels was last brought to the front.
 enum class FrontPanel { none, scanning, results };
@@ -85,7 +86,7 @@ struct ScanModel {
     // Whether the last scan's report was written completely (the command line says where it is).
     bool scanReportWritten = false;
     bool mainWindowEnabled = true;
-    MousePointer mousePointer = MousePointer::normal;
+    PointerLook mousePointer = PointerLook::normal;
 
     // The message box's shared text: the kind asked for, then the answer read back.
     std::string MessageboxRequest;

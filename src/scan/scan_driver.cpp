@@ -227,7 +227,7 @@ void RunScan(ScanContext& context)
 
     model.ScanEndTime = TimeOfDayText(context.clock.now());
     MakeScanReport(context);
-    model.mousePointer = MousePointer::normal;
+    model.mousePointer = PointerLook::normal;
     model.FrameRegistryProblemsDetailsVisible = true;
     model.FrameScanningVisible = false;
     model.FrameScanSettingShelidButtonVisible = false;
@@ -239,7 +239,7 @@ void ScanSections(ScanContext& context)
     model.PicProgressWidth = 0;
     const std::size_t entries = model.lvwRegistryvaluesScan.size();
     model.ProgressStep = ProgressStepFor(entries);
-    model.mousePointer = MousePointer::hourglass;
+    model.mousePointer = PointerLook::hourglass;
 
     // The registry may prepare the values of the chosen sections while the walks go on.
     for (std::size_t position = 1; position <= std::min(entries, kFixedSectionCount); ++position) {
@@ -279,7 +279,7 @@ void ScanSections(ScanContext& context)
         model.lvwRegistryProblems.rows.push_back("Invalid Windows Shortcut File (" + std::to_string(shortcuts) +
                                                  " Problems)");
     }
-    model.mousePointer = MousePointer::normal;
+    model.mousePointer = PointerLook::normal;
     model.ProgressStep = 0;
     model.tmrPicVisibleOrNotEnabled = false;
 }

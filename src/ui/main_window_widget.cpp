@@ -356,7 +356,7 @@ void MainWindowWidget::render()
 
     m_selectAll->setCheckState(qtCheckState(m_model.chkSelectlistviewItems));
     setEnabled(m_model.mainWindowEnabled);
-    const Qt::CursorShape pointer = m_model.mousePointer == MousePointer::hourglass ? Qt::WaitCursor : Qt::ArrowCursor;
+    const Qt::CursorShape pointer = m_model.mousePointer == PointerLook::hourglass ? Qt::WaitCursor : Qt::ArrowCursor;
     if (cursor().shape() != pointer)
         setCursor(pointer);
 
