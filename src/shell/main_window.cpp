@@ -313,6 +313,18 @@ void FRMmAIN::HideToTray()
     m_tray.ChangeToolTip(kProductName);
 }
 
+void FRMmAIN::Restore()
+{
+    setWindowState(WindowState::normal);
+    Show();
+    RefreshThePicControls();
+    if (m_context.model.ImgScanNowNormalEnabled)
+        LoadlvwRegistryvaluesScanValues(m_context);
+    if (m_tray.bRunningInTray())
+        m_tray.RemoveIcon();
+    notifyChanged();
+}
+
 void FRMmAIN::Picture1_MouseMove()
 {
     bool changed = false;

@@ -118,6 +118,9 @@ class FRMmAIN : public Observable {
     // The tray icon's callback arrives as a mouse move whose x carries the mouse message.
     void Form_MouseMove(int button, int shift, double x, double y);
     void HideToTray();
+    // Brings the window back as the tray menu's "Maximize" does (also when a second start of the
+    // program asks for it): normal state, shown, pictures and section list fresh, icon gone.
+    void Restore();
     void RefreshThePicControls();
     void Picture1_GotFocus();
 

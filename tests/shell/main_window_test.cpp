@@ -162,6 +162,18 @@ TEST_F(MainWindowTest, CloseShowsTheNotificationThenHidesIntoTheTrayUnlessTurned
     }
 }
 
+TEST_F(MainWindowTest, RestoreBringsTheWindowBackFromTheTrayAndTakesTheIconAway)
+{
+    shown();
+    window.setWindowState(WindowState::minimised);
+    window.Form_Unload(CloseRequest::user);
+    ASSERT_TRUE(tray.running);
+    window.Restore();
+    EXPECT_TRUE(window.Visible);
+    EXPECT_EQ(window.windowState, WindowState::normal);
+    EXPECT_FALSE(tray.running);
+}
+
 TEST_F(MainWindowTest, TrayEventsOpenTheMenuOnlyWhileTheIconIsUp)
 {
     struct Case {
