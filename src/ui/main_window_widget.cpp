@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <utility>
+
 namespace tessivar::ui {
 
 namespace {
@@ -428,6 +430,19 @@ void MainWindowWidget::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void MainWindowWidget::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (std::exchange(m_viewsDrawn, true))
+        return;
+    // The views' pictures are drawn once and then kept; drawn now, while the window waits, the
+    // first scan's first event-loop pass does not pay for them.
+    QTimer::singleShot(0, this, [this] {
+        m_picScanning->grab();
+        m_picResults->grab();
+    });
 }
 
 void MainWindowWidget::changeEvent(QEvent* event)

@@ -37,6 +37,7 @@ class MainWindowWidget : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -56,6 +57,7 @@ class MainWindowWidget : public QWidget {
     FRMmAIN& m_unit;
     ScanModel& m_model;
     bool m_rendering = false;
+    bool m_viewsDrawn = false;
 
     SvgPicture* m_picture1 = nullptr;
     SvgPicture* m_picScanning = nullptr;
