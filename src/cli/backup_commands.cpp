@@ -99,10 +99,8 @@ int RunRestoreCommand(ScanContext& context, const std::vector<std::string>& args
     for (const auto& result : RestoreCheckedBackups(context, manager)) {
         const auto& restore = result.restore;
         if (result.removed) {
-            out << "restored " << printable(result.name) << ": " << restore.restored << " record(s) put back";
-            if (restore.skipped > 0)
-                out << ", " << restore.skipped << " shortcut(s) without a copy skipped";
-            out << "; backup deleted\n";
+            out << "restored " << printable(result.name) << ": " << restore.restored
+                << " record(s) put back; backup deleted\n";
             continue;
         }
         exitCode = kBackupExitIncomplete;
@@ -111,7 +109,10 @@ int RunRestoreCommand(ScanContext& context, const std::vector<std::string>& args
             continue;
         }
         out << "not complete " << printable(result.name) << ": " << restore.restored << " record(s) put back, "
-            << restore.failed << " could not be; backup kept\n";
+            << restore.failed + restore.skipped << " could not be";
+        if (restore.skipped > 0)
+            out << " (" << restore.skipped << " shortcut(s) without their copy)";
+        out << "; backup kept\n";
         for (const auto& note : restore.notes)
             out << "  " << printable(note) << '\n';
     }
@@ -151,7 +152,10 @@ int RunDeleteBackupCommand(ScanContext& context, const std::vector<std::string>&
             if (result.removed) {
                 out << "deleted " << printable(result.name) << '\n';
             } else if (result.found) {
-                out << "could not delete " << printable(result.name) << '\n';
+                out << "could not delete " << printable(result.name);
+                if (!result.refusal.empty())
+                    out << ": " << printable(result.refusal);
+                out << '\n';
                 exitCode = kBackupExitIncomplete;
             } else {
                 out << "kept " << printable(result.name) << '\n';

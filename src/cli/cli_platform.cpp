@@ -15,6 +15,8 @@ CliPlatform openCliPlatform(std::ostream& err)
     platform.prefixExists = registry->prefixExists();
     if (platform.prefixExists)
         err << "tessivar-cli: Wine prefix " << platform.prefix.string() << "\n";
+    else if (std::error_code error; std::filesystem::exists(platform.prefix, error))
+        err << "tessivar-cli: Wine prefix " << platform.prefix.string() << " is not a folder\n";
     else
         err << "tessivar-cli: Wine prefix " << platform.prefix.string() << " is missing; its registry reads as empty\n";
     platform.registry = std::move(registry);

@@ -76,6 +76,9 @@ int RegSession::dispatch(const std::vector<std::string>& args)
     const auto key = parseKey(args[1]);
     if (!key)
         return 1;
+    // A registry that was not read whole would answer "no such key" for keys that exist.
+    if (std::string why; !m_registry.canRead(&why))
+        return fail("reg: " + why);
     if (operation == "query")
         return query(args, *key);
     if (operation == "add")
@@ -288,8 +291,10 @@ int RegSession::add(const std::vector<std::string>& args, const KeyArg& key)
     RegistryBatch batch(m_registry);
     HKEY handle = 0;
     if (m_registry.RegCreateKeyExA(key.root, key.path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &handle,
-                                   nullptr) != ERROR_SUCCESS)
-        return fail(kCannotCreate);
+                                   nullptr) != ERROR_SUCCESS) {
+        const std::string why = m_registry.lastWriteError();
+        return fail(why.empty() ? std::string(kCannotCreate) : "reg: " + why);
+    }
     const LSTATUS status = m_registry.setRawValue(handle, name, *type, bytes.bytes);
     m_registry.RegCloseKey(handle);
     if (status != ERROR_SUCCESS) {

@@ -18,7 +18,7 @@ int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args,
         err << "tessivar-cli repair: nothing changed: " << printable(why) << '\n';
         return kRepairExitRefused;
     }
-    const ScanCommandOutcome scan = RunScanCommand(context, args, out, err);
+    const ScanCommandOutcome scan = RunScanCommand(context, args, out, err, "tessivar-cli repair");
     if (scan.exitCode == kScanExitError)
         return kRepairExitRefused;
     if (scan.exitCode == kScanExitClean) {

@@ -72,7 +72,7 @@ void printTable(const ScanModel& model, std::ostream& out)
 } // namespace
 
 ScanCommandOutcome RunScanCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
-                                  std::ostream& err)
+                                  std::ostream& err, std::string_view command)
 {
     bool all = false;
     bool tsv = false;
@@ -82,10 +82,16 @@ ScanCommandOutcome RunScanCommand(ScanContext& context, const std::vector<std::s
         } else if (arg == "--tsv") {
             tsv = true;
         } else {
-            err << "tessivar-cli scan: unknown argument \"" << arg << "\"\n"
-                << "usage: tessivar-cli scan [--all] [--tsv]\n";
+            err << command << ": unknown argument \"" << arg << "\"\n"
+                << "usage: " << command << " [--all] [--tsv]\n";
             return {};
         }
+    }
+
+    // A registry that could not be read whole would scan as a clean system.
+    if (std::string why; !context.registry.canRead(&why)) {
+        err << command << ": the registry cannot be scanned: " << printable(why) << '\n';
+        return {};
     }
 
     ScanModel& model = context.model;

@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessivar {
@@ -25,9 +26,11 @@ struct ScanCommandOutcome {
 // summary row followed by its detail rows, then the total; with --tsv one line per problem
 // (the seven fields of a problem row, tab-separated, after a header line) and per broken
 // shortcut. --all checks every section first and stores that choice. Exit code 0 when nothing
-// was found, 1 when something was, 2 for a usage error (message on `err`, nothing scanned).
+// was found, 1 when something was, 2 for a usage error or a registry that could not be read
+// whole (message on `err`, naming the file and why, nothing scanned). `command` names the
+// command in those messages.
 ScanCommandOutcome RunScanCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
-                                  std::ostream& err);
+                                  std::ostream& err, std::string_view command = "tessivar-cli scan");
 
 namespace cli {
 

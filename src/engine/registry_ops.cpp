@@ -223,16 +223,18 @@ void EnsureKey(Registry& registry, HKEY hive, std::string_view keyPath)
         registry.RegCloseKey(created);
 }
 
-void WriteTypedValue(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName,
+bool WriteTypedValue(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName,
                      std::string_view value, std::uint32_t type)
 {
     OpenedKey key(registry);
     if (!key.openFull(hive, keyPath)) {
         EnsureKey(registry, hive, keyPath);
         if (!key.openFull(hive, keyPath))
-            return;
+            return false;
     }
-    StoreTypedValue(registry, key.handle(), valueName, type, value);
+    if (type != REG_SZ && type != REG_DWORD)
+        return false;
+    return StoreTypedValue(registry, key.handle(), valueName, type, value) == ERROR_SUCCESS;
 }
 
 LSTATUS StoreTypedValue(Registry& registry, HKEY key, std::string_view valueName, std::uint32_t type,
@@ -256,23 +258,23 @@ LSTATUS StoreTypedValue(Registry& registry, HKEY key, std::string_view valueName
     return ERROR_SUCCESS;
 }
 
-void WriteValueGuessType(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName,
+bool WriteValueGuessType(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName,
                          std::string_view value)
 {
     const auto number = guessedNumber(value);
     OpenedKey key(registry);
     if (!key.open(hive, keyPath))
-        return;
+        return false;
     const std::string name(valueName);
     if (number) {
         const auto bytes = littleEndian(*number);
-        registry.RegSetValueExA(key.handle(), name.c_str(), 0, REG_DWORD, bytes.data(), 4);
-        return;
+        return registry.RegSetValueExA(key.handle(), name.c_str(), 0, REG_DWORD, bytes.data(), 4) == ERROR_SUCCESS;
     }
     const std::string_view trimmed = trimBlanks(value);
     static constexpr std::uint8_t kNothing = 0;
     const auto* data = trimmed.empty() ? &kNothing : reinterpret_cast<const std::uint8_t*>(trimmed.data());
-    registry.RegSetValueExA(key.handle(), name.c_str(), 0, REG_SZ, data, static_cast<std::uint32_t>(trimmed.size()));
+    return registry.RegSetValueExA(key.handle(), name.c_str(), 0, REG_SZ, data,
+                                   static_cast<std::uint32_t>(trimmed.size())) == ERROR_SUCCESS;
 }
 
 void RemoveValue(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName)

@@ -35,15 +35,17 @@ bool ReadValueFromKey(Registry& registry, HKEY hive, std::string_view keyPath, s
 void EnsureKey(Registry& registry, HKEY hive, std::string_view keyPath);
 // Stores REG_SZ (with a terminating zero, blanks kept) or REG_DWORD; creates the key if needed.
 // A DWORD is written only when the text is a decimal 32-bit number (signed, or the unsigned
-// spelling of the same bits); other text, and any other type, writes nothing.
-void WriteTypedValue(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName,
+// spelling of the same bits); other text, and any other type, writes nothing. True when the
+// value was stored.
+bool WriteTypedValue(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName,
                      std::string_view value, std::uint32_t type);
 LSTATUS StoreTypedValue(Registry& registry, HKEY key, std::string_view valueName, std::uint32_t type,
                         std::string_view value);
 // REG_DWORD when the text reads as a number, else REG_SZ trimmed and without a terminating zero;
 // the key is never created. A number is an optional sign and decimal digits (blanks around them
 // allowed) within the signed 32-bit range; fractions, hex and longer digit strings stay text.
-void WriteValueGuessType(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName,
+// True when the value was stored.
+bool WriteValueGuessType(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName,
                          std::string_view value);
 // "(Default)" deletes a value of that literal name, not the unnamed value.
 void RemoveValue(Registry& registry, HKEY hive, std::string_view keyPath, std::string_view valueName);

@@ -36,6 +36,12 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
 
 } // namespace
 
+PrefixLock& Registry::prefixLock()
+{
+    static NoPrefixLock none;
+    return none;
+}
+
 std::string_view predefinedKeyName(HKEY key)
 {
     for (const auto& hive : kHives) {

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/prefix_lock.h"
+
 namespace tessivar {
 
 using HKEY = std::uint32_t;
@@ -162,6 +164,20 @@ public:
     virtual bool endBatch(std::string* why) = 0;
     // The reason of the most recent failed write or save, for messages; empty when none failed.
     virtual std::string lastWriteError() const = 0;
+
+    // Whether the registry was read whole: false, with one line naming the file and why, when a
+    // file behind it cannot be read or is not a registry file, or when there is no registry at
+    // all. A scan of such a registry would report a clean system that is not one.
+    virtual bool canRead(std::string* why)
+    {
+        (void)why;
+        return true;
+    }
+
+    // The lock every writer of this registry's machine holds (prefix_lock.h). The outermost batch
+    // takes it and reads again what changed meanwhile; an operation that also changes files (a
+    // repair, a restore) takes it around all of its work. The default has no other writer.
+    virtual PrefixLock& prefixLock();
 };
 
 // Groups the writes of one operation (a repair, a restore) into one save per changed file.

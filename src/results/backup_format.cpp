@@ -144,6 +144,43 @@ bool exists(FileSystem& files, const std::string& path)
     return files.GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A copy named like a backup would be listed, restored and deleted as one: "Backup Tool.lnk"
+// is kept as "Back-up Tool.lnk".
+std::string withoutBackupWord(std::string name)
+{
+    for (auto at = upper(name).find("BACKUP"); at != std::string::npos; at = upper(name).find("BACKUP"))
+        name.insert(at + 4, "-");
+    return name;
+}
+
+// The copy names every backup in the folder refers to, so that a copy restored (and so gone)
+// never has its name given to another shortcut while its backup may still be restored.
+void readTakenCopyNames(FileSystem& files, const std::string& folder, std::set<std::string>& taken)
+{
+    FindData data;
+    const FindHandle handle = files.FindFirstFileA(folder + "\\*", &data, FindDetail::full);
+    if (handle == INVALID_FIND_HANDLE)
+        return;
+    do {
+        if ((data.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            upper(data.fileName).find("BACKUP") == std::string::npos)
+            continue;
+        std::vector<std::string> lines;
+        const std::string path = folder + "\\" + data.fileName;
+        const auto size = files.fileSize(path);
+        if (size < 0 || size > kMaxBackupFileBytes || !files.readLines(path, &lines))
+            continue;
+        for (const auto& line : lines) {
+            const ParsedRecord parsed = ParseBackupRecord(DecodeBackupFields(line));
+            if (parsed.kind != RecordKind::shortcut)
+                continue;
+            taken.insert(upper(parsed.shortcut.copyName.empty() ? FileNameOfPath(parsed.shortcut.path)
+                                                                : parsed.shortcut.copyName));
+        }
+    } while (files.FindNextFileA(handle, &data));
+    files.FindClose(handle);
+}
+
 } // namespace
 
 std::string BackupFolder(SettingsStore& settings, FileSystem& files)
@@ -321,22 +358,32 @@ BackupWrite WriteBackupRecord(FileSystem& files, SettingsStore& settings, std::s
     std::string bytes;
     if (!files.readFile(entry.path, &bytes, kMaxShortcutBytes))
         return BackupWrite::failed;
-    std::string bareName = FileNameOfPath(entry.path);
+    std::string bareName = withoutBackupWord(FileNameOfPath(entry.path));
     if (bareName.empty())
         bareName = "Shortcut";
     const std::string folder = FolderOfPath(backupPath);
+    BackupFileState own;
+    BackupFileState& names = state ? *state : own;
+    if (!names.copyNamesKnown) {
+        readTakenCopyNames(files, folder, names.copyNamesTaken);
+        names.copyNamesKnown = true;
+    }
     // Two shortcuts of the same name from different folders, or from earlier runs, each keep
-    // their own copy; the record says which one is theirs.
+    // their own copy; the record says which one is theirs. A name another backup's record holds
+    // stays theirs even while no file has it.
     std::string name;
     for (int attempt = 1; attempt <= 10000; ++attempt) {
         std::string candidate = copyNameCandidate(bareName, attempt);
-        if (!exists(files, folder + "\\" + candidate)) {
+        const std::string key = upper(candidate);
+        if (!names.copyNamesTaken.count(key) && key != upper(FileNameOfPath(backupPath)) &&
+            !exists(files, folder + "\\" + candidate)) {
             name = std::move(candidate);
             break;
         }
     }
     if (name.empty())
         return BackupWrite::failed;
+    names.copyNamesTaken.insert(upper(name));
     const std::string copyPath = folder + "\\" + name;
     if (!files.writeFile(copyPath, bytes, Sync::yes))
         return BackupWrite::failed;

@@ -11,6 +11,7 @@
 // expects them in new records.
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,6 +101,10 @@ enum class BackupWrite {
 // have left a line without its end, and the next record must not be glued onto it.
 struct BackupFileState {
     bool mayEndMidLine = false;
+    // The copy names the backups of the folder already use (upper case), read at the run's first
+    // shortcut, and those this run took since.
+    bool copyNamesKnown = false;
+    std::set<std::string> copyNamesTaken;
 };
 
 // Appends the record and flushes it to disk before returning.
@@ -119,10 +124,10 @@ BackupWrite WriteBackupRecord(FileSystem& files, SettingsStore& settings, std::s
 struct RestoreOutcome {
     bool refused = false;     // nothing was changed; `notes` says why
     int restored = 0;         // records put back (an "absent" record counts: nothing to put back)
-    int skipped = 0;          // shortcut records whose copy is no longer there
+    int skipped = 0;          // shortcut records whose copy is no longer there: not put back
     int failed = 0;           // records that could not be put back, damaged or refused ones included
     std::vector<std::string> notes; // one line per failure, for the user
-    bool complete() const { return !refused && failed == 0; }
+    bool complete() const { return !refused && failed == 0 && skipped == 0; }
 };
 
 // Undoes every record of the file in file order, inside one registry batch. The file itself is
@@ -130,11 +135,19 @@ struct RestoreOutcome {
 RestoreOutcome RestoreBackupFile(ScanContext& context, std::string_view backupPath);
 
 enum class ShortcutRestore { restored, noCopy, refused, failed };
-// Puts the saved copy back at the recorded path and deletes the copy once it is back. Refuses a
-// path that is not a drive path ending in ".lnk" or ".url", a target or copy that is a symbolic
-// link, and a copy name that is not a plain name in the backup folder.
+// Puts the saved copy back at the recorded path and deletes the copy once it is back (see
+// PutShortcutCopyBack for what is refused).
 ShortcutRestore RestoreShortcutCopy(FileSystem& files, std::string_view backupFolder, const ShortcutRecord& record,
                                     std::string* why = nullptr);
+// Puts the saved copy back and leaves the copy in place. Refuses a path that is not a drive path
+// ending in ".lnk" or ".url", a target or copy that is a symbolic link, a copy name that is not a
+// plain name in the backup folder, one that holds "BackUp" or is `backupName` (no repair names a
+// copy so), and a place where a file other than the copy now stands: that file is kept. A file
+// equal to the copy at the place counts as restored (an earlier restore put it back).
+ShortcutRestore PutShortcutCopyBack(FileSystem& files, std::string_view backupFolder, std::string_view backupName,
+                                    const ShortcutRecord& record, std::string* why = nullptr);
+// The copy's name in the backup folder: the record's own, or for older records the shortcut's.
+std::string CopyNameOf(const ShortcutRecord& record);
 
 // Larger backup files are not read: no repair writes one that size.
 inline constexpr std::int64_t kMaxBackupFileBytes = std::int64_t{256} << 20;

@@ -121,11 +121,18 @@ void AddBackupListEntry(BackupManager& manager, FileSystem& files, std::string_v
 std::vector<BackupFileResult> RestoreCheckedBackups(ScanContext& context, BackupManager& manager)
 {
     std::vector<BackupFileResult> results;
+    // Held for the whole pass: no other writer changes the registry, the shortcuts or the backups
+    // between reading a backup and deleting it.
+    PrefixLockScope lock(context.registry.prefixLock());
     for (const auto& name : checkedNames(manager)) {
         BackupFileResult result;
         result.name = name;
         const std::string path = pathIn(manager.folder, name);
-        if (isFile(context.files, path)) {
+        if (!lock.held()) {
+            result.found = true;
+            result.restore.refused = true;
+            result.restore.notes.push_back(lock.why());
+        } else if (isFile(context.files, path)) {
             result.found = true;
             result.restore = RestoreBackupFile(context, path);
             // A backup is the only way back to what it holds: it goes only when all of it is back.
@@ -154,8 +161,13 @@ std::vector<BackupFileResult> DeleteCheckedBackups(ScanContext& context, BackupM
         const bool yes = upper(trimmed(request)) == "YES";
         request.clear();
         if (yes) {
+            // Not held while the question is open: a writer elsewhere must not wait for an answer.
+            PrefixLockScope lock(context.registry.prefixLock());
             const std::string path = pathIn(manager.folder, name);
-            if (isFile(context.files, path)) {
+            if (!lock.held()) {
+                result.found = true;
+                result.refusal = lock.why();
+            } else if (isFile(context.files, path)) {
                 result.found = true;
                 // An entry stays listed while its file could not be deleted.
                 if (context.files.DeleteFileA(path)) {

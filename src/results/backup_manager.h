@@ -41,6 +41,7 @@ struct BackupFileResult {
     bool found = false;    // false: no file of that name, the entry stays as it was
     RestoreOutcome restore; // for restores
     bool removed = false;  // the file is gone and its entry left the list
+    std::string refusal;   // for deletes: why nothing was done (another writer held the prefix)
 };
 
 // Restores every checked entry in list order. A file whose records all went back is deleted and

@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 
+#include "engine/catalogue.h"
 #include "engine/host.h"
 #include "engine/registry_ops.h"
 #include "engine/scan_context.h"
@@ -59,6 +60,40 @@ bool keyPathAllowed(std::string_view path)
             return false;
     }
     return true;
+}
+
+// Only where a repair could have removed something: the trees the checking sections walk, and
+// the values the start-up option writes (the Run key's own values, also a walked key). A record
+// naming anything else was not written by a repair and is not applied.
+bool repairCouldHaveChanged(HKEY hive, std::string_view keyPath)
+{
+    const std::string wanted = upper(keyPath);
+    const auto covers = [&](HKEY walkHive, std::string_view root, bool subtree) {
+        if (walkHive != hive)
+            return false;
+        const std::string top = upper(root);
+        if (wanted == top)
+            return true;
+        return subtree && wanted.size() > top.size() && wanted.compare(0, top.size(), top) == 0 &&
+               wanted[top.size()] == '\\';
+    };
+    for (const ScanSection& section : FixedScanSections()) {
+        if (section.ScannerName.empty())
+            continue;
+        for (const SectionWalk& walk : section.Walks) {
+            if ((walk.kind == WalkKind::SubkeyTree || walk.kind == WalkKind::KeyValues) &&
+                covers(walk.hive, walk.keyPath, walk.kind == WalkKind::SubkeyTree))
+                return true;
+        }
+    }
+    // The fonts key of the other platform family, which the fonts section reads there instead.
+    return covers(HKEY_LOCAL_MACHINE, kFontsKeyPathOther, false) || covers(HKEY_LOCAL_MACHINE, kFontsKeyPathNT, false);
+}
+
+// A name a repair's copy never has: a copy is never listed as a backup, nor is it the backup.
+bool copyNameAllowed(std::string_view copyName, std::string_view backupName)
+{
+    return upper(copyName).find("BACKUP") == std::string::npos && upper(copyName) != upper(backupName);
 }
 
 bool endsWithIgnoringCase(std::string_view text, std::string_view suffix)
@@ -132,17 +167,19 @@ RegistryRestore restoreExactValue(Registry& registry, HKEY hive, const RegistryR
 }
 
 // A record written by an older version: it holds the path the check tested, not the value.
-void restoreOlderRecord(Registry& registry, HKEY hive, const RegistryRecord& record)
+RegistryRestore restoreOlderRecord(Registry& registry, HKEY hive, const RegistryRecord& record)
 {
     const std::string valueName = record.KeyName == "(Default)" ? std::string{} : record.KeyName;
+    bool written = false;
     if (upper(trimmed(record.DefaultOrNot)) == "YES") {
         const auto slash = record.KeyValue.rfind('\\');
         const std::string bare = slash == std::string::npos ? std::string(trimmed(record.KeyValue))
                                                             : record.KeyValue.substr(slash + 1);
-        WriteValueGuessType(registry, hive, record.FullKeyPath, valueName, bare);
-        return;
+        written = WriteValueGuessType(registry, hive, record.FullKeyPath, valueName, bare);
+    } else {
+        written = WriteTypedValue(registry, hive, record.FullKeyPath, valueName, record.KeyValue, REG_SZ);
     }
-    WriteTypedValue(registry, hive, record.FullKeyPath, valueName, record.KeyValue, REG_SZ);
+    return written ? RegistryRestore::restored : RegistryRestore::failed;
 }
 
 } // namespace
@@ -150,32 +187,61 @@ void restoreOlderRecord(Registry& registry, HKEY hive, const RegistryRecord& rec
 ShortcutRestore RestoreShortcutCopy(FileSystem& files, std::string_view backupFolder, const ShortcutRecord& record,
                                     std::string* why)
 {
+    const ShortcutRestore result = PutShortcutCopyBack(files, backupFolder, {}, record, why);
+    if (result == ShortcutRestore::restored)
+        files.DeleteFileA(std::string(backupFolder) + "\\" + CopyNameOf(record));
+    return result;
+}
+
+std::string CopyNameOf(const ShortcutRecord& record)
+{
+    return record.copyName.empty() ? FileNameOfPath(record.path) : record.copyName;
+}
+
+ShortcutRestore PutShortcutCopyBack(FileSystem& files, std::string_view backupFolder, std::string_view backupName,
+                                    const ShortcutRecord& record, std::string* why)
+{
     const auto refuse = [&](const char* reason) {
         if (why)
             *why = reason;
         return ShortcutRestore::refused;
     };
-    const std::string copyName = record.copyName.empty() ? FileNameOfPath(record.path) : record.copyName;
+    const std::string copyName = CopyNameOf(record);
     if (!shortcutPathAllowed(record.path))
         return refuse("not a shortcut file path");
     if (!plainFileName(copyName))
         return refuse("the copy's name is not a plain file name");
+    if (!copyNameAllowed(copyName, backupName))
+        return refuse("the copy's name is that of a backup file, not of a shortcut copy");
     const std::string copyPath = std::string(backupFolder) + "\\" + copyName;
     const auto attributes = files.GetFileAttributesA(copyPath);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        if (why)
+            *why = "its copy is missing from the backup folder";
         return ShortcutRestore::noCopy;
+    }
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         return refuse("the copy is a symbolic link");
     if (isLink(files, record.path))
         return refuse("the shortcut's place holds a symbolic link");
     std::string bytes;
-    if (!files.readFile(copyPath, &bytes, kMaxShortcutBytes) || !files.writeFile(record.path, bytes, Sync::yes)) {
+    if (!files.readFile(copyPath, &bytes, kMaxShortcutBytes)) {
+        if (why)
+            *why = "its copy cannot be read";
+        return ShortcutRestore::failed;
+    }
+    if (files.GetFileAttributesA(record.path) != INVALID_FILE_ATTRIBUTES) {
+        // Back already (an earlier restore of this backup), or a file the user made since.
+        std::string now;
+        if (files.readFile(record.path, &now, kMaxShortcutBytes) && now == bytes)
+            return ShortcutRestore::restored;
+        return refuse("a newer file is at its place now and was kept");
+    }
+    if (!files.writeFile(record.path, bytes, Sync::yes)) {
         if (why)
             *why = "could not be copied back";
         return ShortcutRestore::failed;
     }
-    // The copy goes only once the shortcut is back; a copy that cannot be deleted is harmless.
-    files.DeleteFileA(copyPath);
     return ShortcutRestore::restored;
 }
 
@@ -196,6 +262,8 @@ RestoreOutcome RestoreBackupFile(ScanContext& context, std::string_view backupPa
         return outcome;
     }
     const std::string folder = FolderOfPath(backupPath);
+    const std::string backupName = FileNameOfPath(backupPath);
+    std::vector<std::string> copies; // deleted only once the whole backup is back
     int registryRestored = 0;
     RegistryBatch batch(context.registry);
     std::vector<ParsedRecord> records;
@@ -222,13 +290,17 @@ RestoreOutcome RestoreBackupFile(ScanContext& context, std::string_view backupPa
         case RecordKind::registry: {
             const RegistryRecord& record = parsed.registry;
             const HKEY hive = hiveOfRecord(record.mainkeyname);
-            if (hive == 0 || !keyPathAllowed(record.FullKeyPath)) {
+            if (hive == 0 || !keyPathAllowed(record.FullKeyPath) || !repairCouldHaveChanged(hive, record.FullKeyPath)) {
                 ++outcome.failed;
-                outcome.notes.push_back(lineText + "refused " + describe(record));
+                outcome.notes.push_back(lineText + "refused " + describe(record) + ": not a place a repair changes");
             } else if (!record.exact) {
-                restoreOlderRecord(context.registry, hive, record);
-                ++outcome.restored;
-                ++registryRestored;
+                if (restoreOlderRecord(context.registry, hive, record) == RegistryRestore::restored) {
+                    ++outcome.restored;
+                    ++registryRestored;
+                } else {
+                    ++outcome.failed;
+                    outcome.notes.push_back(lineText + "could not write " + describe(record));
+                }
             } else if (restoreExactValue(context.registry, hive, record) == RegistryRestore::restored) {
                 ++outcome.restored;
                 ++registryRestored;
@@ -240,12 +312,14 @@ RestoreOutcome RestoreBackupFile(ScanContext& context, std::string_view backupPa
         }
         case RecordKind::shortcut: {
             std::string reason;
-            switch (RestoreShortcutCopy(context.files, folder, parsed.shortcut, &reason)) {
+            switch (PutShortcutCopyBack(context.files, folder, backupName, parsed.shortcut, &reason)) {
             case ShortcutRestore::restored:
                 ++outcome.restored;
+                copies.push_back(folder + "\\" + CopyNameOf(parsed.shortcut));
                 break;
             case ShortcutRestore::noCopy:
                 ++outcome.skipped;
+                outcome.notes.push_back(lineText + parsed.shortcut.path + ": " + reason);
                 break;
             case ShortcutRestore::refused:
             case ShortcutRestore::failed:
@@ -263,6 +337,12 @@ RestoreOutcome RestoreBackupFile(ScanContext& context, std::string_view backupPa
         outcome.restored -= registryRestored;
         outcome.failed += registryRestored;
         outcome.notes.push_back("the registry could not be saved: " + saveError);
+    }
+    // While any of it is not back, the backup stays and so do its copies: a second restore then
+    // finds each shortcut's copy again (and a shortcut already back counts as restored).
+    if (outcome.complete()) {
+        for (const auto& copy : copies)
+            context.files.DeleteFileA(copy);
     }
     return outcome;
 }

@@ -166,7 +166,8 @@ RepairRun::Plan RepairRun::planValue(const ProblemEntry& entry, HKEY hive, const
         // "(Default)" that it deletes. An unnamed value that is gone already is not made up.
         RawValue unnamed = stateNow("");
         RawValue literal = stateNow(kDefaultName);
-        plan.emptyUnnamed = unnamed.present;
+        // An unnamed value that is an empty string already (an earlier repair emptied it) stays.
+        plan.emptyUnnamed = unnamed.present && !(unnamed.type == REG_SZ && unnamed.data.empty());
         plan.removeLiteral = literal.present;
         plan.records.push_back(MakeRegistryRecord(entry, hiveName, "", std::move(unnamed)));
         if (plan.removeLiteral)
@@ -358,25 +359,35 @@ RepairOutcome RepairAll(ScanContext& context, const RepairOptions& options)
 {
     RepairOutcome outcome;
     ScanModel& model = context.model;
+
+    // One writer at a time: a second repair, a restore or a registry write of another process
+    // waits, so that neither saves over the other's changes nor shares its shortcut copies.
+    PrefixLockScope lock(context.registry.prefixLock());
     model.CurrentBackupPath = CurrentBackupPath(context.settings, context.files, context.clock.now());
 
     // A registry that cannot be saved would lose every change at the end while the shortcuts
     // were already gone: refuse before anything is touched.
     std::string why;
-    if (!context.registry.canWrite(&why)) {
+    if (!lock.held() || !context.registry.canWrite(&why)) {
         outcome.refused = true;
-        outcome.refusal = why.empty() ? "the registry cannot be written now" : why;
+        outcome.refusal = !lock.held() ? lock.why() : why.empty() ? "the registry cannot be written now" : why;
+        lock.release();
         showFilesRepaired(context, outcome);
         return outcome;
     }
 
     {
         FileOperationScope scope(context.files);
+        const bool backupExisted = context.files.fileSize(model.CurrentBackupPath) >= 0;
         RepairRun run(context, options, BackupsSwitchedOn(context.settings));
         if (model.lvwErrors.count() > 0 && !model.lvwRegistryProblems.rows.empty())
             run.registryPhase(outcome);
         run.shortcutPhase(outcome);
+        // A write that failed half-way may have left a file that holds no complete record.
+        if (outcome.backupPath.empty() && !backupExisted && context.files.fileSize(model.CurrentBackupPath) >= 0)
+            context.files.DeleteFileA(model.CurrentBackupPath);
     }
+    lock.release();
 
     model.lvwRegistryErrorsDetail.rows.clear();
     model.lvwRegistryErrorsDetail.selectedRow = -1;

@@ -10,6 +10,8 @@
 namespace tessivar {
 namespace {
 
+constexpr const char* kK = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\K";
+
 using test::kBackupFolder;
 using test::RepairFixture;
 
@@ -20,7 +22,8 @@ void addBackups(RepairFixture& f)
 {
     for (const char* name : {kFirst, kSecond}) {
         f.files.addFile(std::string(kBackupFolder) + "\\" + name,
-                        EncodeBackupLine(std::string("R^HKEY_LOCAL_MACHINE^K^C:\\a.exe^") + name + "^") + "\r\n");
+                        EncodeBackupLine(std::string("R^HKEY_LOCAL_MACHINE^") + kK + "^C:\\a.exe^" + name + "^") +
+                            "\r\n");
     }
 }
 
@@ -37,8 +40,8 @@ TEST(BackupCommands, BackupsPrintsTheManagersList)
     std::ostringstream err;
     EXPECT_EQ(RunBackupsCommand(f.context, {}, out, err), kBackupExitDone);
     EXPECT_EQ(out.str(), "Name\tDate\tTime\tSize ( Bytes )\n"
-                         "BackUp 01-01-26 00-00-01\t01/01/26\t00:00:01\t59\n"
-                         "BackUp 01-01-26 00-00-02\t01/01/26\t00:00:02\t59\n");
+                         "BackUp 01-01-26 00-00-01\t01/01/26\t00:00:01\t111\n"
+                         "BackUp 01-01-26 00-00-02\t01/01/26\t00:00:02\t111\n");
 }
 
 TEST(BackupCommands, UnknownNameRefusesBeforeRestoringAnything)
@@ -64,7 +67,7 @@ TEST(BackupCommands, RestorePutsBackAndDeletesOrRefusesWhenWineRuns)
     EXPECT_EQ(err.str(), "tessivar-cli restore: nothing restored: Wine is running in this prefix\n");
     f.registry.allowWrites();
     EXPECT_EQ(RunRestoreCommand(f.context, {kFirst}, out, err), kBackupExitDone);
-    EXPECT_TRUE(f.registry.valueExists(HKEY_LOCAL_MACHINE, "K", kFirst));
+    EXPECT_TRUE(f.registry.valueExists(HKEY_LOCAL_MACHINE, kK, kFirst));
     EXPECT_FALSE(exists(f, kFirst));
     EXPECT_TRUE(exists(f, kSecond));
 }

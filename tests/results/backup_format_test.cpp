@@ -12,6 +12,8 @@ using test::kBackupFolder;
 using test::kBackupPath;
 using test::RepairFixture;
 
+constexpr const char* kK = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\K";
+constexpr const char* kYes = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Yes";
 constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::vector<std::uint8_t> utf16(std::string_view ascii, bool terminated = true)
@@ -121,7 +123,7 @@ TEST(BackupWriter, SameNamedShortcutsGetCopiesOfTheirOwn)
 TEST(BackupWriter, HalfWrittenLineIsNotGluedToTheNextRecord)
 {
     RepairFixture f;
-    const auto record = MakeRegistryRecord(entryFor("K", "v", "C:\\a.exe"), "HKEY_LOCAL_MACHINE", "v", RawValue{});
+    const auto record = MakeRegistryRecord(entryFor(kK, "v", "C:\\a.exe"), "HKEY_LOCAL_MACHINE", "v", RawValue{});
     BackupFileState state;
     f.files.budget = 10;
     EXPECT_EQ(WriteBackupRecord(f.files, f.settings, kBackupPath, record, &state), BackupWrite::failed);
@@ -196,30 +198,33 @@ TEST(BackupReader, ValueChangedTwiceEndsAsBeforeTheFirstChange)
 TEST(BackupReader, AbsentValueRestoresNothing)
 {
     RepairFixture f;
-    const auto record = MakeRegistryRecord(entryFor("K", "v", "C:\\a.exe"), "HKEY_LOCAL_MACHINE", "v", RawValue{});
+    const auto record = MakeRegistryRecord(entryFor(kK, "v", "C:\\a.exe"), "HKEY_LOCAL_MACHINE", "v", RawValue{});
     ASSERT_EQ(WriteBackupRecord(f.files, f.settings, kBackupPath, record), BackupWrite::written);
     EXPECT_TRUE(RestoreBackupFile(f.context, kBackupPath).complete());
-    EXPECT_FALSE(f.registry.keyExists(HKEY_LOCAL_MACHINE, "K"));
+    EXPECT_FALSE(f.registry.keyExists(HKEY_LOCAL_MACHINE, kK));
 }
 
 TEST(BackupReader, OlderRecordsRestoreAsTheyAlwaysDid)
 {
     RepairFixture f;
-    f.registry.makeKey(HKEY_LOCAL_MACHINE, "Yes");
-    writeOlderLine(f, "R^HKEY_LOCAL_MACHINE^Yes^C:\\WINDOWS\\system32\\foo.dll^name^Yes");
-    writeOlderLine(f, "R^HKEY_LOCAL_MACHINE^Yes^C:\\WINDOWS\\system32\\123^number^ yes ");
-    writeOlderLine(f, "R^ hkey_local_machine ^Created\\Again^  C:\\a b.exe ^plain^");
-    writeOlderLine(f, "R^HKEY_LOCAL_MACHINE^Yes^C:\\x.exe^(Default)^");
-    writeOlderLine(f, "R^HKEY_LOCAL_MACHINE^Missing^C:\\WINDOWS\\system32\\foo.dll^name^Yes");
-    EXPECT_TRUE(RestoreBackupFile(f.context, kBackupPath).complete());
+    f.registry.makeKey(HKEY_LOCAL_MACHINE, kYes);
+    writeOlderLine(f, std::string("R^HKEY_LOCAL_MACHINE^") + kYes + "^C:\\WINDOWS\\system32\\foo.dll^name^Yes");
+    writeOlderLine(f, std::string("R^HKEY_LOCAL_MACHINE^") + kYes + "^C:\\WINDOWS\\system32\\123^number^ yes ");
+    writeOlderLine(f, std::string("R^ hkey_local_machine ^") + kK + "\\Created\\Again^  C:\\a b.exe ^plain^");
+    writeOlderLine(f, std::string("R^HKEY_LOCAL_MACHINE^") + kYes + "^C:\\x.exe^(Default)^");
+    writeOlderLine(f, std::string("R^HKEY_LOCAL_MACHINE^") + kK + "\\Missing^C:\\WINDOWS\\system32\\foo.dll^name^Yes");
+    const auto outcome = RestoreBackupFile(f.context, kBackupPath);
+    EXPECT_EQ(outcome.restored, 4);
+    EXPECT_EQ(outcome.failed, 1); // a "Yes" record writes into an existing key only
 
-    EXPECT_EQ(f.registry.valueType(HKEY_LOCAL_MACHINE, "Yes", "name"), REG_SZ);
-    EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, "Yes", "name"), utf16("foo.dll", false));
-    EXPECT_EQ(f.registry.valueType(HKEY_LOCAL_MACHINE, "Yes", "number"), REG_DWORD);
-    EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, "Yes", "number"), (std::vector<std::uint8_t>{123, 0, 0, 0}));
-    EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, "Created\\Again", "plain"), utf16("  C:\\a b.exe "));
-    EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, "Yes", ""), utf16("C:\\x.exe"));
-    EXPECT_FALSE(f.registry.keyExists(HKEY_LOCAL_MACHINE, "Missing"));
+    EXPECT_EQ(f.registry.valueType(HKEY_LOCAL_MACHINE, kYes, "name"), REG_SZ);
+    EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, kYes, "name"), utf16("foo.dll", false));
+    EXPECT_EQ(f.registry.valueType(HKEY_LOCAL_MACHINE, kYes, "number"), REG_DWORD);
+    EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, kYes, "number"), (std::vector<std::uint8_t>{123, 0, 0, 0}));
+    EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, std::string(kK) + "\\Created\\Again", "plain"),
+              utf16("  C:\\a b.exe "));
+    EXPECT_EQ(f.registry.valueBytes(HKEY_LOCAL_MACHINE, kYes, ""), utf16("C:\\x.exe"));
+    EXPECT_FALSE(f.registry.keyExists(HKEY_LOCAL_MACHINE, std::string(kK) + "\\Missing"));
 }
 
 TEST(BackupReader, HostileRecordsWriteNothingAndKeepTheFile)
@@ -245,7 +250,7 @@ TEST(BackupReader, HostileRecordsWriteNothingAndKeepTheFile)
     EXPECT_TRUE(f.files.exists(std::string(kBackupFolder) + "\\evil.lnk"));
 }
 
-TEST(BackupReader, ShortcutComesBackFromItsOwnCopyAndOnlyThenTheCopyGoes)
+TEST(BackupReader, ShortcutComesBackFromItsOwnCopyWhichStaysUntilAllIsBack)
 {
     RepairFixture f;
     f.files.addFile("C:\\a\\x.lnk", "first");
@@ -259,11 +264,11 @@ TEST(BackupReader, ShortcutComesBackFromItsOwnCopyAndOnlyThenTheCopyGoes)
     EXPECT_EQ(outcome.restored, 1);
     EXPECT_EQ(outcome.failed, 1); // its folder is gone: the copy stays for a later try
     EXPECT_EQ(f.files.content("C:\\a\\x.lnk"), "first");
-    EXPECT_FALSE(f.files.exists(std::string(kBackupFolder) + "\\x.lnk"));
+    EXPECT_TRUE(f.files.exists(std::string(kBackupFolder) + "\\x.lnk")); // goes with the whole backup
     EXPECT_EQ(f.files.content(std::string(kBackupFolder) + "\\x (2).lnk"), "second");
 }
 
-TEST(BackupReader, OlderShortcutRecordUsesTheBareNameAndAMissingCopyIsSkipped)
+TEST(BackupReader, OlderShortcutRecordUsesTheBareNameAndAMissingCopyIsNotRestored)
 {
     RepairFixture f;
     f.files.addFile(std::string(kBackupFolder) + "\\y.lnk", "saved");
@@ -271,7 +276,7 @@ TEST(BackupReader, OlderShortcutRecordUsesTheBareNameAndAMissingCopyIsSkipped)
     writeOlderLine(f, "S^C:\\x\\y.lnk");
     writeOlderLine(f, "S^C:\\x\\gone.lnk");
     const auto outcome = RestoreBackupFile(f.context, kBackupPath);
-    EXPECT_TRUE(outcome.complete());
+    EXPECT_FALSE(outcome.complete());
     EXPECT_EQ(outcome.skipped, 1);
     EXPECT_EQ(f.files.content("C:\\x\\y.lnk"), "saved");
 }
@@ -292,7 +297,7 @@ TEST(BackupReader, RefusesWhenTheRegistryCannotBeWritten)
 TEST(BackupReader, FailedSaveCountsEveryRegistryRecordAsNotRestored)
 {
     RepairFixture f;
-    const auto record = MakeRegistryRecord(entryFor("K", "v", "C:\\a.exe"), "HKEY_LOCAL_MACHINE", "v",
+    const auto record = MakeRegistryRecord(entryFor(kK, "v", "C:\\a.exe"), "HKEY_LOCAL_MACHINE", "v",
                                            RawValue{true, REG_SZ, utf16("C:\\a.exe")});
     ASSERT_EQ(WriteBackupRecord(f.files, f.settings, kBackupPath, record), BackupWrite::written);
     f.registry.failSaves("disk full");

@@ -11,15 +11,17 @@ namespace {
 using test::kBackupFolder;
 using test::RepairFixture;
 
+constexpr const char* kK = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\K";
+
 std::string inFolder(const std::string& folder, const std::string& name)
 {
     return folder + "\\" + name;
 }
 
-// A backup that puts one string value back into HKLM\K.
+// A backup that puts one string value back into the App Paths key K.
 std::string backupOf(const std::string& name)
 {
-    return EncodeBackupLine("R^HKEY_LOCAL_MACHINE^K^C:\\" + name + ".exe^" + name + "^") + "\r\n";
+    return EncodeBackupLine("R^HKEY_LOCAL_MACHINE^" + std::string(kK) + "^C:\\" + name + ".exe^" + name + "^") + "\r\n";
 }
 
 BackupListEntry* entryNamed(BackupManager& manager, const std::string& name)
@@ -87,9 +89,9 @@ TEST(BackupManager, RestoresAdjacentCheckedEntriesAndRemovesThem)
     ASSERT_EQ(results.size(), 2u);
     EXPECT_TRUE(results[0].removed && results[1].removed);
     ASSERT_EQ(manager.lvwBackUp.size(), 1u);
-    EXPECT_TRUE(f.registry.valueExists(HKEY_LOCAL_MACHINE, "K", "one"));
-    EXPECT_TRUE(f.registry.valueExists(HKEY_LOCAL_MACHINE, "K", "two"));
-    EXPECT_FALSE(f.registry.valueExists(HKEY_LOCAL_MACHINE, "K", "three"));
+    EXPECT_TRUE(f.registry.valueExists(HKEY_LOCAL_MACHINE, kK, "one"));
+    EXPECT_TRUE(f.registry.valueExists(HKEY_LOCAL_MACHINE, kK, "two"));
+    EXPECT_FALSE(f.registry.valueExists(HKEY_LOCAL_MACHINE, kK, "three"));
     EXPECT_FALSE(f.files.exists(inFolder(kBackupFolder, "BackUp 01-01-26 00-00-01")));
 }
 

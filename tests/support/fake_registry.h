@@ -33,6 +33,28 @@
 
 namespace tessivar::test {
 
+// A prefix lock another writer may be holding: with `heldElsewhere` set every lock() refuses with
+// it; `depth` is how many nested locks this side holds now.
+class FakePrefixLock final : public PrefixLock {
+public:
+    std::string heldElsewhere;
+    int depth = 0;
+    int taken = 0; // outermost locks taken so far
+
+    bool lock(std::string* why) override
+    {
+        if (!heldElsewhere.empty()) {
+            if (why)
+                *why = heldElsewhere;
+            return false;
+        }
+        taken += depth == 0 ? 1 : 0;
+        ++depth;
+        return true;
+    }
+    void unlock() override { --depth; }
+};
+
 class FakeRegistry : public Registry {
 public:
     FakeRegistry();
@@ -67,6 +89,9 @@ public:
     void beginBatch() override;
     bool endBatch(std::string* why) override;
     std::string lastWriteError() const override;
+    PrefixLock& prefixLock() override { return lock; }
+
+    FakePrefixLock lock;
 
     // --- Building a registry for a test (never refused, never counted as saves) ---
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,49 +37,9 @@ FileStamp stampOf(const std::filesystem::path& path)
 
 bool readWholeFile(const std::filesystem::path& path, std::string& content, bool* exists)
 {
-    content.clear();
-    *exists = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT;
-    *exists = true;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        content.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[1 << 16];
-    bool ok = true;
-    // Read straight into the reserved string when possible: one copy of the file in memory.
-    for (;;) {
-        if (content.capacity() > content.size()) {
-            const std::size_t room = content.capacity() - content.size();
-            const std::size_t old = content.size();
-            content.resize(content.capacity());
-            const ssize_t got = ::read(fd, content.data() + old, room);
-            if (got < 0) {
-                content.resize(old);
-                if (errno == EINTR)
-                    continue;
-                ok = false;
-                break;
-            }
-            content.resize(old + static_cast<std::size_t>(got));
-            if (got == 0)
-                break;
-            continue;
-        }
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        if (got == 0)
-            break;
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return ok;
+    const FileRead state = readRegularFile(path, content, std::numeric_limits<std::uint64_t>::max());
+    *exists = state != FileRead::missing;
+    return state == FileRead::ok || state == FileRead::missing;
 }
 
 std::filesystem::path writeTarget(const std::filesystem::path& path)

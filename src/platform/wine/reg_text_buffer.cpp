@@ -1,6 +1,7 @@
 #include "platform/wine/reg_text_buffer.h"
 
 #include "platform/wine/line_block.h"
+#include "platform/wine/posix_file.h"
 
 #include <algorithm>
 #include <bit>
@@ -79,7 +80,9 @@ std::unique_ptr<RegTextBuffer> RegTextBuffer::readFile(const std::filesystem::pa
     if (!buffer || buffer->finishReading())
         return buffer;
     // The file changed size while it was read, or the read failed: read it again as a stream.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    FileRead state = FileRead::failed;
+    std::uint64_t size = 0;
+    const int fd = openRegularFile(path, FinalLink::follow, &state, &size);
     if (fd < 0)
         return nullptr;
     std::string text;
@@ -91,9 +94,12 @@ std::unique_ptr<RegTextBuffer> RegTextBuffer::readFile(const std::filesystem::pa
 std::unique_ptr<RegTextBuffer> RegTextBuffer::startReading(const std::filesystem::path& path, bool* exists)
 {
     *exists = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file, opened without blocking: a FIFO or /dev/zero put there is an error.
+    FileRead state = FileRead::failed;
+    std::uint64_t size = 0;
+    const int fd = openRegularFile(path, FinalLink::follow, &state, &size);
     if (fd < 0)
-        return errno == ENOENT ? fromString({}) : nullptr;
+        return state == FileRead::missing ? fromString({}) : nullptr;
     *exists = true;
     struct stat info {};
     const bool ok = ::fstat(fd, &info) == 0;

@@ -1,9 +1,10 @@
 #include "platform/wine/server_lock.h"
 
+#include "platform/wine/posix_file.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,9 +15,10 @@ namespace {
 // The name Debian's server picked with mkdtemp, or "" when there is none or it looks wrong.
 std::string debianServerFolderName(const std::filesystem::path& prefix)
 {
-    std::ifstream in(prefix / "wineserver", std::ios::binary);
     std::string name;
-    std::getline(in, name);
+    if (readRegularFile(prefix / "wineserver", name, 4096) != FileRead::ok)
+        return {};
+    name = name.substr(0, name.find('\n'));
     while (!name.empty() && (name.back() == '\n' || name.back() == '\r' || name.back() == ' ' || name.back() == '\0'))
         name.pop_back();
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos || name.size() > 255)

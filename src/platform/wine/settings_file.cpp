@@ -27,35 +27,25 @@ struct Loaded {
 // The whole file, or nullopt with errno set (EFBIG when it is too large to be a settings file).
 std::optional<std::string> readWhole(const std::filesystem::path& file)
 {
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
-        return std::nullopt;
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        return std::nullopt;
-    if (!S_ISREG(info.st_mode)) {
-        errno = EISDIR;
-        return std::nullopt;
-    }
     std::string bytes;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return std::nullopt;
-        }
-        if (got == 0)
-            break;
-        // Checked while reading, so a file that grows meanwhile cannot make us hold more.
-        if (bytes.size() + static_cast<std::size_t>(got) > kMaxSettingsFileSize) {
-            errno = EFBIG;
-            return std::nullopt;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(got));
+    switch (readRegularFile(file, bytes, kMaxSettingsFileSize)) {
+    case FileRead::ok:
+        return bytes;
+    case FileRead::missing:
+        errno = ENOENT;
+        break;
+    case FileRead::notAFile:
+        errno = EISDIR;
+        break;
+    case FileRead::tooLarge:
+        errno = EFBIG;
+        break;
+    case FileRead::failed:
+        if (errno == 0)
+            errno = EIO;
+        break;
     }
-    return bytes;
+    return std::nullopt;
 }
 
 Loaded load(const std::filesystem::path& file)

@@ -2,10 +2,12 @@
 
 #include "platform/wine/wine_file_system.h"
 
+#include "platform/wine/posix_file.h"
+
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <algorithm>
 #include <system_error>
 
 namespace tessivar::wine {
@@ -14,11 +16,10 @@ namespace {
 
 std::string readSmallFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::string text(256, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    return text.substr(0, text.find_first_of("\r\n"));
+    std::string text;
+    if (readRegularFile(path, text, 4096) != FileRead::ok)
+        return {};
+    return text.substr(0, std::min<std::size_t>(256, text.find_first_of("\r\n")));
 }
 
 } // namespace

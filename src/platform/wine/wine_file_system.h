@@ -164,6 +164,8 @@ private:
     bool entryIsFolder(const std::string& unixPath, unsigned char type) const;
     SearchSummary summarise(std::string_view text);
     void afterWrite(const std::string& unixFolder);
+    // False when the folder a write goes to is reached through a link that leaves its drive.
+    bool staysOnItsDrive(std::string_view windowsPath, const std::string& unixFolder);
     static std::string join(const std::string& folder, const std::string& name);
     static std::uint32_t attributesOf(const std::string& unixPath, const std::string& name, bool isRoot,
                                       std::uint64_t* size);

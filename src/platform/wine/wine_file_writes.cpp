@@ -35,28 +35,13 @@ std::string folderOf(const std::string& path)
     return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-// Reads a whole file of at most maxBytes; false when it cannot be read or is larger.
+// Reads a whole regular file of at most maxBytes; false when it cannot be read, is larger, or is
+// not a regular file (a FIFO or device must never block or flood the caller).
 bool readBounded(const std::string& path, std::string* bytes, std::size_t maxBytes)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat info {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode))
-        return false;
     std::string content;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (got == 0)
-            break;
-        if (content.size() + static_cast<std::size_t>(got) > maxBytes)
-            return false;
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
+    if (readRegularFile(path, content, maxBytes) != FileRead::ok)
+        return false;
     *bytes = std::move(content);
     return true;
 }
@@ -91,7 +76,36 @@ bool replaceAtomically(const std::string& target, mode_t mode, Sync sync, Produc
     return true;
 }
 
+// Whether `folder` really lies below `root`, links on the way resolved.
+bool realPathIsBelow(const std::string& folder, const std::string& root)
+{
+    char* realFolder = ::realpath(folder.c_str(), nullptr);
+    char* realRoot = ::realpath(root.c_str(), nullptr);
+    bool below = false;
+    if (realFolder && realRoot) {
+        const std::string inner = realFolder;
+        std::string outer = realRoot;
+        if (outer.empty() || outer.back() != '/')
+            outer += '/';
+        below = inner + "/" == outer || inner.compare(0, outer.size(), outer) == 0;
+    }
+    std::free(realFolder);
+    std::free(realRoot);
+    return below;
+}
+
 } // namespace
+
+bool WineFileSystem::staysOnItsDrive(std::string_view windowsPath, const std::string& unixFolder)
+{
+    // A folder link inside C: that points elsewhere (outside the prefix) is not followed for a
+    // write; a drive mapped to "/" keeps everything below it, as the user chose.
+    const auto path = canonicalWindowsPath(windowsPath, Wildcards::rejected);
+    if (!path)
+        return false;
+    const auto root = driveRootPath(*path);
+    return root && realPathIsBelow(unixFolder, *root);
+}
 
 void WineFileSystem::afterWrite(const std::string& unixFolder)
 {
@@ -121,10 +135,13 @@ bool WineFileSystem::CopyFileA(std::string_view from, std::string_view to, bool 
         return false;
     const Target destination = resolveTarget(to);
     if (destination.state == State::failed || destination.folder.empty() || destination.isRoot ||
-        destination.namesFolder)
+        destination.namesFolder || !staysOnItsDrive(to, destination.folder))
         return false;
+    FileRead sourceState = FileRead::failed;
+    std::uint64_t sourceSize = 0;
+    FileDescriptor input(openRegularFile(source.unixPath, FinalLink::follow, &sourceState, &sourceSize));
     struct stat sourceInfo {};
-    if (::stat(source.unixPath.c_str(), &sourceInfo) != 0 || S_ISDIR(sourceInfo.st_mode))
+    if (!input.valid() || ::fstat(input.get(), &sourceInfo) != 0)
         return false;
     if (destination.state == State::found) {
         struct stat destinationInfo {};
@@ -134,9 +151,6 @@ bool WineFileSystem::CopyFileA(std::string_view from, std::string_view to, bool 
         if (destinationInfo.st_dev == sourceInfo.st_dev && destinationInfo.st_ino == sourceInfo.st_ino)
             return false; // a file cannot be copied onto itself
     }
-    FileDescriptor input(::open(source.unixPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (input.get() < 0)
-        return false;
     const bool copied = replaceAtomically(destination.unixPath, sourceInfo.st_mode & 07777, Sync::yes, [&](int out) {
         char buffer[65536];
         for (;;) {
@@ -210,7 +224,8 @@ bool WineFileSystem::writeFile(std::string_view path, std::string_view bytes, Sy
 {
     CallScope scope(*this);
     const Target target = resolveTarget(path);
-    if (target.state == State::failed || target.folder.empty() || target.isRoot || target.namesFolder)
+    if (target.state == State::failed || target.folder.empty() || target.isRoot || target.namesFolder ||
+        !staysOnItsDrive(path, target.folder))
         return false;
     mode_t mode = defaultFileMode();
     if (target.state == State::found) {

@@ -410,6 +410,8 @@ LSTATUS WineRegistry::RegQueryValueExA(HKEY key, const char* valueName, std::uin
 LSTATUS WineRegistry::setValueAt(HKEY key, std::u16string_view name, std::uint32_t type, std::string data)
 {
     noteChange();
+    if (name.size() > kMaxValueNameLength)
+        return ERROR_INVALID_PARAMETER; // Wine refuses it, and would drop it from the file
     Location location;
     if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
         return status;
@@ -591,7 +593,8 @@ bool WineRegistry::canWrite(std::string* why)
 
 void WineRegistry::beginBatch()
 {
-    ++m_batchDepth;
+    if (m_batchDepth++ == 0)
+        lockForBatch();
 }
 
 bool WineRegistry::endBatch(std::string* why)
@@ -599,6 +602,10 @@ bool WineRegistry::endBatch(std::string* why)
     noteChange();
     if (m_batchDepth == 0 || --m_batchDepth > 0)
         return true;
+    struct Release {
+        WineRegistry& registry;
+        ~Release() { registry.unlockAfterBatch(); }
+    } release{*this};
     // Every file must be writable before any is written, so a refusal leaves all of them as they were.
     for (int hive : {kMachine, kUser, kUserDefault}) {
         if (m_hives[hive].pending.empty())

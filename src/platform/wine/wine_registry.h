@@ -23,10 +23,15 @@
 // CurrentMinorVersionNumber, else CurrentVersion "6.1"; CurrentBuildNumber; CSDVersion), and
 // 10.0.19045 where the prefix says nothing.
 //
+// Writes are batches (a write outside one is a batch of its own): the outermost batch holds the
+// prefix lock from its start until it is saved, and first reads again every file that changed
+// on disk meanwhile, so that another process's saved change is never written over.
+//
 // Not thread-safe; one instance per prefix.
 
 #include "platform/registry.h"
 #include "platform/wine/atomic_file.h"
+#include "platform/wine/prefix_file_lock.h"
 #include "platform/wine/reg_file.h"
 #include "platform/wine/value_read_ahead.h"
 
@@ -37,6 +42,11 @@
 #include <optional>
 
 namespace tessivar::wine {
+
+// What Wine keeps: its server refuses a longer key name component or value name, and drops such
+// a key from a file it loads.
+inline constexpr std::size_t kMaxKeyNameLength = 255;
+inline constexpr std::size_t kMaxValueNameLength = 16383;
 
 class WineRegistry final : public Registry {
 public:
@@ -78,6 +88,8 @@ public:
     void beginBatch() override;
     bool endBatch(std::string* why) override;
     std::string lastWriteError() const override;
+    bool canRead(std::string* why) override;
+    PrefixLock& prefixLock() override { return m_lock; }
 
 private:
     static constexpr int kHiveCount = 3;
@@ -163,6 +175,9 @@ private:
     void rollBack(int hive);
     static bool replay(RegFile& file, const std::vector<Change>& changes);
     LSTATUS followLink(RegKey* link, Location& out, int& hops);
+    // The outermost batch holds the prefix lock and starts from what is on disk now.
+    void lockForBatch();
+    void unlockAfterBatch();
     LSTATUS walk(Location start, const std::vector<std::u16string>& parts, Walk mode, Location& out, bool* created,
                  const Change* creation, int& hops);
 
@@ -187,6 +202,9 @@ private:
 
     std::filesystem::path m_prefix;
     bool m_prefixExists = false;
+    PrefixFileLock m_lock{m_prefix};
+    bool m_batchLocked = false;
+    std::string m_lockRefusal; // why the running batch could not have the lock
     std::array<HiveFile, kHiveCount> m_hives;
     std::map<HKEY, OpenKey> m_handles;
     std::map<HKEY, OpenKey>::node_type m_spareHandle; // the last one closed, reused by the next open

@@ -5,6 +5,7 @@
 #include "platform/wine/reg_text.h"
 #include "platform/wine/server_lock.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tessivar::wine {
@@ -30,7 +31,84 @@ std::vector<std::u16string> splitNtPath(std::u16string_view text)
     return parts;
 }
 
+bool isDanglingLink(const std::filesystem::path& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && ::stat(path.c_str(), &info) != 0;
+}
+
+std::string whyUnreadable(const std::filesystem::path& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return S_ISDIR(info.st_mode) ? "is a folder, not a file" : "is not a regular file";
+    return "cannot be read";
+}
+
+std::string prefixProblem(const std::filesystem::path& prefix)
+{
+    std::error_code error;
+    if (std::filesystem::exists(prefix, error))
+        return "The Wine prefix " + prefix.string() + " is not a folder";
+    return "The Wine prefix " + prefix.string() + " does not exist";
+}
+
 } // namespace
+
+void WineRegistry::lockForBatch()
+{
+    m_lockRefusal.clear();
+    if (!m_prefixExists)
+        return; // every write is refused anyway, with the prefix's own reason
+    if (!m_lock.lock(&m_lockRefusal)) {
+        if (m_lockRefusal.empty())
+            m_lockRefusal = "The Wine prefix cannot be locked for changes";
+        return;
+    }
+    m_batchLocked = true;
+    // What another process saved while nothing was pending here is read again, so that the
+    // batch reads and changes the registry as it is now.
+    for (int index : {kMachine, kUser, kUserDefault}) {
+        HiveFile& hive = m_hives[index];
+        if (hive.pending.empty() && !(stampOf(hive.path) == hive.stamp))
+            loadHive(index);
+    }
+}
+
+void WineRegistry::unlockAfterBatch()
+{
+    if (m_batchLocked)
+        m_lock.unlock();
+    m_batchLocked = false;
+    m_lockRefusal.clear();
+}
+
+bool WineRegistry::canRead(std::string* why)
+{
+    const auto fail = [why](std::string message) {
+        if (why)
+            *why = std::move(message);
+        return false;
+    };
+    if (!m_prefixExists)
+        return fail(prefixProblem(m_prefix));
+    bool any = false;
+    for (const HiveFile& hive : m_hives) {
+        if (!hive.readError.empty())
+            return fail(hive.readError);
+        if (!hive.stamp.exists)
+            continue;
+        any = true;
+        if (hive.file->originalText().empty())
+            return fail(hive.fileName + " is empty");
+        if (!hive.file->headerValid())
+            return fail(hive.fileName + " does not start with Wine's registry header \"WINE REGISTRY Version 2\"");
+    }
+    if (!any)
+        return fail("The Wine prefix " + m_prefix.string() +
+                    " holds no registry file (system.reg, user.reg, userdef.reg)");
+    return true;
+}
 
 std::unique_ptr<RegFile> WineRegistry::emptyFileFor(int index) const
 {
@@ -59,7 +137,9 @@ void WineRegistry::loadHive(int index)
     bool exists = false;
     hive.file = RegFile::load(hive.path, hive.fileName, filetimeNow(), &exists);
     if (!hive.file)
-        hive.readError = hive.fileName + " cannot be read";
+        hive.readError = hive.fileName + " " + whyUnreadable(hive.path);
+    else if (!exists && isDanglingLink(hive.path))
+        hive.readError = hive.fileName + " is a symbolic link to a missing file";
     if (!hive.file || !exists)
         hive.file = emptyFileFor(index);
 }
@@ -69,7 +149,9 @@ std::string WineRegistry::refusalFor(int hive)
     if (hive < 0)
         return "This part of the registry cannot be changed";
     if (!m_prefixExists)
-        return "The Wine prefix " + m_prefix.string() + " does not exist";
+        return prefixProblem(m_prefix);
+    if (!m_lockRefusal.empty())
+        return m_lockRefusal;
     if (isServerRunning(m_prefix))
         return std::string(kWineRunningMessage);
     HiveFile& file = m_hives[hive];
@@ -89,6 +171,14 @@ LSTATUS WineRegistry::afterChange(int hive)
 {
     if (m_batchDepth > 0 || m_hives[hive].pending.empty())
         return ERROR_SUCCESS;
+    // A write outside a batch saves under the lock too; a file another process saved meanwhile
+    // is read again and the change applied to it (saveHive).
+    PrefixLockScope lock(m_lock);
+    if (!lock.held()) {
+        m_lastWriteError = lock.why();
+        rollBack(hive);
+        return ERROR_ACCESS_DENIED;
+    }
     std::string why;
     return saveHive(hive, &why) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
@@ -264,6 +354,10 @@ LSTATUS WineRegistry::walk(Location start, const std::vector<std::u16string>& pa
         if (!child) {
             if (mode != Walk::create)
                 return ERROR_FILE_NOT_FOUND;
+            for (std::size_t j = i; j < parts.size(); ++j) {
+                if (parts[j].size() > kMaxKeyNameLength)
+                    return ERROR_INVALID_PARAMETER; // Wine would refuse the key, then drop it from the file
+            }
             if (std::string refusal = refusalFor(here.hive); !refusal.empty()) {
                 m_lastWriteError = refusal;
                 return ERROR_ACCESS_DENIED;
