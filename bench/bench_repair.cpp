@@ -120,7 +120,7 @@ int main(int argc, char** argv)
                                                 "C:\\Missing\\file.exe", "Application Paths", target.keyPath,
                                                 "HKEY_LOCAL_MACHINE", ""});
         }
-        model.lvwRegistryProblems.rows.push_back("Invalid Software Locations");
+        model.lvwRegistryProblems.rows.append("Invalid Software Locations");
         ScanContext context{registry, files, settings, clock, host, model};
         const auto outcome = RepairAll(context);
         backupPath = outcome.backupPath;

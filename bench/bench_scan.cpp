@@ -164,7 +164,7 @@ ScanFigures runScan(const fs::path& prefix, bool driveListOnce)
     ScanModel model;
     ScanContext context{registry, files, settings, clock, host, model};
     for (const ScanSection& section : FixedScanSections())
-        model.lvwRegistryvaluesScan.push_back({section.ListText, section.SmallIcon, true, false});
+        model.lvwRegistryvaluesScan.append({section.ListText, section.SmallIcon, true, false});
     ImgScanNowMouseMove_Click(context);
     return {secondsSince(start), cpuSeconds() - cpuStart, host.steps, model.lvwErrors.count()};
 }

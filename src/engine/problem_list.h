@@ -5,6 +5,8 @@
 // order in which the checks found their rows; nothing is sorted or de-duplicated. Positions are
 // 1-based, as the rest of the program counts them.
 
+#include "engine/observed.h"
+
 #include <cstddef>
 #include <deque>
 #include <string>
@@ -23,18 +25,28 @@ struct ProblemEntry {
 };
 
 struct ShortcutEntry {
-    std::string path;                            // as the drive walk handed it over
+    std::string path; // as the drive walk handed it over
     std::string sectionText = "Windows Shortcut";
 };
 
 class ProblemList {
-public:
+  public:
+    ProblemList() = default;
+    ProblemList(const ObserverSlot* slot, ModelPart part) : m_rows(slot, part) {}
+    ProblemList(const ProblemList&) = delete;
+    // Takes the other list's rows; announced as a reset.
+    ProblemList& operator=(ProblemList&& other)
+    {
+        m_rows.assign(other.m_rows.release());
+        return *this;
+    }
+    // Each change is announced to the model's observer (rows are 0-based there).
     void clear() { m_rows.clear(); }
-    void append(ProblemEntry entry) { m_rows.push_back(std::move(entry)); }
+    void append(ProblemEntry entry) { m_rows.append(std::move(entry)); }
     std::size_t count() const { return m_rows.size(); }
     // Entry i, 1-based.
-    const ProblemEntry& at(std::size_t i) const { return m_rows.at(i - 1); }
-    void removeFirst() { m_rows.pop_front(); }
+    const ProblemEntry& at(std::size_t i) const { return m_rows.get().at(i - 1); }
+    void removeFirst() { m_rows.removeFirst(); }
     // Rows whose scanner name equals `scannerName` exactly (case-sensitive).
     std::size_t countScanner(std::string_view scannerName) const
     {
@@ -46,22 +58,32 @@ public:
     auto begin() const { return m_rows.begin(); }
     auto end() const { return m_rows.end(); }
 
-private:
-    std::deque<ProblemEntry> m_rows;
+  private:
+    ObservedRows<ProblemEntry, std::deque<ProblemEntry>> m_rows;
 };
 
 class ShortcutList {
-public:
+  public:
+    ShortcutList() = default;
+    ShortcutList(const ObserverSlot* slot, ModelPart part) : m_rows(slot, part) {}
+    ShortcutList(const ShortcutList&) = delete;
+    // Takes the other list's rows; announced as a reset.
+    ShortcutList& operator=(ShortcutList&& other)
+    {
+        m_rows.assign(other.m_rows.release());
+        return *this;
+    }
+    // Each change is announced to the model's observer (rows are 0-based there).
     void clear() { m_rows.clear(); }
-    void append(ShortcutEntry entry) { m_rows.push_back(std::move(entry)); }
+    void append(ShortcutEntry entry) { m_rows.append(std::move(entry)); }
     std::size_t count() const { return m_rows.size(); }
-    const ShortcutEntry& at(std::size_t i) const { return m_rows.at(i - 1); }
-    void removeFirst() { m_rows.pop_front(); }
+    const ShortcutEntry& at(std::size_t i) const { return m_rows.get().at(i - 1); }
+    void removeFirst() { m_rows.removeFirst(); }
     auto begin() const { return m_rows.begin(); }
     auto end() const { return m_rows.end(); }
 
-private:
-    std::deque<ShortcutEntry> m_rows;
+  private:
+    ObservedRows<ShortcutEntry, std::deque<ShortcutEntry>> m_rows;
 };
 
 } // namespace tessivar

@@ -28,6 +28,13 @@ void saveAfterEntryChange(ScanContext& context)
     model.mainWindowEnabled = true;
 }
 
+// A check box that changes is announced; one set to what it shows already is not.
+void setChecked(ScanModel& model, std::size_t index, bool checked)
+{
+    if (model.lvwRegistryvaluesScan[index].checked != checked)
+        model.lvwRegistryvaluesScan.update(index, [&](SectionListEntry& entry) { entry.checked = checked; });
+}
+
 } // namespace
 
 void LoadlvwRegistryvaluesScanValues(ScanContext& context)
@@ -35,11 +42,11 @@ void LoadlvwRegistryvaluesScanValues(ScanContext& context)
     ScanModel& model = context.model;
     model.lvwRegistryvaluesScan.clear();
     for (const ScanSection& section : FixedScanSections())
-        model.lvwRegistryvaluesScan.push_back(SectionListEntry{section.ListText, section.SmallIcon, false, false});
+        model.lvwRegistryvaluesScan.append(SectionListEntry{section.ListText, section.SmallIcon, false, false});
 
     for (const DriveInfo& drive : context.files.drives()) {
         if (drive.type == DriveType::fixed)
-            model.lvwRegistryvaluesScan.push_back(
+            model.lvwRegistryvaluesScan.append(
                 SectionListEntry{DriveEntryListText(drive.letter), kDriveEntrySmallIcon, false, false});
         context.host.yield();
     }
@@ -47,7 +54,7 @@ void LoadlvwRegistryvaluesScanValues(ScanContext& context)
     for (std::size_t i = 0; i < model.lvwRegistryvaluesScan.size(); ++i) {
         const std::string stored =
             context.settings.ReadSetting(model.lvwRegistryvaluesScan[i].ListText, kSectionCheckedDefault);
-        model.lvwRegistryvaluesScan[i].checked = SettingAsBoolean(stored).value_or(false);
+        setChecked(model, i, SettingAsBoolean(stored).value_or(false));
         context.host.yield();
     }
 
@@ -92,9 +99,8 @@ void chkSelectlistviewItems_Click(ScanContext& context)
         return;
     const bool checkAll = state == CheckState::checked;
     for (std::size_t i = 0; i < model.lvwRegistryvaluesScan.size(); ++i) {
-        SectionListEntry& entry = model.lvwRegistryvaluesScan[i];
-        entry.checked = checkAll;
-        context.settings.WriteSetting(entry.ListText, booleanText(checkAll));
+        setChecked(model, i, checkAll);
+        context.settings.WriteSetting(model.lvwRegistryvaluesScan[i].ListText, booleanText(checkAll));
         context.host.yield();
     }
 }
@@ -103,7 +109,7 @@ void lvwRegistryvaluesScan_ItemCheck(ScanContext& context, std::size_t index, bo
 {
     if (index >= context.model.lvwRegistryvaluesScan.size())
         return;
-    context.model.lvwRegistryvaluesScan[index].checked = checked;
+    setChecked(context.model, index, checked);
     saveAfterEntryChange(context);
 }
 
@@ -111,8 +117,7 @@ void lvwRegistryvaluesScan_ItemClick(ScanContext& context, std::size_t index)
 {
     if (index >= context.model.lvwRegistryvaluesScan.size())
         return;
-    SectionListEntry& entry = context.model.lvwRegistryvaluesScan[index];
-    entry.checked = !entry.checked;
+    setChecked(context.model, index, !context.model.lvwRegistryvaluesScan[index].checked);
     saveAfterEntryChange(context);
 }
 

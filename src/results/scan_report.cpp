@@ -125,8 +125,8 @@ void MakeScanReport(ScanContext& context)
     out.line(repeated("<>", 63));
     out.line(blanks(75) + "Created on : " + ShortDateText(context.clock.now()));
     out.emptyLines(2);
-    out.line(product + " started scanning your system registry at " + model.ScanStartTime +
-             " and finished scanning at " + model.ScanEndTime);
+    out.line(product + " started scanning your system registry at " + model.ScanStartTime.get() +
+             " and finished scanning at " + model.ScanEndTime.get());
     out.carriageReturnLine();
     out.line("Total numbers of problems detected : " + std::to_string(problems + shortcuts));
     out.carriageReturnLine();

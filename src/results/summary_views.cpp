@@ -187,9 +187,9 @@ void SortByColumnHeader(TextList& list, int column)
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (static_cast<int>(order[i]) == list.selectedRow)
             selected = static_cast<int>(i);
-        rows.push_back(std::move(list.rows[order[i]]));
+        rows.push_back(list.rows[order[i]]);
     }
-    list.rows = std::move(rows);
+    list.rows.assign(std::move(rows));
     list.selectedRow = selected;
 }
 
@@ -206,15 +206,15 @@ void lvwRegistryErrorsDetail_ColumnClick(ScanModel& model, int column)
 void AddListRow(TextList& list, std::string row)
 {
     if (!list.sorted) {
-        list.rows.push_back(std::move(row));
+        list.rows.append(std::move(row));
         return;
     }
     const auto at = std::upper_bound(list.rows.begin(), list.rows.end(), row,
                                      [&](const std::string& a, const std::string& b) { return rowBefore(list, a, b); });
     const auto position = static_cast<int>(at - list.rows.begin());
-    list.rows.insert(at, std::move(row));
+    list.rows.insert(static_cast<std::size_t>(position), std::move(row));
     if (list.selectedRow >= position)
-        ++list.selectedRow;
+        list.selectedRow = list.selectedRow + 1;
 }
 
 } // namespace tessivar

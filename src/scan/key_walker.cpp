@@ -117,12 +117,15 @@ void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::s
         // (names are unique within a key); except for a name holding a zero character, which
         // the read by name stops at, so that one is read by name as always.
         if (valueName.find('\0') == std::string::npos)
-            ValueDataAsText(type,
-                            std::string_view(reinterpret_cast<const char*>(data.data()),
-                                             std::min(dataSize, kEnumBufferSize)),
-                            model.lblRegistryFilesScan);
+            model.lblRegistryFilesScan.edit([&](std::string& text) {
+                ValueDataAsText(type,
+                                std::string_view(reinterpret_cast<const char*>(data.data()),
+                                                 std::min(dataSize, kEnumBufferSize)),
+                                text);
+            });
         else
-            ReadValueAsText(registry, key, valueName, model.lblRegistryFilesScan);
+            model.lblRegistryFilesScan.edit(
+                [&](std::string& text) { ReadValueAsText(registry, key, valueName, text); });
         if (model.ScanCancelled)
             return;
         // What DispatchValue does; the check gets its own copy of the text.

@@ -32,7 +32,7 @@ std::size_t totalRows(const ScanModel& model) { return model.lvwErrors.count() +
 
 // The section list is read by position at every use: the cancel question may rebuild it while
 // the loop waits, and a rebuilt list may even be shorter.
-SectionListEntry* entryAt(ScanModel& model, std::size_t position)
+const SectionListEntry* entryAt(const ScanModel& model, std::size_t position)
 {
     if (position == 0 || position > model.lvwRegistryvaluesScan.size())
         return nullptr;
@@ -41,8 +41,8 @@ SectionListEntry* entryAt(ScanModel& model, std::size_t position)
 
 void selectEntry(ScanModel& model, std::size_t position, bool selected)
 {
-    if (SectionListEntry* entry = entryAt(model, position))
-        entry->selected = selected;
+    if (const SectionListEntry* entry = entryAt(model, position); entry != nullptr && entry->selected != selected)
+        model.lvwRegistryvaluesScan.update(position - 1, [&](SectionListEntry& row) { row.selected = selected; });
 }
 
 void walk(ScanContext& context, const SectionWalk& w, const std::string& scannerName)
@@ -276,7 +276,7 @@ void ScanSections(ScanContext& context)
     }
 
     if (const std::size_t shortcuts = model.lvwShortcut.count(); shortcuts > 0) {
-        model.lvwRegistryProblems.rows.push_back("Invalid Windows Shortcut File (" + std::to_string(shortcuts) +
+        model.lvwRegistryProblems.rows.append("Invalid Windows Shortcut File (" + std::to_string(shortcuts) +
                                                  " Problems)");
     }
     model.mousePointer = PointerLook::normal;

@@ -278,7 +278,7 @@ TEST_F(SectionList, ListRebuiltOrEmptiedDuringAYieldIsNeverReadPastItsEnd)
     EXPECT_TRUE(t.model.lvwRegistryvaluesScan.empty());
 
     t.host.resetCounts();
-    t.host.atYield(2, [&] { t.model.lvwRegistryvaluesScan.resize(1); });
+    t.host.atYield(2, [&] { auto rows = t.model.lvwRegistryvaluesScan.get(); rows.resize(1); t.model.lvwRegistryvaluesScan.assign(rows); });
     LoadlvwRegistryvaluesScanValues(t.context);
     EXPECT_EQ(t.model.lvwRegistryvaluesScan.size(), 1u);
 

@@ -91,7 +91,7 @@ struct RepairFixture {
         entry.DefaultOrNot = defaultOrNot;
         model.lvwErrors.append(entry);
         if (model.lvwRegistryProblems.rows.empty())
-            model.lvwRegistryProblems.rows.push_back("Invalid Software Locations ( 1 Problem(s) )");
+            model.lvwRegistryProblems.rows.append("Invalid Software Locations ( 1 Problem(s) )");
     }
 
     void addShortcut(const std::string& path, const std::string& bytes)

@@ -90,7 +90,7 @@ public:
         model.lvwErrors.append(ProblemEntry{hiveHandleText(HKEY_LOCAL_MACHINE), "v", "C:\\Gone\\app" + std::to_string(i) + ".exe",
                                             "Windows Startup", valueKey(i), "HKEY_LOCAL_MACHINE", ""});
     }
-    model.lvwRegistryProblems.rows.push_back("Invalid Windows Startup Entries ( 16 Problem(s) )");
+    model.lvwRegistryProblems.rows.append("Invalid Windows Startup Entries ( 16 Problem(s) )");
     for (int i = 0; i < kShortcuts; ++i)
         model.lvwShortcut.append(ShortcutEntry{"C:\\links\\" + std::to_string(i % 4) + "\\l" + std::to_string(i / 4) + ".lnk"});
     ScanContext context{registry, files, settings, clock, host, model};

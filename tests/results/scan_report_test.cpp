@@ -48,7 +48,7 @@ struct ReportTest : ::testing::Test {
 
     void addSection(const std::string& text, bool checked)
     {
-        model.lvwRegistryvaluesScan.push_back(SectionListEntry{text, 1, checked, false});
+        model.lvwRegistryvaluesScan.append(SectionListEntry{text, 1, checked, false});
     }
     void addProblem(const std::string& scanner, const std::string& file, const std::string& keyPath)
     {

@@ -109,7 +109,7 @@ protected:
                           "ActiveX \\ COM Subsections");
         AddSectionSummary(model, model.lvwErrors.countScanner("Application Paths"), "Application Paths");
         AddSectionSummary(model, model.lvwErrors.countScanner("Windows Startup"), "Windows Startup");
-        model.lvwRegistryProblems.rows.push_back(ShortcutSummaryRow(model.lvwShortcut.count()));
+        model.lvwRegistryProblems.rows.append(ShortcutSummaryRow(model.lvwShortcut.count()));
     }
     void click(std::size_t row)
     {
@@ -172,7 +172,7 @@ TEST_F(GroupDetails, NothingHappensWithoutASelectedRow)
 TEST_F(GroupDetails, RowWithoutAPhraseLeavesTheDetailsEmpty)
 {
     model.lvwRegistryErrorsDetail.rows = {"old"};
-    model.lvwRegistryProblems.rows.push_back("Something else ( 3 Problem(s) )");
+    model.lvwRegistryProblems.rows.append("Something else ( 3 Problem(s) )");
     click(5);
     EXPECT_TRUE(details().empty());
 }
@@ -180,7 +180,7 @@ TEST_F(GroupDetails, RowWithoutAPhraseLeavesTheDetailsEmpty)
 TEST_F(GroupDetails, EveryPhraseIsTestedAndCaseAndBlanksDoNotMatter)
 {
     // A hand-made row naming two groups lists both, in phrase order.
-    model.lvwRegistryProblems.rows.push_back("  windows startup and software locations  ");
+    model.lvwRegistryProblems.rows.append("  windows startup and software locations  ");
     click(5);
     EXPECT_EQ(details(), (std::vector<std::string>{"This file could not be found on your hard drive:C:\\app.exe",
                                                    "This file could not be found on your hard drive:C:\\run.exe"}));

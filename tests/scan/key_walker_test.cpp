@@ -36,7 +36,7 @@ struct WalkerTest : ::testing::Test {
 
     void SetUp() override
     {
-        host.onEveryYield([this] { shown.push_back(model.lblRegistryScan + "|" + model.lblRegistryFilesScan); });
+        host.onEveryYield([this] { shown.push_back(model.lblRegistryScan.get() + "|" + model.lblRegistryFilesScan.get()); });
         model.lblStatus = " Help Files";
         model.cmdCancelOrStopEnabled = true;
     }

@@ -45,7 +45,7 @@ struct DriverTest : ::testing::Test {
                                                    : DriveEntryListText(static_cast<char>('C' + i - 12));
             entry.SmallIcon = i <= kFixedSectionCount ? static_cast<int>(i) : kDriveEntrySmallIcon;
             entry.checked = std::find(checked.begin(), checked.end(), i) != checked.end();
-            model.lvwRegistryvaluesScan.push_back(entry);
+            model.lvwRegistryvaluesScan.append(entry);
         }
     }
     void addProblem(const std::string& scanner)
@@ -221,8 +221,8 @@ TEST_F(DriverTest, DriveEntriesShowTheirRootAndOthersFromPositionTwelveArePassed
 {
     files.addDrive('D', DriveType::fixed);
     sectionList(11, {});
-    model.lvwRegistryvaluesScan.push_back({"Window Shortcut D", 12, true, false});
-    model.lvwRegistryvaluesScan.push_back({"Something else", 12, true, false});
+    model.lvwRegistryvaluesScan.append({"Window Shortcut D", 12, true, false});
+    model.lvwRegistryvaluesScan.append({"Something else", 12, true, false});
     std::vector<std::string> statuses;
     host.onEveryYield([&] { statuses.push_back(model.lblStatus); });
     ImgScanNowMouseMove_Click(context);
@@ -315,7 +315,7 @@ TEST_F(DriverTest, SectionListShrinkingDuringTheScanIsSafe)
     files.addDrive('D', DriveType::fixed);
     files.addDrive('E', DriveType::fixed);
     sectionList(14, {1, 12, 13, 14});
-    host.atYield(2, [&] { model.lvwRegistryvaluesScan.resize(11); });
+    host.atYield(2, [&] { auto rows = model.lvwRegistryvaluesScan.get(); rows.resize(11); model.lvwRegistryvaluesScan.assign(rows); });
     ImgScanNowMouseMove_Click(context);
     EXPECT_EQ(host.yields, 14u);
 }
