@@ -126,7 +126,7 @@ TEST_F(MainWindowTest, SelectAllBoxRestoredFromItsSetting)
                                                         {"0", CheckState::unchecked},
                                                         {"7", CheckState::unchecked}};
     for (const auto& [stored, state] : cases) {
-        model = ScanModel{};
+        model.chkSelectlistviewItems = CheckState::unchecked;
         backend.set("chkSelectlistviewItems", stored);
         window.Form_Load();
         EXPECT_EQ(model.chkSelectlistviewItems, state) << stored;
@@ -196,7 +196,7 @@ TEST_F(MainWindowTest, ResizeRebuildsTheSectionListOnlyWhileNoScanRuns)
     shown();
     for (const bool scanning : {true, false}) {
         model.ImgScanNowNormalEnabled = !scanning;
-        model.lvwRegistryvaluesScan.assign(1, SectionListEntry{"marker", 1, true, false});
+        model.lvwRegistryvaluesScan = std::vector<SectionListEntry>{{"marker", 1, true, false}};
         peers.repainted.clear();
         window.Form_Resize();
         EXPECT_TRUE(window.lvwRegistryvaluesScanVisible);
@@ -204,7 +204,7 @@ TEST_F(MainWindowTest, ResizeRebuildsTheSectionListOnlyWhileNoScanRuns)
         EXPECT_FALSE(peers.repainted.empty());
         EXPECT_EQ(model.lvwRegistryvaluesScan.size(), scanning ? 1u : 12u);
 
-        model.lvwRegistryvaluesScan.assign(1, SectionListEntry{"marker", 1, true, false});
+        model.lvwRegistryvaluesScan = std::vector<SectionListEntry>{{"marker", 1, true, false}};
         window.tmrRefreshlvwContents_Timer();
         EXPECT_FALSE(model.tmrRefreshlvwContentsEnabled) << "one-shot";
         EXPECT_EQ(model.lvwRegistryvaluesScan.size(), scanning ? 1u : 12u);
@@ -231,7 +231,7 @@ TEST_F(MainWindowTest, MyComputerFlipsTheSelectAllBoxAndAppliesIt)
     for (const Case c :
          {Case{CheckState::grayed, true}, Case{CheckState::unchecked, true}, Case{CheckState::checked, false}}) {
         shown();
-        model.lvwRegistryvaluesScan[0].checked = false;
+        model.lvwRegistryvaluesScan.update(0, [](SectionListEntry& entry) { entry.checked = false; });
         model.chkSelectlistviewItems = c.before;
         window.Label2_Click();
         for (const SectionListEntry& entry : model.lvwRegistryvaluesScan)
