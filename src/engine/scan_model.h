@@ -15,7 +15,8 @@
 
 namespace tessivar {
 
-enum class MousePointer { normal, hourglass };
+// The pointer the scan asks for over the window (the shell's MousePointer sets it on the screen).
+enum class PointerLook { normal, hourglass };
 enum class SortOrder { ascending, descending };
 // Which of the main window's panels was last brought to the front.
 enum class FrontPanel { none, scanning, results };
@@ -114,7 +115,7 @@ struct ScanModel {
     // Whether the last scan's report was written completely (the command line says where it is).
     bool scanReportWritten = false;
     Observed<bool> mainWindowEnabled{&m_slot, ModelPart::mainWindowEnabled, true};
-    Observed<MousePointer> mousePointer{&m_slot, ModelPart::mousePointer, MousePointer::normal};
+    Observed<PointerLook> mousePointer{&m_slot, ModelPart::mousePointer, PointerLook::normal};
 
     // Repair: the run's backup file and the results view's controls it drives.
     std::string CurrentBackupPath;

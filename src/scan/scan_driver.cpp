@@ -222,7 +222,7 @@ void RunScan(ScanContext& context)
 
     model.ScanEndTime = TimeOfDayText(context.clock.now());
     MakeScanReport(context);
-    model.mousePointer = MousePointer::normal;
+    model.mousePointer = PointerLook::normal;
     model.FrameRegistryProblemsDetailsVisible = true;
     model.FrameScanningVisible = false;
     model.FrameScanSettingShelidButtonVisible = false;
@@ -234,7 +234,7 @@ void ScanSections(ScanContext& context)
     model.PicProgressWidth = 0;
     const std::size_t entries = model.lvwRegistryvaluesScan.size();
     model.ProgressStep = ProgressStepFor(entries);
-    model.mousePointer = MousePointer::hourglass;
+    model.mousePointer = PointerLook::hourglass;
 
     // The registry may prepare the values of the chosen sections while the walks go on.
     for (std::size_t position = 1; position <= std::min(entries, kFixedSectionCount); ++position) {
@@ -273,7 +273,7 @@ void ScanSections(ScanContext& context)
     if (const std::size_t shortcuts = model.lvwShortcut.count(); shortcuts > 0) {
         model.lvwRegistryProblems.rows.append(ShortcutSummaryRow(shortcuts));
     }
-    model.mousePointer = MousePointer::normal;
+    model.mousePointer = PointerLook::normal;
     model.ProgressStep = 0;
     model.tmrPicVisibleOrNotEnabled = false;
 }

@@ -120,7 +120,7 @@ TEST_F(DriverTest, ScanStatesBeforeDuringAndAfter)
         EXPECT_FALSE(model.FrameScanSettingShelidButtonVisible);
         EXPECT_FALSE(model.FrameRegistryProblemsDetailsVisible);
         EXPECT_TRUE(model.cmdCancelOrStopEnabled);
-        EXPECT_EQ(model.mousePointer, MousePointer::hourglass);
+        EXPECT_EQ(model.mousePointer, PointerLook::hourglass);
         EXPECT_EQ(model.lvwErrors.count(), 0u);
         EXPECT_EQ(model.lvwShortcut.count(), 0u);
         EXPECT_TRUE(model.lvwRegistryProblems.rows.empty());
@@ -136,7 +136,7 @@ TEST_F(DriverTest, ScanStatesBeforeDuringAndAfter)
     EXPECT_FALSE(model.PicScanningVisible);
     EXPECT_TRUE(model.FrameRegistryProblemsDetailsVisible);
     EXPECT_FALSE(model.FrameScanningVisible);
-    EXPECT_EQ(model.mousePointer, MousePointer::normal);
+    EXPECT_EQ(model.mousePointer, PointerLook::normal);
     EXPECT_FALSE(model.tmrPicVisibleOrNotEnabled);
     EXPECT_FALSE(model.PicResultsVisible); // nothing found
     for (const auto& entry : model.lvwRegistryvaluesScan)
