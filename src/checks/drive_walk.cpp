@@ -6,7 +6,7 @@
 #include "checks/shortcut_check.h"
 #include "engine/path_utils.h"
 #include "engine/scan_context.h"
-#include "results/backup_format.h"
+#include "settings/backup_folder.h"
 
 namespace tessivar {
 

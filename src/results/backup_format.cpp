@@ -157,14 +157,6 @@ void readTakenCopyNames(FileSystem& files, const std::string& folder, std::set<s
 
 } // namespace
 
-std::string BackupFolder(SettingsStore& settings, FileSystem& files)
-{
-    std::string folder = settings.ReadSetting("txtBackUp", "");
-    if (trimmed(folder).empty())
-        return files.programFolder();
-    return folder;
-}
-
 bool BackupsSwitchedOn(SettingsStore& settings)
 {
     // Only a setting that reads as the number 0 switches backups off; a damaged setting keeps the

@@ -20,14 +20,13 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "settings/backup_folder.h"
 
 namespace tessivar {
 
 class SettingsStore;
 struct ScanContext;
 
-// The setting "txtBackup", or the program's own folder when it is absent or blank.
-std::string BackupFolder(SettingsStore& settings, FileSystem& files);
 // "chkMakeBackUp" (default 1): backups are off only when it reads as the number 0.
 bool BackupsSwitchedOn(SettingsStore& settings);
 
