@@ -26,6 +26,9 @@ struct SectionListEntry {
     int SmallIcon = 0; // 1-11 for the fixed sections, 12 for a drive entry
     bool checked = false;
     bool selected = false; // highlighted while the driver scans it; never saved
+    // A drive whose folder lies outside the prefix: only the user's own tick checks it, never the
+    // select-all box, so that no shortcut of another system is removed by a repair unasked.
+    bool outsidePrefix = false;
 };
 
 using SectionRows = ObservedRows<SectionListEntry, std::vector<SectionListEntry>>;

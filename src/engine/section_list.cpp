@@ -51,8 +51,8 @@ void LoadlvwRegistryvaluesScanValues(ScanContext& context)
     std::vector<bool> outsidePrefix(model.lvwRegistryvaluesScan.size(), false);
     for (const DriveInfo& drive : context.files.drives()) {
         if (drive.type == DriveType::fixed) {
-            model.lvwRegistryvaluesScan.append(
-                SectionListEntry{DriveEntryListText(drive.letter), kDriveEntrySmallIcon, false, false});
+            model.lvwRegistryvaluesScan.append(SectionListEntry{DriveEntryListText(drive.letter),
+                                                                kDriveEntrySmallIcon, false, false, !drive.insidePrefix});
             outsidePrefix.push_back(!drive.insidePrefix);
         }
         context.host.yield();
@@ -78,9 +78,10 @@ void UpdateSelectAllBox(ScanContext& context)
         bool anyChecked = false;
         bool anyUnchecked = false;
         for (std::size_t i = 0; i < model.lvwRegistryvaluesScan.size() && !(anyChecked && anyUnchecked); ++i) {
-            if (model.lvwRegistryvaluesScan[i].checked)
+            const SectionListEntry& entry = model.lvwRegistryvaluesScan[i];
+            if (entry.checked)
                 anyChecked = true;
-            else
+            else if (!entry.outsidePrefix)
                 anyUnchecked = true;
             context.host.yield();
         }
@@ -107,6 +108,10 @@ void chkSelectlistviewItems_Click(ScanContext& context)
         return;
     const bool checkAll = state == CheckState::checked;
     for (std::size_t i = 0; i < model.lvwRegistryvaluesScan.size(); ++i) {
+        if (checkAll && model.lvwRegistryvaluesScan[i].outsidePrefix) {
+            context.host.yield();
+            continue;
+        }
         setChecked(model, i, checkAll);
         context.settings.WriteSetting(model.lvwRegistryvaluesScan[i].ListText, booleanText(checkAll));
         context.host.yield();

@@ -136,6 +136,20 @@ TEST_F(SectionList, DriveOutsideThePrefixIsCheckedOnlyByAStoredChoice)
     }
 }
 
+// The select-all box checks what lies in the prefix; a drive outside it is the user's own choice.
+TEST_F(SectionList, SelectAllLeavesADriveOutsideThePrefixAsItIs)
+{
+    t.files.driveList.push_back({'Z', DriveType::fixed, true, false});
+    startUp();
+    EXPECT_EQ(t.model.chkSelectlistviewItems, CheckState::checked) << "every entry it governs is checked";
+    EXPECT_FALSE(t.model.lvwRegistryvaluesScan[12].checked);
+    EXPECT_FALSE(stored("Window Shortcut Z")) << "nothing stored for it";
+    lvwRegistryvaluesScan_ItemCheck(t.context, 12, true);
+    EXPECT_EQ(stored("Window Shortcut Z"), "True");
+    SetSelectAllBox(t.context, CheckState::unchecked);
+    EXPECT_FALSE(t.model.lvwRegistryvaluesScan[12].checked) << "unchecking all unchecks it too";
+}
+
 TEST_F(SectionList, UncheckingOneOfTwelveGraysTheBoxAndSavesEveryEntry)
 {
     startUp();
