@@ -231,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
                },
                "restore 'BackUp 01-01-26 00-00-00'", 1, "its copy cannot be read"},
         Hazard{"repair with a stray argument", [](const CliPrefix&) {}, "repair now", 2,
-               "usage: tessivar-cli repair [--all] [--tsv]"}));
+               "usage: tessivar-cli repair [--all] [--drive LETTER]... [--tsv]"}));
 
 TEST(Hazards, PrefixThatIsAFileIsNotAFolder)
 {

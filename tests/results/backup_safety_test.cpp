@@ -50,9 +50,8 @@ TEST(BackupSafety, RepairPartialRestoreRepairRestoreLosesNoShortcut)
     // A second repair, a second later, of another shortcut of the same name.
     f.clock.moment.second += 1;
     f.files.remove("C:\\A\\s.lnk");
+    f.model.lvwShortcut.clear();
     f.addShortcut("C:\\B\\s.lnk", "bytes of B");
-    f.model.lvwShortcut = {};
-    f.model.lvwShortcut.append(ShortcutEntry{"C:\\B\\s.lnk"});
     RepairAll(f.context, f.options);
     const std::string second = FileNameOfPath(f.model.CurrentBackupPath);
     ASSERT_NE(first, second);
