@@ -18,8 +18,8 @@ namespace tessivar {
 // The box's client area and where its buttons lie, in twips.
 inline constexpr int kMessageboxWidth = 6720;
 inline constexpr int kMessageboxHeight = 1785;
-inline constexpr int kMessageboxOkDesignedLeft = 1560;
-inline constexpr int kMessageboxCancelDesignedLeft = 3570;
+inline constexpr int kMessageboxOkDesignedLeft = 1695;
+inline constexpr int kMessageboxCancelDesignedLeft = 3435;
 // The OK pair alone, centred, when the box only reports.
 inline constexpr int kMessageboxOkAloneLeft = 2565;
 
