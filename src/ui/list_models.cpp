@@ -1,5 +1,7 @@
 #include "ui/list_models.h"
 
+#include "ui/skin_palette.h"
+
 #include "ui/skin_resources.h"
 
 #include <QFile>
@@ -128,7 +130,7 @@ QVariant SectionListModel::data(const QModelIndex& index, int role) const
     case Qt::BackgroundRole:
         // The entry the scan is in.
         if (entry.selected)
-            return QColor(0xCC, 0xE4, 0xF7);
+            return QColor(palette::kAccentDeep);
         return {};
     default:
         return {};
