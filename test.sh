@@ -33,7 +33,7 @@ echo "== address and undefined-behaviour sanitizers"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSIVAR_WARNINGS_AS_ERRORS=ON -DTESSIVAR_SANITIZE=ON \
     -DTESSIVAR_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions="$PWD/scripts/lsan.supp" \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 echo "== thread sanitizer (the registry back-end)"
