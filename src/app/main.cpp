@@ -6,23 +6,37 @@
 #include "engine/scan_context.h"
 #include "platform/clock.h"
 #include "platform/wine/on_demand_registry.h"
+#include "platform/linux/help_site.h"
+#include "platform/linux/xdg_autostart.h"
+#include "platform/linux/xdg_document_programs.h"
+#include "platform/linux/xdg_environment.h"
+#include "platform/wine/host_paths.h"
 #include "platform/wine/prefix.h"
 #include "platform/wine/settings_file.h"
 #include "platform/wine/wine_file_system.h"
 #include "platform/wine/wine_registry.h"
 #include "settings/settings_store.h"
 #include "shell/main_window.h"
+#include "shell/backup_window.h"
 #include "shell/main_window_host.h"
+#include "shell/main_window_menu_owner.h"
+#include "shell/settings_dialog.h"
+#include "shell/tray_menu.h"
+#include "shell/web_page_opener.h"
 #include "shell/main_window_tray.h"
 #include "shell/splash.h"
 #include "shell/tray.h"
+#include "ui/backup_window.h"
 #include "ui/desktop_peers.h"
+#include "ui/desktop_services_qt.h"
 #include "ui/main_window_widget.h"
 #include "ui/message_box_window.h"
 #include "ui/notification_window.h"
 #include "ui/platform_choice.h"
 #include "ui/qt_host.h"
 #include "ui/qt_tray_icon.h"
+#include "ui/settings_dialog_window.h"
+#include "ui/tray_menu_window.h"
 #include "ui/session_end.h"
 #include "ui/single_instance.h"
 #include "ui/skin_resources.h"
@@ -77,6 +91,44 @@ int main(int argc, char** argv)
     qtHost.setMessageBox([&window](MessageKind kind, std::string_view outcomeText) {
         return ui::MessageBoxWindow::ask(kind, outcomeText, &window);
     });
+
+    // The other windows the main window opens, each a fresh unit for each showing.
+    const xdg::Environment environment = xdg::Environment::fromProcess();
+    ui::QtFolderPicker folderPicker(&window);
+    wine::PrefixHostPaths hostPaths(prefix);
+    xdg::XdgAutostart autostart(environment.configHome, xdg::ownProgramPath());
+    xdg::XdgDocumentPrograms documentPrograms(environment);
+    const std::string helpSite = xdg::helpSiteAddress(xdg::ownProgramPath());
+    peers.settingsDialog = [&] {
+        frmSetings dialog(context, SettingsDialogServices{folderPicker, hostPaths, autostart});
+        ui::SettingsDialogWindow dialogWindow(dialog, &window);
+        dialog.Form_Load();
+        dialogWindow.render();
+        if (!dialog.Unloaded)
+            dialogWindow.exec();
+    };
+    peers.backupManager = [&] {
+        frmBackUpRestore backups(context);
+        ui::BackupWindow backupWindow(backups, &window);
+        backups.Form_Load();
+        backupWindow.render();
+        if (!backups.Unloaded)
+            backupWindow.exec();
+    };
+    peers.webPage = [&](const std::string& address, const std::string& extension) {
+        // The pages ship with the program: the maker's site stands for the folder they are in.
+        std::string page = address;
+        if (page.rfind(kMakerWebSite, 0) == 0)
+            page = helpSite.empty() ? std::string() : helpSite + page.substr(kMakerWebSite.size());
+        if (!page.empty())
+            OpenWebPage(files, documentPrograms, page, extension);
+    };
+    ui::QtScreenInfo screen;
+    ui::QtMousePointer menuPointer;
+    MainWindowMenuOwner menuOwner(unit, context, mainTray);
+    frmMenuPopUp menu(menuOwner, screen, menuPointer);
+    ui::TrayMenuWindow menuWindow(menu);
+    peers.trayMenu = [&] { menu.showFromTray(); };
 
     QObject::connect(&session, &ui::SessionEnd::sessionEnding, &window, [&] { window.sessionEnding(); });
     QObject::connect(&instance, &ui::SingleInstance::activationRequested, &window, [&] { unit.Restore(); });

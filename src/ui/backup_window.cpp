@@ -36,8 +36,9 @@ BackupWindow::BackupWindow(frmBackUpRestore& unit, QWidget* parent)
     strip->setGeometry(0, 0, kClient.width(), 26);
     auto* grip = new SvgPicture(QStringLiteral("ImgFormMove"), QStringLiteral("messagebox_grip"), this);
     grip->setGeometry(8, 5, 16, 16);
-    auto* title = new QLabel(QStringLiteral("Backups"), this);
-    title->setGeometry(32, 4, 200, 18);
+    // The strip already names the program; the window's own name follows it.
+    auto* title = new QLabel(QStringLiteral("·  Backups"), this);
+    title->setGeometry(114, 4, 200, 18);
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_dragger->addArea(strip);
     m_dragger->addArea(grip);

@@ -58,8 +58,9 @@ SettingsDialogWindow::SettingsDialogWindow(frmSetings& unit, QWidget* parent)
     strip->setGeometry(0, 0, kClient.width(), 26);
     auto* grip = new SvgPicture(QStringLiteral("ImgFormMove"), QStringLiteral("messagebox_grip"), this);
     grip->setGeometry(8, 5, 16, 16);
-    auto* title = new QLabel(QStringLiteral("Settings"), this);
-    title->setGeometry(32, 4, 200, 18);
+    // The strip already names the program; the window's own name follows it.
+    auto* title = new QLabel(QStringLiteral("·  Settings"), this);
+    title->setGeometry(114, 4, 200, 18);
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_dragger->addArea(strip);
     m_dragger->addArea(grip);
