@@ -135,10 +135,20 @@ protected:
         return result;
     }
 
+    // Wine's own reg now and then crashes on a loaded machine ("wine: Unhandled page fault"); that
+    // run says nothing about our output, so it is asked again, a few times at most.
     static Output wine(const std::vector<std::string>& args)
     {
         Output result = run(environment() + "wine reg" + argumentsOf(args));
+        for (int retry = 0; retry < 3 && wineCrashed(result); ++retry)
+            result = run(environment() + "wine reg" + argumentsOf(args));
         return result;
+    }
+
+    static bool wineCrashed(const Output& output)
+    {
+        return output.text.find("wine: Unhandled") != std::string::npos ||
+               output.text.find("starting debugger") != std::string::npos;
     }
 
     static Output ours(const std::vector<std::string>& args)
