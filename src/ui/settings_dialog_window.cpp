@@ -96,7 +96,9 @@ SettingsDialogWindow::SettingsDialogWindow(frmSetings& unit, QWidget* parent)
         {&unit.chkRunAtStartup, {&frmSetings::lblRunonStartup_Click, &frmSetings::lblRunonStartup_MouseMove}}};
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         Row& row = m_rows[i];
-        const auto [click, move] = handlers[i].second;
+        // Copied out of the pair: clang 14 does not let a lambda capture a structured binding.
+        const auto click = handlers[i].second.first;
+        const auto move = handlers[i].second.second;
         connect(row.label, &ClickLabel::clicked, this, [this, click] { (m_unit.*click)(); });
         connect(row.label, &ClickLabel::mouseMoved, this, [this, move] { (m_unit.*move)(); });
         CheckState* box = row.box;
