@@ -36,7 +36,7 @@ public:
 class SilentHost final : public Host {
 public:
     void yield() override {}
-    void showMessageBox(std::string& request) override { request = "NO"; }
+    MessageAnswer showMessageBox(MessageKind, std::string_view) override { return MessageAnswer::no; }
     bool playSoundAsync(const std::string&) override { return false; }
 };
 
