@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <functional>
 
 namespace tessivar::ui {
 
@@ -87,20 +88,21 @@ SettingsDialogWindow::SettingsDialogWindow(frmSetings& unit, QWidget* parent)
     m_rows.back().check->setToolTip(QString::fromUtf8(frmSetings::kRunAtStartupToolTip.data(),
                                                       static_cast<qsizetype>(frmSetings::kRunAtStartupToolTip.size())));
 
-    // Each handler is looked up by the row's box, so that the lambdas need no copies of names.
-    const std::pair<CheckState*, std::pair<void (frmSetings::*)(), void (frmSetings::*)()>> handlers[] = {
-        {&unit.chkMakeBackUp, {&frmSetings::lblBackupchk_Click, &frmSetings::lblBackupchk_MouseMove}},
-        {&unit.chkMakeLogFile, {&frmSetings::lblReport_Click, &frmSetings::lblReport_MouseMove}},
-        {&unit.chkPlaySound,
-         {&frmSetings::lblPlaySoundOnDetection_Click, &frmSetings::lblPlaySoundOnDetection_MouseMove}},
-        {&unit.chkRunAtStartup, {&frmSetings::lblRunonStartup_Click, &frmSetings::lblRunonStartup_MouseMove}}};
+    // The label actions of each row, in the rows' order.
+    using LabelAction = std::function<void(frmSetings&)>;
+    const std::pair<LabelAction, LabelAction> handlers[] = {
+        {[](frmSetings& form) { form.lblBackupchk_Click(); }, [](frmSetings& form) { form.lblBackupchk_MouseMove(); }},
+        {[](frmSetings& form) { form.lblReport_Click(); }, [](frmSetings& form) { form.lblReport_MouseMove(); }},
+        {[](frmSetings& form) { form.lblPlaySoundOnDetection_Click(); },
+         [](frmSetings& form) { form.lblPlaySoundOnDetection_MouseMove(); }},
+        {[](frmSetings& form) { form.lblRunonStartup_Click(); },
+         [](frmSetings& form) { form.lblRunonStartup_MouseMove(); }}};
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         Row& row = m_rows[i];
-        // Copied out of the pair: clang 14 does not let a lambda capture a structured binding.
-        const auto click = handlers[i].second.first;
-        const auto move = handlers[i].second.second;
-        connect(row.label, &ClickLabel::clicked, this, [this, click] { (m_unit.*click)(); });
-        connect(row.label, &ClickLabel::mouseMoved, this, [this, move] { (m_unit.*move)(); });
+        const LabelAction click = handlers[i].first;
+        const LabelAction move = handlers[i].second;
+        connect(row.label, &ClickLabel::clicked, this, [this, click] { click(m_unit); });
+        connect(row.label, &ClickLabel::mouseMoved, this, [this, move] { move(m_unit); });
         CheckState* box = row.box;
         connect(row.check, &QCheckBox::clicked, this, [this, box](bool checked) {
             m_unit.setCheckBox(*box, checked ? CheckState::checked : CheckState::unchecked);
