@@ -6,6 +6,7 @@
 #include "ui/skin_layout.h"
 #include "ui/skin_palette.h"
 #include "ui/skinned_button.h"
+#include "ui/skin_style.h"
 #include "ui/svg_picture.h"
 
 #include <QCheckBox>
@@ -40,19 +41,6 @@ QString qText(std::string_view text)
 QString colourName(std::uint32_t rgb)
 {
     return QColor::fromRgb(static_cast<QRgb>(rgb)).name();
-}
-
-Qt::CheckState qtCheckState(CheckState state)
-{
-    switch (state) {
-    case CheckState::checked:
-        return Qt::Checked;
-    case CheckState::grayed:
-        return Qt::PartiallyChecked;
-    case CheckState::unchecked:
-        break;
-    }
-    return Qt::Unchecked;
 }
 
 // The select-all box changes only through the unit: a click asks it, and it says what the box is.

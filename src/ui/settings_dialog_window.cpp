@@ -2,6 +2,7 @@
 
 #include "ui/click_label.h"
 #include "ui/skinned_button.h"
+#include "ui/skin_style.h"
 #include "ui/svg_picture.h"
 #include "ui/window_drag.h"
 
@@ -14,19 +15,6 @@
 namespace tessivar::ui {
 
 namespace {
-
-Qt::CheckState qtState(CheckState state)
-{
-    switch (state) {
-    case CheckState::checked:
-        return Qt::Checked;
-    case CheckState::grayed:
-        return Qt::PartiallyChecked;
-    case CheckState::unchecked:
-        break;
-    }
-    return Qt::Unchecked;
-}
 
 QString qt(const std::string& text)
 {
@@ -165,7 +153,7 @@ void SettingsDialogWindow::render()
     for (const Row& row : m_rows) {
         {
             const QSignalBlocker quiet(row.check);
-            row.check->setCheckState(qtState(*row.box));
+            row.check->setCheckState(qtCheckState(*row.box));
         }
         setLabelLook(row.label, row.labelState->FontBold, false);
         if (row.field) {

@@ -14,4 +14,17 @@ QString checkBoxStyle()
                           "QCheckBox::indicator:indeterminate { image: url(:/skin/check_mixed.svg); }");
 }
 
+Qt::CheckState qtCheckState(CheckState state)
+{
+    switch (state) {
+    case CheckState::checked:
+        return Qt::Checked;
+    case CheckState::grayed:
+        return Qt::PartiallyChecked;
+    case CheckState::unchecked:
+        break;
+    }
+    return Qt::Unchecked;
+}
+
 } // namespace tessivar::ui
