@@ -169,6 +169,12 @@ std::string TimeOfDayText(const LocalDateTime& moment)
 
 void ImgScanNowMouseMove_Click(ScanContext& context)
 {
+    // A registry that could not be read whole would scan as a clean system; say why instead and
+    // leave the window as it is.
+    if (std::string why; !context.registry.canRead(&why)) {
+        context.host.showMessageBox(MessageKind::ScanRefused, "The registry cannot be scanned: " + why);
+        return;
+    }
     ScanModel& model = context.model;
     model.ImgScanNowNormalEnabled = false;
     model.PicScanningVisible = true;

@@ -7,7 +7,6 @@
 #include "engine/message_kind.h"
 #include "engine/scan_context.h"
 #include "engine/section_list.h"
-#include "platform/text_utils.h"
 #include "shell/main_window.h"
 #include "shell/main_window_peers.h"
 #include "shell/tray_menu.h"
@@ -35,22 +34,7 @@ class MainWindowMenuOwner final : public TrayMenuOwner {
     void HideToTray() override { m_window.HideToTray(); }
     void RemoveIcon() override { m_tray.RemoveIcon(); }
     void endProgram() override { m_window.endProgram(); }
-    // The menu speaks the shared-text protocol; the host takes the kind and gives the answer back.
-    void showMessageBox(std::string& MessageboxRequest) override
-    {
-        const std::string request = upper(trimmed(MessageboxRequest));
-        for (const MessageKind kind : {MessageKind::FilesRepaired, MessageKind::CloseConfirmation,
-                                       MessageKind::CancelScanning, MessageKind::DeleteBackupFile}) {
-            if (request == MessageRequestText(kind)) {
-                const MessageAnswer answer = m_context.host.showMessageBox(kind);
-                if (kind != MessageKind::FilesRepaired) {
-                    MessageboxRequest.clear();
-                    MessageboxRequest = answer == MessageAnswer::yes ? "YES" : "NO";
-                }
-                return;
-            }
-        }
-    }
+    MessageAnswer showMessageBox(MessageKind kind) override { return m_context.host.showMessageBox(kind); }
 
   private:
     FRMmAIN& m_window;

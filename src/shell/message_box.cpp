@@ -25,7 +25,7 @@ std::string trimmedUpper(std::string_view text)
 std::optional<MessageKind> kindOf(std::string_view request)
 {
     constexpr std::array kinds{MessageKind::FilesRepaired, MessageKind::CloseConfirmation, MessageKind::CancelScanning,
-                               MessageKind::DeleteBackupFile};
+                               MessageKind::DeleteBackupFile, MessageKind::ScanRefused};
     const std::string wanted = trimmedUpper(request);
     for (MessageKind kind : kinds) {
         if (wanted == MessageRequestText(kind))
@@ -54,9 +54,10 @@ void FrmMessagebox::Form_Load()
     CancelLeft = kMessageboxCancelDesignedLeft;
     CancelPair.visible = true;
     lblMessage.clear();
-    if (m_kind == MessageKind::FilesRepaired) {
-        // A caller with nothing particular to say gets the box's own report.
-        lblMessage = m_outcomeText.empty() ? std::string(kAllRepairedText) : m_outcomeText;
+    if (m_kind && isReport(*m_kind)) {
+        // A repair with nothing particular to say gets the box's own report.
+        lblMessage = m_outcomeText.empty() && m_kind == MessageKind::FilesRepaired ? std::string(kAllRepairedText)
+                                                                                   : m_outcomeText;
         CancelPair.visible = false;
         CancelPair.lit = false;
         OkLeft = kMessageboxOkAloneLeft;
@@ -72,7 +73,7 @@ void FrmMessagebox::Form_Load()
 
 bool FrmMessagebox::isQuestion() const
 {
-    return m_kind.has_value() && *m_kind != MessageKind::FilesRepaired;
+    return m_kind.has_value() && !isReport(*m_kind);
 }
 
 void FrmMessagebox::ImgOKNormal_MouseMove()
@@ -112,8 +113,8 @@ void FrmMessagebox::ImgOkMouseMove_Click()
 
 void FrmMessagebox::ImgCancelMouseMove_Click()
 {
-    // The report has no Cancel; the pair is hidden and cannot be clicked.
-    if (m_kind == MessageKind::FilesRepaired)
+    // A report has no Cancel; the pair is hidden and cannot be clicked.
+    if (m_kind && isReport(*m_kind))
         return;
     if (isQuestion())
         setAnswer("NO");

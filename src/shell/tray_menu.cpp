@@ -1,25 +1,6 @@
 #include "shell/tray_menu.h"
 
-#include <cctype>
-
 namespace tessivar {
-
-namespace {
-
-bool isYes(std::string_view answer)
-{
-    while (!answer.empty() && answer.front() == ' ')
-        answer.remove_prefix(1);
-    while (!answer.empty() && answer.back() == ' ')
-        answer.remove_suffix(1);
-    if (answer.size() != 3)
-        return false;
-    return std::toupper(static_cast<unsigned char>(answer[0])) == 'Y' &&
-           std::toupper(static_cast<unsigned char>(answer[1])) == 'E' &&
-           std::toupper(static_cast<unsigned char>(answer[2])) == 'S';
-}
-
-} // namespace
 
 void frmMenuPopUp::showFromTray()
 {
@@ -159,14 +140,11 @@ void frmMenuPopUp::MenuExit_Click()
     lblMenuClose_Click();
     m_owner.RemoveIcon();
 
-    std::string MessageboxRequest;
-    MessageboxRequest = "CLOSE CONFERMATION";
     // The menu stays where it is while the question is open.
     TmrEnablePopDown.stop();
     tmrPopDown.stop();
     notifyChanged();
-    m_owner.showMessageBox(MessageboxRequest);
-    if (isYes(MessageboxRequest)) {
+    if (m_owner.showMessageBox(MessageKind::CloseConfirmation) == MessageAnswer::yes) {
         m_owner.RemoveIcon();
         m_owner.endProgram();
         return;

@@ -5,6 +5,7 @@
 // the Qt window places itself at (Left, Top), shows while Visible, runs the three timers while
 // they are enabled (calling the handler named after each) and goes away when Loaded turns false.
 
+#include "engine/message_kind.h"
 #include "platform/desktop_services.h"
 #include "shell/mouse_pointer.h"
 #include "shell/observable.h"
@@ -35,9 +36,8 @@ class TrayMenuOwner {
     virtual void RemoveIcon() = 0;
     // Ends the program at once; nothing of the caller runs afterwards that touches the program.
     virtual void endProgram() = 0;
-    // Shows the message box of the kind named in `MessageboxRequest` modally and leaves the
-    // answer ("YES" or "NO") in the same text.
-    virtual void showMessageBox(std::string& MessageboxRequest) = 0;
+    // Shows the message box modally and gives its answer.
+    virtual MessageAnswer showMessageBox(MessageKind kind) = 0;
 };
 
 struct MenuLabel {

@@ -143,6 +143,20 @@ TEST_F(DriverTest, ScanStatesBeforeDuringAndAfter)
         EXPECT_FALSE(entry.selected);
 }
 
+TEST_F(DriverTest, UnreadableRegistryIsReportedAndNotScanned)
+{
+    sectionList(11, {2});
+    model.lvwRegistryProblems.rows = {"old summary"};
+    registry.refuseReads("system.reg: not a Wine registry file");
+    ImgScanNowMouseMove_Click(context);
+    EXPECT_EQ(host.messageBoxKinds, std::vector<std::string>{"SCAN REFUSED"});
+    EXPECT_EQ(host.outcomeTexts,
+              std::vector<std::string>{"The registry cannot be scanned: system.reg: not a Wine registry file"});
+    EXPECT_EQ(host.yields, 0u);
+    EXPECT_EQ(model.lvwRegistryProblems.rows, std::vector<std::string>{"old summary"});
+    EXPECT_TRUE(model.ImgScanNowNormalEnabled);
+}
+
 TEST_F(DriverTest, SectionsRunInOrderWithTheirStatusTexts)
 {
     sectionList(11, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});

@@ -12,6 +12,7 @@ TEST(MessageRequestText, NamesEachKindAsTheBoxReadsIt)
         {MessageKind::CloseConfirmation, "CLOSE CONFERMATION"},
         {MessageKind::CancelScanning, "CANCEL SCANNING"},
         {MessageKind::DeleteBackupFile, "DELETE BACKUP FILE"},
+        {MessageKind::ScanRefused, "SCAN REFUSED"},
     };
     for (const auto& [kind, text] : cases) {
         FrmMessagebox box(kind);
@@ -56,6 +57,13 @@ TEST(FrmMessagebox, ReportShowsItsOutcomeAloneCentredAndKeepsItsKind)
     FrmMessagebox plain(MessageKind::FilesRepaired);
     plain.Form_Load();
     EXPECT_EQ(plain.lblMessage, " All Problems were repaired sucessfully !");
+
+    FrmMessagebox refused(MessageKind::ScanRefused, "The registry cannot be scanned: why");
+    refused.Form_Load();
+    EXPECT_EQ(refused.lblMessage, "The registry cannot be scanned: why");
+    EXPECT_FALSE(refused.CancelPair.visible);
+    refused.ImgOkMouseMove_Click();
+    EXPECT_EQ(refused.answer(), MessageAnswer::no);
 }
 
 TEST(FrmMessagebox, OnlyOkAnswersYes)

@@ -11,7 +11,7 @@ class FakeMainWindow : public TrayMenuOwner {
   public:
     bool visible = false;
     bool scanIdle = true;
-    std::string answer = "NO";
+    MessageAnswer answer = MessageAnswer::no;
     std::vector<std::string> calls;
 
     void showNormal() override
@@ -32,10 +32,10 @@ class FakeMainWindow : public TrayMenuOwner {
     }
     void RemoveIcon() override { calls.emplace_back("removeIcon"); }
     void endProgram() override { calls.emplace_back("end"); }
-    void showMessageBox(std::string& MessageboxRequest) override
+    MessageAnswer showMessageBox(MessageKind kind) override
     {
-        calls.push_back("box " + MessageboxRequest);
-        MessageboxRequest = answer;
+        calls.push_back("box " + std::string(MessageRequestText(kind)));
+        return answer;
     }
 };
 
@@ -205,7 +205,7 @@ TEST(frmMenuPopUp, MaximizeDuringAScanLeavesTheHourglass)
 
 TEST(frmMenuPopUp, ExitAsksAndEndsOnYesOrHidesAgainAndSinksOnNo)
 {
-    for (const std::string answer : {" yes ", "NO"}) {
+    for (const MessageAnswer answer : {MessageAnswer::yes, MessageAnswer::no}) {
         MenuFixture f;
         f.main.answer = answer;
         f.menu.Form_Load();
@@ -216,17 +216,18 @@ TEST(frmMenuPopUp, ExitAsksAndEndsOnYesOrHidesAgainAndSinksOnNo)
                 timersStoppedWhileAsking = !f.menu.tmrPopDown.Enabled && !f.menu.TmrEnablePopDown.Enabled;
         });
         f.menu.MenuExit_Click();
-        EXPECT_TRUE(timersStoppedWhileAsking) << answer;
+        const bool yes = answer == MessageAnswer::yes;
+        EXPECT_TRUE(timersStoppedWhileAsking) << yes;
         const std::vector<std::string> asked = {"show", "refresh", "sections", "removeIcon", "box CLOSE CONFERMATION"};
         std::vector<std::string> expected = asked;
-        if (answer == "NO") {
+        if (!yes) {
             expected.push_back("hide");
             EXPECT_TRUE(f.menu.tmrPopDown.Enabled && f.menu.TmrEnablePopDown.Enabled);
             EXPECT_FALSE(f.main.visible);
         } else {
             expected.insert(expected.end(), {"removeIcon", "end"});
         }
-        EXPECT_EQ(f.main.calls, expected) << answer;
+        EXPECT_EQ(f.main.calls, expected) << yes;
     }
 }
 

@@ -610,6 +610,15 @@ bool FakeRegistry::canWrite(std::string* why)
     return false;
 }
 
+bool FakeRegistry::canRead(std::string* why)
+{
+    if (m_unreadableReason.empty())
+        return true;
+    if (why)
+        *why = m_unreadableReason;
+    return false;
+}
+
 void FakeRegistry::beginBatch()
 {
     ++m_batchDepth;

@@ -86,6 +86,7 @@ public:
     LSTATUS setRawValue(HKEY key, std::string_view valueName, std::uint32_t type,
                         std::span<const std::uint8_t> data) override;
     bool canWrite(std::string* why) override;
+    bool canRead(std::string* why) override;
     void beginBatch() override;
     bool endBatch(std::string* why) override;
     std::string lastWriteError() const override;
@@ -129,6 +130,8 @@ public:
 
     // canWrite() false with this reason; every write call returns ERROR_ACCESS_DENIED.
     void refuseWrites(std::string reason);
+    // canRead() false with this reason, as for a registry file that is not one.
+    void refuseReads(std::string reason) { m_unreadableReason = std::move(reason); }
     void allowWrites();
     // endBatch (and a write outside a batch) reports this failure; the change stays in memory.
     void failSaves(std::string reason);
@@ -199,6 +202,7 @@ private:
     bool m_batchChanged = false;
     bool m_refuseWrites = false;
     std::string m_refuseReason;
+    std::string m_unreadableReason;
     bool m_failSaves = false;
     std::string m_failReason;
     std::string m_lastWriteError;

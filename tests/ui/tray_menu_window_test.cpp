@@ -27,7 +27,7 @@ class NoMainWindow : public TrayMenuOwner {
     void HideToTray() override {}
     void RemoveIcon() override { calls.emplace_back("removeIcon"); }
     void endProgram() override {}
-    void showMessageBox(std::string& request) override { request = "NO"; }
+    MessageAnswer showMessageBox(MessageKind) override { return MessageAnswer::no; }
 };
 
 class NoPointer : public MousePointer {
