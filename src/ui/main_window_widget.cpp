@@ -379,9 +379,12 @@ void MainWindowWidget::renderLists()
 
 void MainWindowWidget::renderTimers()
 {
-    const std::pair<QTimer*, bool> timers[] = {{m_tmrSettings, m_unit.tmrSettings.Enabled},
-                                               {m_tmrRefresh, m_model.tmrRefreshlvwContentsEnabled},
-                                               {m_tmrBlink, m_model.tmrPicVisibleOrNotEnabled},
+    // A window's timers run once it is loaded: tmrSettings is enabled by design until Form_Load
+    // stops it, and would otherwise open the settings dialog while the splash is up.
+    const bool loaded = m_unit.Loaded;
+    const std::pair<QTimer*, bool> timers[] = {{m_tmrSettings, loaded && m_unit.tmrSettings.Enabled},
+                                               {m_tmrRefresh, loaded && m_model.tmrRefreshlvwContentsEnabled},
+                                               {m_tmrBlink, loaded && m_model.tmrPicVisibleOrNotEnabled},
                                                {m_catchUp, m_unit.working()}};
     for (const auto& [timer, running] : timers) {
         if (running && !timer->isActive())

@@ -108,7 +108,11 @@ struct MainWindowWidgetTest : ::testing::Test {
 TEST_F(MainWindowWidgetTest, EveryControlIsThereUnderItsName)
 {
     MainWindowWidget window(unit, model);
+    const QTimer* tmrSettings = window.findChild<QTimer*>(QStringLiteral("tmrSettings"));
+    ASSERT_TRUE(tmrSettings);
+    EXPECT_FALSE(tmrSettings->isActive()) << "no settings dialog before the window is loaded";
     unit.Show();
+    EXPECT_FALSE(tmrSettings->isActive());
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Tessivar v4.0"));
     EXPECT_EQ(window.size(), QSize(650, 347));
