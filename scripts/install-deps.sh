@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake g++ clang libclang-rt-14-dev make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           wine wine64
           qt6-base-dev qt6-svg-dev qt6-multimedia-dev
-          xvfb trayer xdotool x11-utils imagemagick desktop-file-utils tidy)
+          xvfb trayer xdotool x11-utils libx11-dev imagemagick desktop-file-utils tidy)
 
 missing=()
 for p in "${packages[@]}"; do
