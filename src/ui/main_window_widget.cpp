@@ -388,7 +388,9 @@ void MainWindowWidget::renderLists()
 
 void MainWindowWidget::renderTimers()
 {
-    const std::pair<QTimer*, bool> timers[] = {{m_tmrSettings, m_unit.tmrSettings.Enabled},
+    // The timers of a window not loaded yet do not run: tmrSettings runs in the design until
+    // Form_Load stops it, and would otherwise open the settings dialog during the splash.
+    const std::pair<QTimer*, bool> timers[] = {{m_tmrSettings, m_unit.Loaded && m_unit.tmrSettings.Enabled},
                                                {m_tmrRefresh, m_model.tmrRefreshlvwContentsEnabled},
                                                {m_tmrBlink, m_model.tmrPicVisibleOrNotEnabled},
                                                {m_catchUp, m_unit.working()}};

@@ -123,6 +123,17 @@ TEST_F(MainWindowWidgetTest, EveryControlIsThereUnderItsName)
     EXPECT_EQ(control<QTreeView>(window, "lvwRegistryvaluesScan")->model()->rowCount(), 13) << "11 and drives C, Z";
 }
 
+// The settings timer runs in the window's design and Form_Load stops it: before the window is
+// loaded (the splash's two seconds) it must not open the settings dialog.
+TEST_F(MainWindowWidgetTest, TheDesignsSettingsTimerDoesNotRunBeforeTheWindowLoads)
+{
+    MainWindowWidget window(unit, model);
+    QTest::qWait(3 * kTmrSettingsInterval);
+    unit.Show();
+    QTest::qWait(3 * kTmrSettingsInterval);
+    EXPECT_TRUE(peers.calls.empty());
+}
+
 TEST_F(MainWindowWidgetTest, OnlyALitPictureActs)
 {
     MainWindowWidget window(unit, model);
