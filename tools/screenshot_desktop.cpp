@@ -28,6 +28,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTreeWidget>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -89,6 +91,25 @@ constexpr const char* kSystemReg = R"reg(WINE REGISTRY Version 2
 "Tahoma (TrueType)"="tahoma.ttf"
 )reg";
 
+// A suite uninstalled long ago that registered many COM components: enough rows for the repair's
+// progress bar to move visibly. The class identifiers are made up, the same on every run.
+std::string officeComponents()
+{
+    std::string text;
+    std::uint32_t seed = 0x5EED1234;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    char line[256];
+    for (int component = 1; component <= 180; ++component) {
+        const std::uint32_t a = next(), b = next(), c = next(), d = next();
+        std::snprintf(line, sizeof line,
+                      "\n[Software\\\\Classes\\\\CLSID\\\\{%08X-%04X-%04X-%04X-%04X%08X}\\\\InprocServer32] "
+                      "1700000000\n@=\"C:\\\\Program Files\\\\Old Office\\\\Components\\\\oc%03d.dll\"\n",
+                      a, b >> 16, (b & 0x0FFF) | 0x4000, ((c >> 16) & 0x3FFF) | 0x8000, c & 0xFFFF, d, component);
+        text += line;
+    }
+    return text;
+}
+
 // The prefix, in a temporary folder removed with it.
 class ScratchPrefix {
   public:
@@ -99,7 +120,7 @@ class ScratchPrefix {
                                    "drive_c/windows/media", "drive_c/Tessivar/Backups"})
             fs::create_directories(m_prefix / folder, error);
         fs::create_symlink("../drive_c", m_prefix / "dosdevices" / "c:", error);
-        write("system.reg", kSystemReg);
+        write("system.reg", kSystemReg + officeComponents());
         for (const char* file : {"drive_c/windows/system32/notepad.exe", "drive_c/windows/system32/shell32.dll",
                                  "drive_c/windows/Fonts/tahoma.ttf"})
             write(file, "MZ");

@@ -15,8 +15,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QPixmap>
 #include <QTextStream>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 
@@ -38,7 +40,10 @@ bool save(QWidget& window, const QString& folder, const QString& name)
 {
     if (!window.isVisible())
         window.show();
-    QApplication::processEvents();
+    // A few passes of the event loop: lists lay out their rows and scroll bars in posted events.
+    QEventLoop settle;
+    QTimer::singleShot(50, &settle, &QEventLoop::quit);
+    settle.exec();
     const QPixmap picture = window.grab();
     const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
     const bool saved = picture.save(file);
