@@ -1,75 +1,58 @@
 // Renders every window of the program, in the states worth showing, into PNG files:
 //   tessivar-screenshots OUTPUT_FOLDER [NAME...]
 // Run it on the offscreen platform; QT_SCALE_FACTOR=2 gives the 200% pictures. The windows run
-// over an in-memory settings store and touch nothing of the user's.
+// over an in-memory settings store and a Wine prefix the tool makes and removes; nothing of the
+// user's is read or touched.
 
-#include "platform/settings_backend.h"
+#include "screenshot_support.h"
 #include "settings/settings_store.h"
 #include "shell/notification.h"
 #include "shell/splash.h"
 #include "ui/notification_window.h"
-#include "ui/skin_label.h"
-#include "ui/skin_layout.h"
-#include "ui/skin_palette.h"
 #include "ui/skin_resources.h"
-#include "ui/skin_style.h"
 #include "ui/splash_window.h"
 #include "ui/svg_picture.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QPixmap>
 #include <QTextStream>
+#include <QTimer>
 #include <QWidget>
-#include <functional>
-#include <map>
-#include <memory>
-#include <optional>
-#include <string>
+#include <algorithm>
 
-namespace {
+namespace tessivar::screenshots {
 
-using namespace tessivar;
+std::optional<std::string> ScratchSettings::read(std::string_view key)
+{
+    const auto it = m_values.find(std::string(key));
+    return it == m_values.end() ? std::nullopt : std::optional<std::string>(it->second);
+}
 
-class ScratchSettings : public SettingsBackend {
-  public:
-    std::optional<std::string> read(std::string_view key) override
-    {
-        const auto it = m_values.find(std::string(key));
-        return it == m_values.end() ? std::nullopt : std::optional<std::string>(it->second);
-    }
-    bool write(std::string_view key, std::string_view value) override
-    {
-        m_values[std::string(key)] = std::string(value);
-        return true;
-    }
-
-  private:
-    std::map<std::string, std::string> m_values;
-};
-
-struct NoPointer : MousePointer {
-    void setPointer(PointerShape) override {}
-};
+bool ScratchSettings::write(std::string_view key, std::string_view value)
+{
+    m_values[std::string(key)] = std::string(value);
+    return true;
+}
 
 bool save(QWidget& window, const QString& folder, const QString& name)
 {
-    window.show();
-    QApplication::processEvents();
+    if (!window.isVisible())
+        window.show();
+    // A few passes of the event loop: lists lay out their rows and scroll bars in posted events.
+    QEventLoop settle;
+    QTimer::singleShot(50, &settle, &QEventLoop::quit);
+    settle.exec();
     const QPixmap picture = window.grab();
     const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
     const bool saved = picture.save(file);
     QTextStream(stdout) << (saved ? "wrote " : "could not write ") << file << '\n';
-    window.hide();
     return saved;
 }
 
-using Shot = std::function<bool(const QString& folder)>;
-
-std::map<QString, Shot> shots()
+void addSkinShots(Shots& all)
 {
-    std::map<QString, Shot> all;
     all[QStringLiteral("splash")] = [](const QString& folder) {
         NoPointer pointer;
         FrmSplash form(pointer, {});
@@ -152,99 +135,13 @@ std::map<QString, Shot> shots()
         sheet.resize(650, y + 140);
         return save(sheet, folder, QStringLiteral("skin"));
     };
-    // The drawings with their controls at the places skin_layout.h gives, to check the two agree.
-    all[QStringLiteral("skin-layout")] = [](const QString& folder) {
-        namespace lay = ui::layout;
-        QWidget window;
-        window.setFixedSize(lay::main::kClient);
-        auto place = [&](QWidget* parent, const QString& picture, QRect where) {
-            auto* widget = new ui::SvgPicture(picture, picture, parent);
-            widget->setGeometry(where);
-            return widget;
-        };
-        place(&window, QStringLiteral("main_background"), QRect(QPoint(0, 0), lay::main::kClient));
-        auto* check = new QCheckBox(&window);
-        check->setStyleSheet(ui::checkBoxStyle());
-        check->setGeometry(lay::main::kSelectAll);
-        check->setChecked(true);
-        place(&window, QStringLiteral("my_computer"), lay::main::kImage1);
-        auto* computer = new ui::SkinLabel(QStringLiteral("Label2"), QStringLiteral("My Computer"), &window);
-        computer->setGeometry(lay::main::kLabel2);
-        computer->setTextColour(ui::palette::kText);
-        for (int section = 1; section <= 12; ++section) {
-            const QRect list = lay::main::kSectionList;
-            place(&window, QStringLiteral("section_%1").arg(section, 2, 10, QLatin1Char('0')),
-                  QRect(list.x() + 28, list.y() + 6 + (section - 1) * 22, 18, 18));
-            auto* box = new QCheckBox(&window);
-            box->setStyleSheet(ui::checkBoxStyle());
-            box->setChecked(section != 11);
-            box->setGeometry(list.x() + 6, list.y() + 7 + (section - 1) * 22, 18, 18);
-            auto* text = new ui::SkinLabel(
-                QString(), section == 12 ? QStringLiteral("Drive C:") : QStringLiteral("Section"), &window);
-            text->setTextColour(ui::palette::kTextSoft);
-            text->setGeometry(list.x() + 52, list.y() + 6 + (section - 1) * 22, 140, 18);
-        }
-        place(&window, QStringLiteral("scan_now_lit"), lay::main::kScanNow);
-        place(&window, QStringLiteral("restore_idle"), lay::main::kRestore);
-        place(&window, QStringLiteral("settings_idle"), lay::main::kSettings);
-        const std::pair<QRect, QString> hints[] = {
-            {lay::main::kScanText,
-             QStringLiteral("Click on the Scan button to start scanning your registry for problems.")},
-            {lay::main::kBackUpText,
-             QStringLiteral("Click the Backup button to restore any previous registry backups.")},
-            {lay::main::kSettingsText, QStringLiteral("Click on the Settings button for configuration options.")}};
-        bool first = true;
-        for (const auto& [where, text] : hints) {
-            auto* hint = new ui::SkinLabel(QString(), text, &window);
-            hint->setWordWrap(true);
-            hint->setGeometry(where);
-            hint->setTextColour(first ? kHintLitColour : kHintIdleColour);
-            first = false;
-        }
-        place(&window, QStringLiteral("help_icon_idle"), lay::main::kHelpPic);
-        place(&window, QStringLiteral("help_caption_idle"), lay::main::kHelp);
-        place(&window, QStringLiteral("support_icon_idle"), lay::main::kSupportPic);
-        place(&window, QStringLiteral("support_caption_idle"), lay::main::kSupport);
-        bool saved = save(window, folder, QStringLiteral("skin-layout-start"));
-
-        auto* scanning = place(&window, QStringLiteral("scanning_background"), lay::main::kViews);
-        place(scanning, QStringLiteral("bug"), lay::scanning::kBug);
-        place(scanning, QStringLiteral("progress_track"), lay::scanning::kMainProgress);
-        place(scanning, QStringLiteral("progress_fill"), lay::scanning::kMainProgress)->setVisibleWidth(120);
-        place(scanning, QStringLiteral("cancel_scan_idle"), lay::scanning::kCancel);
-        const std::pair<QRect, QString> labels[] = {
-            {lay::scanning::kStatus, QStringLiteral(" Software Locations....")},
-            {lay::scanning::kRegistryScan,
-             QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tool.exe")},
-            {lay::scanning::kRegistryFilesScan, QStringLiteral("C:\\Program Files\\Tool\\tool.exe")},
-            {lay::scanning::kLabel3, QStringLiteral("Problem(s) Detected :")},
-            {lay::scanning::kProblemsFound, QStringLiteral("12")}};
-        for (const auto& [where, text] : labels) {
-            auto* label = new ui::SkinLabel(QString(), text, scanning);
-            label->setGeometry(where);
-            label->setTextColour(ui::palette::kTextSoft);
-        }
-        saved = save(window, folder, QStringLiteral("skin-layout-scanning")) && saved;
-        scanning->hide();
-
-        auto* results = place(&window, QStringLiteral("results_background"), lay::main::kViews);
-        place(results, QStringLiteral("repair_idle"), lay::results::kRepair);
-        place(results, QStringLiteral("return_lit"), lay::results::kReturn);
-        place(results, QStringLiteral("delete_progress_track"), lay::results::kDeleteProgress);
-        place(results, QStringLiteral("delete_progress_fill"), lay::results::kDeleteProgress)->setVisibleWidth(60);
-        auto* deleting = new ui::SkinLabel(QString(), QStringLiteral("Deleteing the corrupt files"), results);
-        deleting->setGeometry(lay::results::kDeleting);
-        deleting->setTextColour(ui::palette::kTextSoft);
-        saved = save(window, folder, QStringLiteral("skin-layout-results")) && saved;
-        return saved;
-    };
-    return all;
 }
 
-} // namespace
+} // namespace tessivar::screenshots
 
 int main(int argc, char** argv)
 {
+    using namespace tessivar::screenshots;
     QApplication app(argc, argv);
     tessivar::ui::loadSkinResources();
     const QStringList arguments = QApplication::arguments();
@@ -254,7 +151,9 @@ int main(int argc, char** argv)
     }
     const QString folder = arguments.at(1);
     QDir().mkpath(folder);
-    const auto all = shots();
+    Shots all;
+    addSkinShots(all);
+    addDesktopShots(all);
     bool ok = true;
     for (const auto& [name, shot] : all)
         if (arguments.size() == 2 || arguments.mid(2).contains(name))

@@ -70,6 +70,8 @@ int main(int argc, char** argv)
     SettingsStore settings(settingsFile);
     SystemClock clock;
     ui::QtHost qtHost;
+    // The sound file's path is a path of the prefix, like every path the settings hold.
+    qtHost.setSoundFiles([&files](std::string_view path) { return files.unixPathOf(path); });
     MainWindowHost host(qtHost);
     ScanModel model;
     ScanContext context{registry, files, settings, clock, host, model};

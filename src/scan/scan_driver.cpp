@@ -225,6 +225,10 @@ void RunScan(ScanContext& context)
     model.ScanStartTime = TimeOfDayText(context.clock.now());
 
     ScanSections(context);
+    // A scan ended at once leaves the entry it was in highlighted; the highlight marks only the
+    // entry being scanned, so none is left once the scan is over.
+    for (std::size_t position = 1; position <= model.lvwRegistryvaluesScan.size(); ++position)
+        selectEntry(model, position, false);
 
     model.ScanEndTime = TimeOfDayText(context.clock.now());
     MakeScanReport(context);

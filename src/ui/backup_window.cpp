@@ -29,16 +29,18 @@ BackupWindow::BackupWindow(frmBackUpRestore& unit, QWidget* parent)
     setModal(true);
     setFixedSize(kClient);
     setStyleSheet(QStringLiteral("QDialog#frmBackUpRestore { background: #1C2538; border: 1px solid #3A4866; }"
-                                 "QLabel { color: #E0E0E0; }"));
+                                 "QLabel { color: #E0E0E0; }"
+                                 "QHeaderView::section { background: #253049; color: #E0E0E0; border: none;"
+                                 " border-right: 1px solid #33405C; padding: 3px 6px; }"));
     m_background->setGeometry(QRect(QPoint(0, 0), kClient));
 
-    auto* strip = new SvgPicture(QStringLiteral("ImgToolBarOrlenda"), QStringLiteral("messagebox_strip"), this);
+    auto* strip = new SvgPicture(QStringLiteral("ImgToolBarOrlenda"), QStringLiteral("dialog_strip"), this);
     strip->setGeometry(0, 0, kClient.width(), 26);
     auto* grip = new SvgPicture(QStringLiteral("ImgFormMove"), QStringLiteral("messagebox_grip"), this);
     grip->setGeometry(8, 5, 16, 16);
-    // The strip already names the program; the window's own name follows it.
-    auto* title = new QLabel(QStringLiteral("·  Backups"), this);
-    title->setGeometry(114, 4, 200, 18);
+    // The title is text over the strip, which stretches to the window's width.
+    auto* title = new QLabel(QStringLiteral("<b>Tessivar v4.0</b>&nbsp;&nbsp;·&nbsp;&nbsp;Backups"), this);
+    title->setGeometry(30, 4, 300, 18);
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_dragger->addArea(strip);
     m_dragger->addArea(grip);
@@ -60,7 +62,10 @@ BackupWindow::BackupWindow(frmBackUpRestore& unit, QWidget* parent)
     for (const auto header : kBackupListHeaders)
         headers << QString::fromUtf8(header.data(), static_cast<qsizetype>(header.size()));
     m_list->setHeaderLabels(headers);
-    m_list->header()->resizeSection(0, 210);
+    // The name takes what the date, the time and the size leave, so that no column is cut.
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     connect(m_list, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (m_filling || column != 0)
             return;

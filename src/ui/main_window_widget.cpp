@@ -151,10 +151,12 @@ void MainWindowWidget::buildStartView()
     m_label2->installEventFilter(this);
 
     m_sections = makeList(this, "lvwRegistryvaluesScan", lm::kSectionList);
-    m_sections->setIconSize(QSize(20, 20));
+    // Every entry in sight without scrolling, the two drives of a usual prefix included.
+    m_sections->setIconSize(QSize(16, 16));
     m_sections->setSelectionMode(QAbstractItemView::NoSelection);
     m_sections->header()->setSectionsClickable(false);
     m_sections->setStyleSheet(QStringLiteral("QTreeView { background: %1; color: %2; border: none; }"
+                                             "QTreeView::item { height: 19px; }"
                                              "QHeaderView::section { background: %3; color: %4; border: none;"
                                              " padding: 3px 6px; }")
                                   .arg(colourName(palette::kInset), colourName(palette::kTextSoft),
@@ -231,10 +233,12 @@ void MainWindowWidget::buildResultsView()
     m_details = makeList(m_picResults, "lvwRegistryErrorsDetail", lr::kDetails);
     m_detailModel = new TextListModel(m_model.lvwRegistryErrorsDetail, QStringLiteral("Details"), kDetailText, this);
     m_details->setModel(m_detailModel);
+    // One column as wide as the list: a long path is cut in its middle, so that the file's name
+    // stays in sight (the whole text is the row's tool tip).
     for (QTreeView* list : {m_summary, m_details}) {
         list->header()->setSectionsClickable(true);
-        list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-        list->header()->setStretchLastSection(false);
+        list->header()->setStretchLastSection(true);
+        list->setTextElideMode(Qt::ElideMiddle);
     }
     connect(m_summary, &QTreeView::clicked, this, [this](const QModelIndex& index) {
         m_unit.lvwRegistryProblems_ItemClick(static_cast<std::size_t>(index.row()));
@@ -328,8 +332,13 @@ void MainWindowWidget::render()
         m_picScanning->raise();
 
     m_status->setText(qText(m_model.lblStatus));
-    m_registryScan->setText(qText(m_model.lblRegistryScan));
-    m_registryFilesScan->setText(qText(m_model.lblRegistryFilesScan));
+    // Key and value paths are often longer than the line: cut in the middle, whole in the tip.
+    for (const auto& [label, text] : {std::pair{m_registryScan, &m_model.lblRegistryScan.get()},
+                                      std::pair{m_registryFilesScan, &m_model.lblRegistryFilesScan.get()}}) {
+        const QString whole = qText(*text);
+        label->setText(label->fontMetrics().elidedText(whole, Qt::ElideMiddle, label->width()));
+        label->setToolTip(whole);
+    }
     m_problemsFound->setText(qText(m_model.lblProblemsFound));
     m_progressFill->setVisibleWidth(
         barPixels(m_model.PicProgressWidth, kPicMainProgressWidth, ls::kMainProgress.width()));

@@ -46,9 +46,9 @@ MessageAnswer QtHost::showMessageBox(MessageKind kind, std::string_view outcomeT
     return m_messageBox ? m_messageBox(kind, outcomeText) : MessageAnswer::no;
 }
 
-bool QtHost::playSoundAsync(const std::string&)
+bool QtHost::playSoundAsync(const std::string& path)
 {
-    return false;
+    return m_sound.playAsync(path);
 }
 
 void QtHost::RefreshThePicControls()

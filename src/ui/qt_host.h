@@ -7,6 +7,7 @@
 
 #include "engine/host.h"
 #include "shell/mouse_pointer.h"
+#include "ui/sound_player.h"
 
 #include <chrono>
 #include <cstdint>
@@ -22,7 +23,8 @@ class QtHost : public Host {
 
     void yield() override;
     MessageAnswer showMessageBox(MessageKind kind, std::string_view outcomeText = {}) override;
-    // The detection sound is played by the sound service once it is wired; until then no sound.
+    // Plays the wave file through the player, with the file found through the mapper given to
+    // setSoundFiles(); without one no sound is played.
     bool playSoundAsync(const std::string& path) override;
     void RefreshThePicControls() override;
     void Picture1_MouseMove() override;
@@ -33,6 +35,7 @@ class QtHost : public Host {
     void setMessageBox(MessageBoxShower show) { m_messageBox = std::move(show); }
     void setRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
     void setIdleReset(std::function<void()> reset) { m_idleReset = std::move(reset); }
+    void setSoundFiles(SoundPlayer::PathMapper mapper) { m_sound.setPathMapper(std::move(mapper)); }
 
     // How many event-loop passes yield() made, for the benchmarks.
     long long passes() const { return m_passes; }
@@ -44,6 +47,7 @@ class QtHost : public Host {
     MessageBoxShower m_messageBox;
     std::function<void()> m_refresh;
     std::function<void()> m_idleReset;
+    SoundPlayer m_sound;
 };
 
 // Sets the application's pointer: the hourglass as the override cursor, the default by removing it.

@@ -43,13 +43,13 @@ SettingsDialogWindow::SettingsDialogWindow(frmSetings& unit, QWidget* parent)
                                  "QLineEdit[readOnly=\"true\"] { color: #8D9BB5; }"));
     m_background->setGeometry(QRect(QPoint(0, 0), kClient));
 
-    auto* strip = new SvgPicture(QStringLiteral("ImgToolBarOrlenda"), QStringLiteral("messagebox_strip"), this);
+    auto* strip = new SvgPicture(QStringLiteral("ImgToolBarOrlenda"), QStringLiteral("dialog_strip"), this);
     strip->setGeometry(0, 0, kClient.width(), 26);
     auto* grip = new SvgPicture(QStringLiteral("ImgFormMove"), QStringLiteral("messagebox_grip"), this);
     grip->setGeometry(8, 5, 16, 16);
-    // The strip already names the program; the window's own name follows it.
-    auto* title = new QLabel(QStringLiteral("·  Settings"), this);
-    title->setGeometry(114, 4, 200, 18);
+    // The title is text over the strip, which stretches to the window's width.
+    auto* title = new QLabel(QStringLiteral("<b>Tessivar v4.0</b>&nbsp;&nbsp;·&nbsp;&nbsp;Settings"), this);
+    title->setGeometry(30, 4, 300, 18);
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_dragger->addArea(strip);
     m_dragger->addArea(grip);

@@ -66,6 +66,10 @@ void SvgPicture::paintEvent(QPaintEvent*)
     if (m_picture.isEmpty() || m_visibleWidth == 0)
         return;
     QPainter painter(this);
+    // A button switched off (Scan Now during a scan, Repair during the repair) looks it; a
+    // picture inside a disabled window keeps its look.
+    if (testAttribute(Qt::WA_ForceDisabled))
+        painter.setOpacity(0.4);
     if (m_visibleWidth > 0) {
         const qreal radius = height() / 2.0;
         QPainterPath clip;

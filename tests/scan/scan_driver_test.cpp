@@ -253,6 +253,9 @@ TEST_F(DriverTest, CancelWithNothingFoundStopsWithoutAQuestion)
     EXPECT_TRUE(model.ScanCancelled);
     EXPECT_FALSE(model.cmdCancelOrStopEnabled);
     EXPECT_EQ(host.yields, 3u);
+    EXPECT_TRUE(std::none_of(model.lvwRegistryvaluesScan.begin(), model.lvwRegistryvaluesScan.end(),
+                             [](const SectionListEntry& e) { return e.selected; }))
+        << "the entry the scan stopped in is not left highlighted";
     EXPECT_FALSE(model.PicResultsVisible);
     EXPECT_EQ(model.PicProgressWidth, kPicMainProgressWidth);
     EXPECT_EQ(model.ScanEndTime, "14:05:07");
