@@ -201,7 +201,7 @@ struct HiddenMainWindow : TrayMenuOwner {
     void HideToTray() override {}
     void RemoveIcon() override {}
     void endProgram() override {}
-    void showMessageBox(std::string& request) override { request = "NO"; }
+    MessageAnswer showMessageBox(MessageKind) override { return MessageAnswer::no; }
 };
 
 struct Screen1024 : ScreenInfo {
@@ -332,14 +332,21 @@ bool shootTrayMenu(const QString& folder)
 
 bool shootMessageBoxes(const QString& folder)
 {
-    const std::pair<MessageKind, const char*> kinds[] = {
-        {MessageKind::FilesRepaired, "messagebox-files-repaired"},
-        {MessageKind::CloseConfirmation, "messagebox-close-confirmation"},
-        {MessageKind::CancelScanning, "messagebox-cancel-scanning"},
-        {MessageKind::DeleteBackupFile, "messagebox-delete-backup-file"}};
+    struct Shot {
+        MessageKind kind;
+        const char* name;
+        std::string_view text;
+    };
+    const Shot kinds[] = {
+        {MessageKind::FilesRepaired, "messagebox-files-repaired", {}},
+        {MessageKind::CloseConfirmation, "messagebox-close-confirmation", {}},
+        {MessageKind::CancelScanning, "messagebox-cancel-scanning", {}},
+        {MessageKind::DeleteBackupFile, "messagebox-delete-backup-file", {}},
+        {MessageKind::ScanRefused, "messagebox-scan-refused",
+         "The registry cannot be scanned: system.reg: not a Wine registry file"}};
     bool saved = true;
-    for (const auto& [kind, name] : kinds) {
-        FrmMessagebox form(kind);
+    for (const auto& [kind, name, text] : kinds) {
+        FrmMessagebox form(kind, text);
         ui::MessageBoxWindow window(form);
         form.Form_Load();
         form.ImgOKNormal_MouseMove();
