@@ -13,7 +13,8 @@ fi
 rm -rf "$prefix"
 mkdir -p "$(dirname "$prefix")"
 echo "making a Wine prefix for the tests in $prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+# No Gecko or Mono dialogs, and no menu entries or file types written into $HOME by winemenubuilder.
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" DISPLAY=
 wineboot -i >/dev/null 2>&1 || true
 wineserver -w || true
 if [ -f "$prefix/system.reg" ]; then
