@@ -71,7 +71,12 @@ class TimedQtHost final : public Host {
         gaps.push_back(std::chrono::duration<double, std::milli>(now - m_last).count());
         m_last = now;
     }
-    void start() { m_last = Clock::now(); }
+    // From the click on: the passes of the window's start-up are not the scan's.
+    void start()
+    {
+        gaps.clear();
+        m_last = Clock::now();
+    }
     std::vector<double> gaps;
 
   private:
@@ -107,8 +112,12 @@ void onlyRegistrySections(test::MemorySettings& backend)
     backend.set("Window Shortcut C", "False");
 }
 
+// A first scan and a second one of the same window (or model): the first pays the one-time
+// costs, such as drawing the scanning view's pictures for the first time.
 struct Figures {
+    double first = 0;
     double cpu = 0;
+    double wall = 0; // of the second scan
     std::size_t problems = 0;
 };
 
@@ -125,9 +134,16 @@ Figures headlessScan(const fs::path& prefix)
     ScanModel model;
     ScanContext context{registry, files, settings, clock, host, model};
     LoadlvwRegistryvaluesScanValues(context);
-    const double start = cpuSeconds();
-    ImgScanNowMouseMove_Click(context);
-    return {cpuSeconds() - start, model.lvwErrors.count()};
+    Figures figures;
+    for (double* cpu : {&figures.first, &figures.cpu}) {
+        const double start = cpuSeconds();
+        const auto began = Clock::now();
+        ImgScanNowMouseMove_Click(context);
+        *cpu = cpuSeconds() - start;
+        figures.wall = std::chrono::duration<double>(Clock::now() - began).count();
+    }
+    figures.problems = model.lvwErrors.count();
+    return figures;
 }
 
 Figures windowScan(const fs::path& prefix, TimedQtHost& qtHost)
@@ -147,11 +163,18 @@ Figures windowScan(const fs::path& prefix, TimedQtHost& qtHost)
     ui::MainWindowWidget window(unit, model);
     unit.Show();
     QApplication::processEvents();
-    const double start = cpuSeconds();
-    qtHost.start();
-    unit.ImgScanNowMouseMove_Click();
-    qtHost.notePass(); // the stretch from the last pass to the scan's end
-    return {cpuSeconds() - start, model.lvwErrors.count()};
+    Figures figures;
+    for (double* cpu : {&figures.first, &figures.cpu}) {
+        const double start = cpuSeconds();
+        const auto began = Clock::now();
+        qtHost.start();
+        unit.ImgScanNowMouseMove_Click();
+        qtHost.notePass(); // the stretch from the last pass to the scan's end
+        *cpu = cpuSeconds() - start;
+        figures.wall = std::chrono::duration<double>(Clock::now() - began).count();
+    }
+    figures.problems = model.lvwErrors.count();
+    return figures;
 }
 
 } // namespace
@@ -179,6 +202,10 @@ int main(int argc, char** argv)
     // Best of two each, alternating, so that neither gets the kernel's caches for free.
     double headless = 1e300;
     double windowed = 1e300;
+    double headlessFirst = 1e300;
+    double headlessWall = 1e300;
+    double windowedWall = 1e300;
+    double windowedFirst = 1e300;
     std::vector<double> gaps;
     std::size_t problems = 0;
     for (int round = 0; round < 2; ++round) {
@@ -186,6 +213,10 @@ int main(int argc, char** argv)
         TimedQtHost qtHost;
         const Figures w = windowScan(prefix.path(), qtHost);
         headless = std::min(headless, h.cpu);
+        headlessFirst = std::min(headlessFirst, h.first);
+        headlessWall = std::min(headlessWall, h.wall);
+        windowedWall = std::min(windowedWall, w.wall);
+        windowedFirst = std::min(windowedFirst, w.first);
         if (w.cpu < windowed) {
             windowed = w.cpu;
             gaps = qtHost.gaps;
@@ -201,8 +232,11 @@ int main(int argc, char** argv)
     const double longest = gaps.empty() ? 0 : gaps.back();
     const double p99 = gaps.empty() ? 0 : gaps[std::min(gaps.size() - 1, gaps.size() * 99 / 100)];
     std::printf("problems found: %zu\n", problems);
-    std::printf("headless scan: %.3f s CPU; through the window: %.3f s CPU\n", headless, windowed);
-    std::printf("ratio window / headless: %.3f (target <= 1.05)\n", windowed / headless);
+    std::printf("first scans: headless %.3f s CPU, through a new window %.3f s CPU (%.3f)\n", headlessFirst,
+                windowedFirst, windowedFirst / headlessFirst);
+    std::printf("second scans: headless scan: %.3f s CPU; through the window: %.3f s CPU\n", headless, windowed);
+    std::printf("ratio window / headless: %.3f CPU (target <= 1.05); elapsed %.3f s against %.3f s: %.3f\n",
+                windowed / headless, windowedWall, headlessWall, windowedWall / headlessWall);
     std::printf("event-loop passes: %zu; longest stretch without one: %.1f ms, 99th percentile %.1f ms "
                 "(target <= 50 ms)\n",
                 gaps.size(), longest, p99);

@@ -5,8 +5,8 @@
 #include "ui/list_models.h"
 #include "ui/skin_layout.h"
 #include "ui/skin_palette.h"
-#include "ui/skinned_button.h"
 #include "ui/skin_style.h"
+#include "ui/skinned_button.h"
 #include "ui/svg_picture.h"
 
 #include <QCheckBox>
@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
-
 #include <utility>
 
 namespace tessivar::ui {
@@ -27,8 +26,6 @@ namespace {
 namespace lm = layout::main;
 namespace ls = layout::scanning;
 namespace lr = layout::results;
-
-constexpr int kCatchUpInterval = 30; // milliseconds between catch-ups while work runs
 
 const QColor kSummaryText(255, 0, 0);
 const QColor kDetailText(192, 0, 0);
@@ -85,12 +82,40 @@ MainWindowWidget::MainWindowWidget(FRMmAIN& unit, ScanModel& model, QWidget* par
     buildTimers();
 
     m_unit.setObserver([this] { render(); });
+    m_model.setObserver(this);
     render();
 }
 
 MainWindowWidget::~MainWindowWidget()
 {
+    m_model.setObserver(nullptr);
     m_unit.setObserver({});
+}
+
+// A scan announces a change for every key and value it shows; these only note that a render is
+// due, so that they cost a test each.
+void MainWindowWidget::partChanged(ModelPart)
+{
+    renderSoon();
+}
+
+void MainWindowWidget::rowsChanged(ModelPart, RowChange, std::size_t, std::size_t)
+{
+    renderSoon();
+}
+
+void MainWindowWidget::renderSoon()
+{
+    if (m_renderPosted)
+        return;
+    m_renderPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_renderPosted = false;
+            render();
+        },
+        Qt::QueuedConnection);
 }
 
 void MainWindowWidget::makePair(QWidget* parent, MainButton button, const QRect& geometry, const char* pictures)
@@ -296,11 +321,9 @@ void MainWindowWidget::buildTimers()
     m_tmrSettings = timer("tmrSettings", kTmrSettingsInterval);
     m_tmrRefresh = timer("tmrRefreshlvwContents", kTmrRefreshlvwContentsInterval);
     m_tmrBlink = timer("tmrPicVisibleOrNot", kTmrPicVisibleOrNotInterval);
-    m_catchUp = timer("catchUp", kCatchUpInterval);
     connect(m_tmrSettings, &QTimer::timeout, this, [this] { m_unit.tmrSettings_Timer(); });
     connect(m_tmrRefresh, &QTimer::timeout, this, [this] { m_unit.tmrRefreshlvwContents_Timer(); });
     connect(m_tmrBlink, &QTimer::timeout, this, [this] { m_unit.tmrPicVisibleOrNot_Timer(); });
-    connect(m_catchUp, &QTimer::timeout, this, [this] { render(); });
 }
 
 void MainWindowWidget::render()
@@ -393,8 +416,7 @@ void MainWindowWidget::renderTimers()
     const bool loaded = m_unit.Loaded;
     const std::pair<QTimer*, bool> timers[] = {{m_tmrSettings, loaded && m_unit.tmrSettings.Enabled},
                                                {m_tmrRefresh, loaded && m_model.tmrRefreshlvwContentsEnabled},
-                                               {m_tmrBlink, loaded && m_model.tmrPicVisibleOrNotEnabled},
-                                               {m_catchUp, m_unit.working()}};
+                                               {m_tmrBlink, loaded && m_model.tmrPicVisibleOrNotEnabled}};
     for (const auto& [timer, running] : timers) {
         if (running && !timer->isActive())
             timer->start();

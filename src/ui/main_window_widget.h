@@ -4,6 +4,7 @@
 // timer ticks and the window system's requests into the unit's handlers, and decides nothing.
 // Every control carries its name as objectName, so tests and scripts find it by that name.
 
+#include "engine/observed.h"
 #include "shell/main_window.h"
 
 #include <QWidget>
@@ -24,7 +25,9 @@ class SkinnedButton;
 class SvgPicture;
 class TextListModel;
 
-class MainWindowWidget : public QWidget {
+// The model announces each change while work runs between the unit's notifications; the window
+// gathers them and renders once, in the next pass of the event loop that the work yields to.
+class MainWindowWidget : public QWidget, private ModelObserver {
     Q_OBJECT
   public:
     MainWindowWidget(FRMmAIN& unit, ScanModel& model, QWidget* parent = nullptr);
@@ -42,6 +45,10 @@ class MainWindowWidget : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void partChanged(ModelPart part) override;
+    void rowsChanged(ModelPart list, RowChange change, std::size_t first, std::size_t count) override;
+    void renderSoon();
+
     void buildStartView();
     void buildScanningView();
     void buildResultsView();
@@ -57,6 +64,7 @@ class MainWindowWidget : public QWidget {
     FRMmAIN& m_unit;
     ScanModel& m_model;
     bool m_rendering = false;
+    bool m_renderPosted = false;
     bool m_viewsDrawn = false;
 
     SvgPicture* m_picture1 = nullptr;
@@ -91,9 +99,6 @@ class MainWindowWidget : public QWidget {
     QTimer* m_tmrSettings = nullptr;
     QTimer* m_tmrRefresh = nullptr;
     QTimer* m_tmrBlink = nullptr;
-    // Keeps the pictures up with the model while work runs: the work changes the model between
-    // the unit's notifications, and the timer fires in the event-loop passes the work yields to.
-    QTimer* m_catchUp = nullptr;
 };
 
 } // namespace tessivar::ui
