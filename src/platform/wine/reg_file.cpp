@@ -185,6 +185,8 @@ void RegKey::setClassName(std::u16string className, std::uint64_t filetime)
 
 void RegKey::touch(std::uint64_t filetime)
 {
+    if (m_file->m_beforeChange)
+        m_file->m_beforeChange();
     decodeValues(); // the key is now written from its values, so they must be at hand
     m_modified = filetime;
     m_changed = true;

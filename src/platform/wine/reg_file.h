@@ -164,6 +164,9 @@ class RegFile {
     std::string firstProblemMessage();
     // Whether anything changed since parse().
     bool changed() const { return m_changed; }
+    // Called before anything in the tree changes (every change goes through RegKey::touch()), so
+    // that what is kept about the tree elsewhere is dropped in that one place.
+    void setChangeObserver(std::function<void()> observer) { m_beforeChange = std::move(observer); }
     // Records a problem found outside the file's own text (for example an architecture that
     // disagrees with the prefix's other files); the file is then not written.
     void addProblem(std::size_t line, std::string message);
@@ -203,6 +206,7 @@ class RegFile {
     char16_t* m_nextNameUnit = nullptr;
     std::size_t m_nameUnitsLeft = 0;
     std::vector<ParseProblem> m_problems;
+    std::function<void()> m_beforeChange;
     bool m_headerValid = true;
     bool m_valuesChecked = false;
     bool m_textReusable = true; // false when the original line layout must not be copied

@@ -62,13 +62,16 @@ std::u16string valueNameOf(const char* name)
 
 WineRegistry::WineRegistry() : WineRegistry(defaultPrefixPath()) {}
 
-WineRegistry::WineRegistry(std::filesystem::path prefix) : m_prefix(std::move(prefix))
+WineRegistry::WineRegistry(std::filesystem::path prefix, LookupMemos memos)
+    : m_prefix(std::move(prefix)), m_memos(memos)
 {
     std::error_code error;
     m_prefixExists = std::filesystem::is_directory(m_prefix, error);
     m_hives[kMachine] = HiveFile{"system.reg", "REGISTRY\\Machine", m_prefix / "system.reg", {}, {}, {}, {}, {}, 0};
-    m_hives[kUser] = HiveFile{"user.reg", "REGISTRY\\User\\S-1-5-21-0-0-0-1000", m_prefix / "user.reg", {}, {}, {}, {}, {}, 0};
-    m_hives[kUserDefault] = HiveFile{"userdef.reg", "REGISTRY\\User\\.Default", m_prefix / "userdef.reg", {}, {}, {}, {}, {}, 0};
+    m_hives[kUser] =
+        HiveFile{"user.reg", "REGISTRY\\User\\S-1-5-21-0-0-0-1000", m_prefix / "user.reg", {}, {}, {}, {}, {}, 0};
+    m_hives[kUserDefault] =
+        HiveFile{"userdef.reg", "REGISTRY\\User\\.Default", m_prefix / "userdef.reg", {}, {}, {}, {}, {}, 0};
     // The server's order; a file whose architecture disagrees with an earlier one is rejected.
     std::string arch;
     for (int index : {kMachine, kUserDefault, kUser}) {
@@ -102,7 +105,7 @@ const std::string& WineRegistry::narrowed(const RegValue& value)
 {
     if (!isStringType(value.type))
         return value.data;
-    if (m_narrowMemo.stamp != m_changeStamp || m_narrowMemo.value != &value) {
+    if (!memoHolds(m_narrowMemo.stamp) || m_narrowMemo.value != &value) {
         assignDataText(m_narrowMemo.bytes, value.data);
         m_narrowMemo.stamp = m_changeStamp;
         m_narrowMemo.value = &value;
@@ -112,7 +115,7 @@ const std::string& WineRegistry::narrowed(const RegValue& value)
 
 const RegValue* WineRegistry::lookUpValue(HKEY handle, RegKey* key, std::string_view name)
 {
-    if (m_valueMemo.stamp == m_changeStamp && m_valueMemo.handle == handle && m_valueMemo.name == name)
+    if (memoHolds(m_valueMemo.stamp) && m_valueMemo.handle == handle && m_valueMemo.name == name)
         return m_valueMemo.value;
     const RegValue* value = key->findValue(utf8ToUtf16(name));
     m_valueMemo.stamp = m_changeStamp;
@@ -156,7 +159,7 @@ LSTATUS WineRegistry::resolveHandle(HKEY key, Location& out)
 {
     if (isPredefined(key))
         return openPath(key, {}, Walk::open, out, nullptr, nullptr);
-    if (m_handleMemo.stamp == m_changeStamp && m_handleMemo.handle == key) {
+    if (memoHolds(m_handleMemo.stamp) && m_handleMemo.handle == key) {
         out = m_handleMemo.location;
         return ERROR_SUCCESS;
     }
@@ -225,8 +228,8 @@ LSTATUS WineRegistry::openPath(HKEY key, std::string_view subKey, Walk mode, Loc
     return walk(start, parts, mode, out, created, creation, hops);
 }
 
-LSTATUS WineRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options,
-                                    std::uint32_t samDesired, HKEY* result)
+LSTATUS WineRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options, std::uint32_t samDesired,
+                                    HKEY* result)
 {
     (void)options;
     (void)samDesired;
@@ -238,8 +241,8 @@ LSTATUS WineRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint
     }
     // The subkey just enumerated, opened by its name: no path to split and walk again. A name
     // with a separator in it, or a link, takes the long way, which treats them as a path would.
-    if (m_childMemo.stamp == m_changeStamp && m_childMemo.handle == key && m_childMemo.name == subKey &&
-        !subKey.empty() && subKey.find('\\') == std::string_view::npos && !m_childMemo.child->isLink()) {
+    if (memoHolds(m_childMemo.stamp) && m_childMemo.handle == key && m_childMemo.name == subKey && !subKey.empty() &&
+        subKey.find('\\') == std::string_view::npos && !m_childMemo.child->isLink()) {
         *result = allocate(Location{m_childMemo.hive, m_childMemo.child});
         return ERROR_SUCCESS;
     }
@@ -264,15 +267,14 @@ LSTATUS WineRegistry::RegOpenKeyA(HKEY key, std::string_view subKey, HKEY* resul
     return RegOpenKeyExA(key, subKey, 0, KEY_ALL_ACCESS, result);
 }
 
-LSTATUS WineRegistry::RegCreateKeyExA(HKEY key, std::string_view subKey, std::uint32_t reserved,
-                                      const char* className, std::uint32_t options, std::uint32_t samDesired,
-                                      HKEY* result, std::uint32_t* disposition)
+LSTATUS WineRegistry::RegCreateKeyExA(HKEY key, std::string_view subKey, std::uint32_t reserved, const char* className,
+                                      std::uint32_t options, std::uint32_t samDesired, HKEY* result,
+                                      std::uint32_t* disposition)
 {
     (void)reserved;
     (void)samDesired;
     if (!result)
         return ERROR_INVALID_PARAMETER;
-    noteChange();
     Change creation{Change::Kind::createKey, {}, {}, 0, {}, {}, (options & kRegOptionVolatile) != 0, 0};
     if (className && *className)
         creation.className = utf8ToUtf16(className);
@@ -389,8 +391,9 @@ LSTATUS WineRegistry::RegQueryValueExA(HKEY key, const char* valueName, std::uin
     if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
         return status;
     const RegValue* value =
-        location.hive < 0 ? nullptr
-                          : lookUpValue(key, location.key, valueName ? std::string_view(valueName) : std::string_view());
+        location.hive < 0
+            ? nullptr
+            : lookUpValue(key, location.key, valueName ? std::string_view(valueName) : std::string_view());
     if (!value)
         return ERROR_FILE_NOT_FOUND;
     const std::string& bytes = narrowed(*value);
@@ -409,7 +412,6 @@ LSTATUS WineRegistry::RegQueryValueExA(HKEY key, const char* valueName, std::uin
 
 LSTATUS WineRegistry::setValueAt(HKEY key, std::u16string_view name, std::uint32_t type, std::string data)
 {
-    noteChange();
     if (name.size() > kMaxValueNameLength)
         return ERROR_INVALID_PARAMETER; // Wine refuses it, and would drop it from the file
     Location location;
@@ -419,7 +421,8 @@ LSTATUS WineRegistry::setValueAt(HKEY key, std::u16string_view name, std::uint32
         m_lastWriteError = refusal;
         return ERROR_ACCESS_DENIED;
     }
-    Change change{Change::Kind::setValue, pathOf(location.key), std::u16string(name), type, data, {}, false, filetimeNow()};
+    Change change{Change::Kind::setValue, pathOf(location.key), std::u16string(name), type, data, {}, false,
+                  filetimeNow()};
     location.key->setValue(name, type, std::move(data), change.time);
     m_hives[location.hive].pending.push_back(std::move(change));
     return afterChange(location.hive);
@@ -438,7 +441,6 @@ LSTATUS WineRegistry::RegSetValueExA(HKEY key, const char* valueName, std::uint3
 
 LSTATUS WineRegistry::RegDeleteValueA(HKEY key, const char* valueName)
 {
-    noteChange();
     Location location;
     if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
         return status;
@@ -475,7 +477,6 @@ LSTATUS WineRegistry::RegCloseKey(HKEY key)
 
 LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
 {
-    noteChange();
     std::vector<std::u16string> parts;
     if (!splitPath(subKey, parts))
         return kErrorBadPathname;
@@ -497,7 +498,8 @@ LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
             status != ERROR_SUCCESS)
             return status;
         if (parent.hive == kUsersRoot || parent.hive == kEmptyRoot)
-            return parent.hive == kUsersRoot && (namesEqual(last, u".Default") || namesEqual(last, u"S-1-5-21-0-0-0-1000"))
+            return parent.hive == kUsersRoot &&
+                           (namesEqual(last, u".Default") || namesEqual(last, u"S-1-5-21-0-0-0-1000"))
                        ? ERROR_ACCESS_DENIED
                        : ERROR_FILE_NOT_FOUND;
         target = Location{parent.hive, parent.key->findChild(last)};
@@ -513,8 +515,14 @@ LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
         m_lastWriteError = refusal;
         return ERROR_ACCESS_DENIED;
     }
-    Change change{clearOnly ? Change::Kind::clearKey : Change::Kind::deleteKey, pathOf(target.key), {}, 0, {}, {},
-                  false, filetimeNow()};
+    Change change{clearOnly ? Change::Kind::clearKey : Change::Kind::deleteKey,
+                  pathOf(target.key),
+                  {},
+                  0,
+                  {},
+                  {},
+                  false,
+                  filetimeNow()};
     if (clearOnly) {
         while (target.key->childCount() > 0)
             target.key->removeChild(target.key->child(0), change.time);
@@ -522,8 +530,6 @@ LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
     } else {
         target.key->parent()->removeChild(target.key, change.time);
     }
-    // The key may be one a handle resolved to during this very call (reached again through a link).
-    noteChange();
     m_hives[target.hive].pending.push_back(std::move(change));
     return afterChange(target.hive);
 }
@@ -543,7 +549,7 @@ bool WineRegistry::isLinkKey(HKEY key, std::string_view name)
     Location location;
     if (resolveHandle(key, location) != ERROR_SUCCESS || location.hive < 0)
         return false;
-    if (m_childMemo.stamp == m_changeStamp && m_childMemo.handle == key && m_childMemo.name == name)
+    if (memoHolds(m_childMemo.stamp) && m_childMemo.handle == key && m_childMemo.name == name)
         return m_childMemo.child->isLink();
     const RegKey* child = location.key->findChild(utf8ToUtf16(name));
     return child && child->isLink();
@@ -599,7 +605,7 @@ void WineRegistry::beginBatch()
 
 bool WineRegistry::endBatch(std::string* why)
 {
-    noteChange();
+    m_readAhead.stop(); // the save reads the whole tree
     if (m_batchDepth == 0 || --m_batchDepth > 0)
         return true;
     struct Release {
