@@ -1,14 +1,12 @@
 #include "platform/wine/reg_file_parser.h"
 
-#include "platform/wine/line_block.h"
 #include "platform/wine/reg_text.h"
+#include "platform/wine/text_scans.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
-
-#include "platform/wine/simd.h"
 
 namespace tessivar::wine {
 
@@ -91,65 +89,6 @@ std::size_t dataStart(std::string_view content)
     if (pos >= content.size() || content[pos] != '=')
         return std::string_view::npos;
     return skipSpaces(content, pos + 1);
-}
-
-std::size_t commonPrefixLength(std::string_view a, std::string_view b)
-{
-    const std::size_t limit = std::min(a.size(), b.size());
-    std::size_t length = 0;
-#if !defined(TESSIVAR_PLAIN_SCANS)
-    for (; length + 8 <= limit; length += 8) {
-        std::uint64_t x = 0;
-        std::uint64_t y = 0;
-        std::memcpy(&x, a.data() + length, 8);
-        std::memcpy(&y, b.data() + length, 8);
-        if (x != y)
-            break;
-    }
-#endif
-    while (length < limit && a[length] == b[length])
-        ++length;
-    return length;
-}
-
-void widenAscii(std::string_view text, std::u16string& out)
-{
-    out.resize(text.size());
-    const char* from = text.data();
-    char16_t* to = out.data();
-    std::size_t i = 0;
-#if defined(TESSIVAR_SSE2)
-    for (; i + 16 <= text.size(); i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
-    }
-#endif
-    for (; i < text.size(); ++i)
-        to[i] = static_cast<char16_t>(static_cast<unsigned char>(from[i]));
-}
-
-// The offset of the first byte from `pos` on that cannot stand in a plain key name: a backslash,
-// "]", a control character or a byte beyond ASCII; or the end of the text.
-std::size_t plainNameEnd(std::string_view text, std::size_t pos)
-{
-#if defined(TESSIVAR_SSE2)
-    for (; pos + 16 <= text.size(); pos += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
-        // As signed bytes, everything from 0x80 on is below 0x20 too.
-        const __m128i stop = _mm_or_si128(
-            _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7f))),
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(']'))));
-        if (const auto bits = static_cast<unsigned>(_mm_movemask_epi8(stop)))
-            return pos + static_cast<std::size_t>(std::countr_zero(bits));
-    }
-#endif
-    for (; pos < text.size(); ++pos) {
-        const auto c = static_cast<unsigned char>(text[pos]);
-        if (c == '\\' || c == ']' || c < 0x20 || c >= 0x7f)
-            return pos;
-    }
-    return pos;
 }
 
 bool sameUnits(std::u16string_view a, std::u16string_view b)
@@ -392,9 +331,9 @@ void RegFileParser::mergeValue(std::vector<RegValue>& values, RegValue value)
         values.push_back(std::move(value));
         return;
     }
-    auto it = std::lower_bound(values.begin(), values.end(), value.name, [](const RegValue& entry, const std::u16string& name) {
-        return compareNames(entry.name, name) < 0;
-    });
+    auto it = std::lower_bound(
+        values.begin(), values.end(), value.name,
+        [](const RegValue& entry, const std::u16string& name) { return compareNames(entry.name, name) < 0; });
     if (it != values.end() && namesEqual(it->name, value.name)) {
         it->type = value.type;
         it->data = std::move(value.data);
@@ -435,8 +374,8 @@ void RegFileParser::decodeSection(std::string_view text, const RegKey::TextSlice
     }
 }
 
-RegKey* RegFileParser::stepInto(std::vector<KeyPathLevel>& chain, std::size_t depth, RegKey* at, std::u16string_view name,
-                                std::size_t nameEnd, bool& followsPrevious, bool& respelled)
+RegKey* RegFileParser::stepInto(std::vector<KeyPathLevel>& chain, std::size_t depth, RegKey* at,
+                                std::u16string_view name, std::size_t nameEnd, bool& followsPrevious, bool& respelled)
 {
     if (followsPrevious && depth < chain.size() && sameUnits(chain[depth].key->name(), name)) {
         at = chain[depth].key;
@@ -532,8 +471,8 @@ std::size_t RegFileParser::resolveKeyLine(RegFile& file, const RegLine& line, st
             end = path.size();
         if (end > begin) {
             // No offsets: the next line cannot be compared with this one byte by byte.
-            at = stepInto(chain, depth++, at, std::u16string_view(path).substr(begin, end - begin), std::string_view::npos,
-                          followsPrevious, respelled);
+            at = stepInto(chain, depth++, at, std::u16string_view(path).substr(begin, end - begin),
+                          std::string_view::npos, followsPrevious, respelled);
         }
         begin = end + 1;
     }
@@ -545,7 +484,8 @@ std::size_t RegFileParser::resolveKeyLine(RegFile& file, const RegLine& line, st
 void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
 {
     const std::string_view text = file.m_text->view();
-    RegLineCursor cursor = file.m_text->arriving() ? RegLineCursor(*file.m_text, 1) : RegLineCursor(text, 0, text.size(), 1);
+    RegLineCursor cursor =
+        file.m_text->arriving() ? RegLineCursor(*file.m_text, 1) : RegLineCursor(text, 0, text.size(), 1);
     RegLine line;
     if (!cursor.next(line) || line.content != kHeader) {
         file.m_headerValid = false;
@@ -592,9 +532,11 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
     std::string_view previousKeyLine; // when it was resolved as a plain line
     while (cursor.next(line)) {
         // Lines rarely start with a space (hex continuation lines do, and they are read below).
-        std::string_view content = line.content.empty() || !isSpace(line.content[0]) ? line.content : trimLeft(line.content);
+        std::string_view content =
+            line.content.empty() || !isSpace(line.content[0]) ? line.content : trimLeft(line.content);
         // NUL bytes are rare enough that a look at each line is only needed once one was seen.
-        if (const auto nul = cursor.sawNul() ? content.find('\0') : std::string_view::npos; nul != std::string_view::npos) {
+        if (const auto nul = cursor.sawNul() ? content.find('\0') : std::string_view::npos;
+            nul != std::string_view::npos) {
             file.addProblem(line.number, "NUL byte in line");
             content = content.substr(0, nul);
         }
@@ -621,7 +563,8 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
             }
             if (digits > 10 || seconds > 0xFFFFFFFFull)
                 file.addProblem(line.number, "Malformed key time");
-            sectionTime = digits ? static_cast<std::uint32_t>(seconds) * kTicksPerSecond + kFiletimeUnixEpoch : loadTime;
+            sectionTime =
+                digits ? static_cast<std::uint32_t>(seconds) * kTicksPerSecond + kFiletimeUnixEpoch : loadTime;
 
             current = key;
             // A line that spells a key already known in another letter case names it, but the

@@ -1,7 +1,7 @@
 #include "platform/wine/reg_text_buffer.h"
 
-#include "platform/wine/line_block.h"
 #include "platform/wine/posix_file.h"
+#include "platform/wine/text_scans.h"
 
 #include <algorithm>
 #include <bit>
