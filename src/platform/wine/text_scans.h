@@ -60,6 +60,14 @@ inline std::size_t commonPrefixLength(std::string_view a, std::string_view b)
     return length;
 }
 
+// Copies the leading ASCII units of the UTF-16LE `bytes` (`count` units) to `out` as bytes and
+// returns how many it copied; the general conversion takes over from there. The plain version
+// leaves it all to the general conversion.
+inline std::size_t narrowAsciiPrefix(const unsigned char*, std::size_t, char*)
+{
+    return 0;
+}
+
 } // namespace plain
 
 #if defined(__SSE2__)
@@ -116,15 +124,41 @@ inline std::size_t commonPrefixLength(std::string_view a, std::string_view b)
     return length;
 }
 
+// Names and data are mostly plain ASCII; the general conversion takes over from the first block
+// that holds anything else, so no pair is ever cut in two.
+inline std::size_t narrowAsciiPrefix(const unsigned char* bytes, std::size_t count, char* out)
+{
+    std::size_t i = 0;
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    for (; i + 8 <= count; i += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 2 * i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(units, high), _mm_setzero_si128())) != 0xFFFF)
+            break;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(units, units));
+    }
+    for (; i + 4 <= count; i += 4) {
+        const unsigned char* q = bytes + 2 * i;
+        if ((q[1] | q[3] | q[5] | q[7]) != 0 || ((q[0] | q[2] | q[4] | q[6]) & 0x80) != 0)
+            break;
+        out[i] = static_cast<char>(q[0]);
+        out[i + 1] = static_cast<char>(q[2]);
+        out[i + 2] = static_cast<char>(q[4]);
+        out[i + 3] = static_cast<char>(q[6]);
+    }
+    return i;
+}
+
 } // namespace fast
 #endif
 
 #if defined(TESSIVAR_SSE2)
 using fast::commonPrefixLength;
+using fast::narrowAsciiPrefix;
 using fast::plainNameEnd;
 using fast::scanLineBlock;
 #else
 using plain::commonPrefixLength;
+using plain::narrowAsciiPrefix;
 using plain::plainNameEnd;
 using plain::scanLineBlock;
 #endif
