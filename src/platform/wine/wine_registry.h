@@ -193,11 +193,15 @@ class WineRegistry final : public Registry {
     // Before a hive's tree is replaced: notes where each handle open in it stands.
     void keepOpenPaths(int hive);
     std::vector<std::u16string> pathOf(const RegKey* key) const;
-    LSTATUS setValueAt(HKEY key, std::u16string_view name, std::uint32_t type, std::string data);
     LSTATUS deleteKeyAt(HKEY key, std::string_view subKey, bool tree);
+    // wine_registry_version.cpp
     std::string readString(std::initializer_list<std::u16string_view> path, std::u16string_view name);
+
+    // wine_registry_values.cpp: the calls on values.
+    LSTATUS setValueAt(HKEY key, std::u16string_view name, std::uint32_t type, std::string data);
     const std::string& narrowed(const RegValue& value);
     const RegValue* lookUpValue(HKEY handle, RegKey* key, std::string_view name);
+
     // Puts in a hive's new tree (read again, rolled back or replaced by what is on disk).
     void replaceTree(int hive, std::unique_ptr<RegFile> file);
     // Called before anything in the trees changes: by replaceTree() and by each file's change

@@ -5,6 +5,7 @@
 #include "platform/wine/text_scans.h"
 
 #include <bit>
+#include <cstring>
 
 namespace tessivar::wine {
 
@@ -37,6 +38,19 @@ void assignNameText(std::string& out, std::u16string_view name)
     const auto unitAt = [rest](std::size_t i) { return std::uint32_t{rest[i]}; };
     char* end = writeUtf8(out.data() + ascii, rest.size(), unitAt, true);
     out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+bool copyName(std::string_view text, char* buffer, std::uint32_t* length)
+{
+    if (text.size() + 1 > *length) {
+        *length = static_cast<std::uint32_t>(text.size() + 1);
+        return false;
+    }
+    if (!text.empty()) // an empty view may have no data at all
+        std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
+    *length = static_cast<std::uint32_t>(text.size());
+    return true;
 }
 
 std::string narrowData(const RegValue& value)
