@@ -43,9 +43,11 @@ void findLineEnds(const char* bytes, std::size_t size, RegTextBuffer::PieceLines
 }
 
 // Whether a large file may be read through a mapping of it rather than a copy. A mapped file that
-// someone truncates in place ends the process on the next read of a page it lost, so only a
-// regular file of a local file system is mapped (the server and this program replace registry
-// files by renaming, which leaves a mapping of the old file whole). Anything else is copied.
+// someone truncates in place ends the process on the next read of a page it lost. The server and
+// this program replace registry files by renaming a new file over them, which leaves a mapping of
+// the old one whole; so only a regular file of a local file system is mapped, where nothing but a
+// tool rewriting the file in place could do that. Network and FUSE file systems, whose files
+// another machine or process may cut short under us, are copied.
 bool mayMap(int fd, const struct stat& info)
 {
     if (!S_ISREG(info.st_mode) || info.st_size <= 0 || info.st_nlink == 0)
@@ -65,7 +67,7 @@ bool mayMap(int fd, const struct stat& info)
     case 0x52654973: // ReiserFS
         return true;
     default:
-        return false; // network and FUSE file systems among them
+        return false;
     }
 }
 
