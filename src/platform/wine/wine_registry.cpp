@@ -116,7 +116,7 @@ LSTATUS WineRegistry::resolveHandle(HKEY key, Location& out)
 {
     if (isPredefined(key))
         return openPath(key, {}, Walk::open, out, nullptr, nullptr);
-    if (memoHolds(m_handleMemo.stamp) && m_handleMemo.handle == key) {
+    if (memoHolds(m_memos.handle, m_handleMemo.stamp) && m_handleMemo.handle == key) {
         out = m_handleMemo.location;
         return ERROR_SUCCESS;
     }
@@ -198,8 +198,8 @@ LSTATUS WineRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint
     }
     // The subkey just enumerated, opened by its name: no path to split and walk again. A name
     // with a separator in it, or a link, takes the long way, which treats them as a path would.
-    if (memoHolds(m_childMemo.stamp) && m_childMemo.handle == key && m_childMemo.name == subKey && !subKey.empty() &&
-        subKey.find('\\') == std::string_view::npos && !m_childMemo.child->isLink()) {
+    if (memoHolds(m_memos.child, m_childMemo.stamp) && m_childMemo.handle == key && m_childMemo.name == subKey &&
+        !subKey.empty() && subKey.find('\\') == std::string_view::npos && !m_childMemo.child->isLink()) {
         *result = allocate(Location{m_childMemo.hive, m_childMemo.child});
         return ERROR_SUCCESS;
     }
@@ -395,7 +395,7 @@ bool WineRegistry::isLinkKey(HKEY key, std::string_view name)
     Location location;
     if (resolveHandle(key, location) != ERROR_SUCCESS || location.hive < 0)
         return false;
-    if (memoHolds(m_childMemo.stamp) && m_childMemo.handle == key && m_childMemo.name == name)
+    if (memoHolds(m_memos.child, m_childMemo.stamp) && m_childMemo.handle == key && m_childMemo.name == name)
         return m_childMemo.child->isLink();
     const RegKey* child = location.key->findChild(utf8ToUtf16(name));
     return child && child->isLink();

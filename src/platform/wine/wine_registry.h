@@ -48,15 +48,20 @@ namespace tessivar::wine {
 inline constexpr std::size_t kMaxKeyNameLength = 255;
 inline constexpr std::size_t kMaxValueNameLength = 16383;
 
-// Whether WineRegistry remembers the last value and subkey looked up (see ValueMemo below); off
-// only to measure what that is worth.
-enum class LookupMemos { kept, off };
+// Which of the lookups WineRegistry remembers (see ValueMemo below): all of them, but to measure
+// what each is worth.
+struct LookupMemos {
+    bool handle = true;   // where the last handle resolved to
+    bool value = true;    // the last value looked up or enumerated
+    bool narrowed = true; // the last string data converted to UTF-8
+    bool child = true;    // the last subkey enumerated
+};
 
 class WineRegistry final : public Registry {
   public:
     // Reads the registry of the prefix at defaultPrefixPath().
     WineRegistry();
-    explicit WineRegistry(std::filesystem::path prefix, LookupMemos memos = LookupMemos::kept);
+    explicit WineRegistry(std::filesystem::path prefix, LookupMemos memos = {});
     ~WineRegistry() override;
 
     const std::filesystem::path& prefixPath() const { return m_prefix; }
@@ -211,8 +216,8 @@ class WineRegistry final : public Registry {
         m_readAhead.stop();
         ++m_changeStamp;
     }
-    // Whether a memo entry made at `stamp` still holds.
-    bool memoHolds(std::uint64_t stamp) const { return m_memos == LookupMemos::kept && stamp == m_changeStamp; }
+    // Whether a memo entry made at `stamp` still holds (`kept`: that memo is in use).
+    bool memoHolds(bool kept, std::uint64_t stamp) const { return kept && stamp == m_changeStamp; }
 
     std::filesystem::path m_prefix;
     bool m_prefixExists = false;
@@ -226,7 +231,7 @@ class WineRegistry final : public Registry {
     int m_batchDepth = 0;
     std::string m_lastWriteError;
     std::uint64_t m_changeStamp = 1;
-    LookupMemos m_memos = LookupMemos::kept;
+    LookupMemos m_memos;
     HandleMemo m_handleMemo;
     ValueMemo m_valueMemo;
     NarrowMemo m_narrowMemo;

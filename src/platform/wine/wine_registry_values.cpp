@@ -22,7 +22,7 @@ const std::string& WineRegistry::narrowed(const RegValue& value)
 {
     if (!isStringType(value.type))
         return value.data;
-    if (!memoHolds(m_narrowMemo.stamp) || m_narrowMemo.value != &value) {
+    if (!memoHolds(m_memos.narrowed, m_narrowMemo.stamp) || m_narrowMemo.value != &value) {
         assignDataText(m_narrowMemo.bytes, value.data);
         m_narrowMemo.stamp = m_changeStamp;
         m_narrowMemo.value = &value;
@@ -32,7 +32,7 @@ const std::string& WineRegistry::narrowed(const RegValue& value)
 
 const RegValue* WineRegistry::lookUpValue(HKEY handle, RegKey* key, std::string_view name)
 {
-    if (memoHolds(m_valueMemo.stamp) && m_valueMemo.handle == handle && m_valueMemo.name == name)
+    if (memoHolds(m_memos.value, m_valueMemo.stamp) && m_valueMemo.handle == handle && m_valueMemo.name == name)
         return m_valueMemo.value;
     const RegValue* value = key->findValue(utf8ToUtf16(name));
     m_valueMemo.stamp = m_changeStamp;
