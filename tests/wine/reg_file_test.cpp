@@ -1,11 +1,10 @@
 #include "platform/wine/reg_file.h"
 #include "platform/wine/reg_text.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace tessivar::wine {
@@ -120,27 +119,26 @@ TEST_P(RegFileValueLine, ReadsAsTheServerReadsIt)
 INSTANTIATE_TEST_SUITE_P(
     Forms, RegFileValueLine,
     ::testing::Values(
-        ValueCase{"@=\"d\"", u"", 1, wide(u"d")},
-        ValueCase{"\"s\"=str:\"x\"", u"s", 1, wide(u"x")},
+        ValueCase{"@=\"d\"", u"", 1, wide(u"d")}, ValueCase{"\"s\"=str:\"x\"", u"s", 1, wide(u"x")},
         ValueCase{"\"e\"=str(2):\"%a%\"", u"e", 2, wide(u"%a%")},
         ValueCase{"\"m\"=str(7):\"a\\0b\\0\"", u"m", 7, wide(std::u16string(u"a\0b\0", 4))},
-        ValueCase{"\"m\"=str(7):\"\"", u"m", 7, wide(u"")},
-        ValueCase{"\"empty\"=\"\"", u"empty", 1, wide(u"")},
+        ValueCase{"\"m\"=str(7):\"\"", u"m", 7, wide(u"")}, ValueCase{"\"empty\"=\"\"", u"empty", 1, wide(u"")},
         ValueCase{"\"d\"=dword:0000002a", u"d", 4, bytes({0x2a, 0, 0, 0})},
         ValueCase{"\"d\"=dword:2A", u"d", 4, bytes({0x2a, 0, 0, 0})},
         ValueCase{"\"b\"=hex:de,ad", u"b", 3, bytes({0xde, 0xad})},
-        ValueCase{"\"b\"=hex:de , ad,", u"b", 3, bytes({0xde, 0xad})},
-        ValueCase{"\"b\"=hex:", u"b", 3, ""},
+        ValueCase{"\"b\"=hex:de , ad,", u"b", 3, bytes({0xde, 0xad})}, ValueCase{"\"b\"=hex:", u"b", 3, ""},
         ValueCase{"\"n\"=hex(0):", u"n", 0, ""},
         ValueCase{"\"q\"=hex(b):01,02,03,04,05,06,07,08", u"q", 11, bytes({1, 2, 3, 4, 5, 6, 7, 8})},
         ValueCase{"\"w\"=hex(ffff0012):ff", u"w", 0xffff0012u, bytes({0xff})},
         ValueCase{"\"c\"=hex:01,\\\n   02,\\\n  03", u"c", 3, bytes({1, 2, 3})},
         ValueCase{"   \"Indented\"  =  \"x\"", u"Indented", 1, wide(u"x")},
         ValueCase{"\"junk\"=\"abc\" junk", u"junk", 1, wide(u"abc")},
-        ValueCase{"\"esc\"=\"\\a\\b\\e\\f\\n\\r\\t\\v\\\\\\\"\\q\\[\"", u"esc", 1,
-                  wide(u"\a\b\x1b\f\n\r\t\v\\\"q[")},
+        ValueCase{"\"esc\"=\"\\a\\b\\e\\f\\n\\r\\t\\v\\\\\\\"\\q\\[\"", u"esc", 1, wide(u"\a\b\x1b\f\n\r\t\v\\\"q[")},
         ValueCase{"\"hex\"=\"\\x00e9abc \\xe9z \\x \\x4e2d\"", u"hex", 1, wide(u"\u00e9abc \u00e9z x \u4e2d")},
-        ValueCase{"\"oct\"=\"\\0011\\28\\101\"", u"oct", 1, wide(u"\x01" u"1\x02" u"8A")},
+        ValueCase{"\"oct\"=\"\\0011\\28\\101\"", u"oct", 1,
+                  wide(u"\x01"
+                       u"1\x02"
+                       u"8A")},
         ValueCase{"\"raw\"=\"caf\xc3\xa9 \xe4\xb8\xad\"", u"raw", 1, wide(u"caf\u00e9 \u4e2d")},
         ValueCase{"\"pair\"=\"\\xd83d\\xde00\"", u"pair", 1, wide(u"\U0001F600")},
         ValueCase{"\"Quote\\\"d\"=\"q\"", u"Quote\"d", 1, wide(u"q")}));
@@ -251,8 +249,9 @@ TEST(RegFileRead, AnOwnTimeOfZeroIsStillTheKeysOwn)
 
 TEST(RegFileRead, CrLfLinesReadLikeLfLinesAndAreWrittenWithLf)
 {
-    auto file = parse("WINE REGISTRY Version 2\r\n;; c\r\n\r\n#arch=win64\r\n\r\n[K] 1700000000\r\n\"a\"=hex:01,\\\r\n  02\r\n"
-                      "\"s\"=\"x\"\r\n");
+    auto file =
+        parse("WINE REGISTRY Version 2\r\n;; c\r\n\r\n#arch=win64\r\n\r\n[K] 1700000000\r\n\"a\"=hex:01,\\\r\n  02\r\n"
+              "\"s\"=\"x\"\r\n");
     RegKey* key = find(*file, {u"K"});
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(file->arch(), "win64");
@@ -282,26 +281,27 @@ TEST_P(RegFileProblem, IsReportedWithItsLine)
 
 INSTANTIATE_TEST_SUITE_P(
     Malformed, RegFileProblem,
-    ::testing::Values(ProblemCase{"\xef\xbb\xbfWINE REGISTRY Version 2\n", 1}, ProblemCase{"\nWINE REGISTRY Version 2\n", 1},
-                      ProblemCase{"WINE REGISTRY Version 1\n", 1}, ProblemCase{kHead + "#arch=win128\n", 5},
-                      ProblemCase{kHead + "\n[K] 1\n\"u\"=\"unterminated\n", 7},
-                      ProblemCase{kHead + "\n[K] 1\n\"h\"=hex: 01\n", 7}, ProblemCase{kHead + "\n[K] 1\n\"h\"=hex:100\n", 7},
-                      ProblemCase{kHead + "\n[K] 1\n\"t\"=str(3):\"x\"\n", 7},
-                      ProblemCase{kHead + "\n[K] 1\n\"t\"=HEX:01\n", 7}, ProblemCase{kHead + "\n[K] 1\n\"n\n", 7},
-                      ProblemCase{kHead + "\n[K] 1\n\"d\"=dword:\n", 7}, ProblemCase{kHead + "\n\"v\"=\"no key\"\n", 6},
-                      ProblemCase{kHead + "\n[Unclosed 1\n", 6}, ProblemCase{kHead + "\n[K] 1\nwhat\n", 7},
-                      ProblemCase{kHead + "\n[K] 1\n\"c\"=hex:01,\\\n", 7},
-                      ProblemCase{kHead + "\n[K] 1\n\"bad\"=\"\xff\xfe\"\n", 7},
-                      ProblemCase{kHead + "\n[K] 1\n#class=unquoted\n", 7}));
+    ::testing::Values(
+        ProblemCase{"\xef\xbb\xbfWINE REGISTRY Version 2\n", 1}, ProblemCase{"\nWINE REGISTRY Version 2\n", 1},
+        ProblemCase{"WINE REGISTRY Version 1\n", 1}, ProblemCase{kHead + "#arch=win128\n", 5},
+        ProblemCase{kHead + "\n[K] 1\n\"u\"=\"unterminated\n", 7}, ProblemCase{kHead + "\n[K] 1\n\"h\"=hex: 01\n", 7},
+        ProblemCase{kHead + "\n[K] 1\n\"h\"=hex:100\n", 7}, ProblemCase{kHead + "\n[K] 1\n\"t\"=str(3):\"x\"\n", 7},
+        ProblemCase{kHead + "\n[K] 1\n\"t\"=HEX:01\n", 7}, ProblemCase{kHead + "\n[K] 1\n\"n\n", 7},
+        ProblemCase{kHead + "\n[K] 1\n\"d\"=dword:\n", 7}, ProblemCase{kHead + "\n\"v\"=\"no key\"\n", 6},
+        ProblemCase{kHead + "\n[Unclosed 1\n", 6}, ProblemCase{kHead + "\n[K] 1\nwhat\n", 7},
+        ProblemCase{kHead + "\n[K] 1\n\"c\"=hex:01,\\\n", 7}, ProblemCase{kHead + "\n[K] 1\n\"bad\"=\"\xff\xfe\"\n", 7},
+        ProblemCase{kHead + "\n[K] 1\n#class=unquoted\n", 7}));
 
 TEST(RegFileRead, ARareByteIsFoundOnWhicheverLineItStands)
 {
     // Long files are looked at in blocks, short ends byte by byte: a NUL or a CR counts in both.
     std::string body;
     for (int i = 0; i < 40; ++i)
-        body += "\n[Key" + std::to_string(i) + "\\\\With\\\\A\\\\Long\\\\Path] 1700000000\n\"v\"=\"" + std::string(70, 'x') + "\"\n";
+        body += "\n[Key" + std::to_string(i) + "\\\\With\\\\A\\\\Long\\\\Path] 1700000000\n\"v\"=\"" +
+                std::string(70, 'x') + "\"\n";
     const std::size_t bodyLines = 3 * 40;
-    for (const std::string& tail : {std::string("\n[Z] 1\n"), std::string("\n[Z] 1\n") + std::string(100, ';') + "\n"}) {
+    for (const std::string& tail :
+         {std::string("\n[Z] 1\n"), std::string("\n[Z] 1\n") + std::string(100, ';') + "\n"}) {
         auto withNul = parse(kHead + body + "\"n\"=\"a" + std::string(1, '\0') + "b\"\n" + tail);
         ASSERT_FALSE(withNul->problems().empty());
         EXPECT_EQ(withNul->problems().front().line, 4 + bodyLines + 1);
@@ -431,14 +431,22 @@ TEST_P(RegFileEscape, WritesTheServersFormAndReadsItBack)
     EXPECT_EQ(back, GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Units, RegFileEscape,
-    ::testing::Values(EscapeCase{u"\u00e9a", "\\x00e9a"}, EscapeCase{u"\u00e9z", "\\xe9z"}, EscapeCase{u"\u4e2d", "\\x4e2d"},
-                      EscapeCase{u"\U0001F600", "\\xd83d\\xde00"}, EscapeCase{u"\u00e9F", "\\x00e9F"},
-                      EscapeCase{std::u16string(u"\0", 1), "\\0"}, EscapeCase{u"\x01" u"1", "\\0011"},
-                      EscapeCase{u"\x02" u"8", "\\28"}, EscapeCase{u"\x1f", "\\37"}, EscapeCase{u"\x1b", "\\e"},
-                      EscapeCase{u"\a\b\t\n\v\f\r", "\\a\\b\\t\\n\\v\\f\\r"}, EscapeCase{u"\\\"[]\x7f", "\\\\\\\"[]\x7f"},
-                      EscapeCase{std::u16string(1, char16_t(0xdc00)) + u"x", "\\xdc00x"}));
+INSTANTIATE_TEST_SUITE_P(Units, RegFileEscape,
+                         ::testing::Values(EscapeCase{u"\u00e9a", "\\x00e9a"}, EscapeCase{u"\u00e9z", "\\xe9z"},
+                                           EscapeCase{u"\u4e2d", "\\x4e2d"},
+                                           EscapeCase{u"\U0001F600", "\\xd83d\\xde00"},
+                                           EscapeCase{u"\u00e9F", "\\x00e9F"},
+                                           EscapeCase{std::u16string(u"\0", 1), "\\0"},
+                                           EscapeCase{u"\x01"
+                                                      u"1",
+                                                      "\\0011"},
+                                           EscapeCase{u"\x02"
+                                                      u"8",
+                                                      "\\28"},
+                                           EscapeCase{u"\x1f", "\\37"}, EscapeCase{u"\x1b", "\\e"},
+                                           EscapeCase{u"\a\b\t\n\v\f\r", "\\a\\b\\t\\n\\v\\f\\r"},
+                                           EscapeCase{u"\\\"[]\x7f", "\\\\\\\"[]\x7f"},
+                                           EscapeCase{std::u16string(1, char16_t(0xdc00)) + u"x", "\\xdc00x"}));
 
 TEST(RegFileEscapeKeys, BracketsAreEscapedInKeyNamesOnly)
 {
@@ -454,6 +462,22 @@ TEST(RegFileCase, NamesCompareWithoutLetterCaseBeyondAscii)
     EXPECT_FALSE(namesEqual(u"a", u"ab"));
     EXPECT_LT(compareNames(u"_", u"a"), 0);
     EXPECT_GT(compareNames(u"Z", u"_"), 0);
+}
+
+TEST(RegFileChanges, TheObserverHearsOfEveryChangeBeforeItIsMade)
+{
+    auto file = RegFile::parse("WINE REGISTRY Version 2\n\n[A] 1\n\"v\"=\"1\"\n\n[A\\\\B] 1\n", "system.reg", 0);
+    RegKey* a = file->root().findChild(u"A");
+    ASSERT_NE(a, nullptr);
+    std::vector<std::size_t> valuesSeen; // how many values "A" had when each change was announced
+    file->setChangeObserver([&] { valuesSeen.push_back(a->values().size()); });
+    a->setValue(u"w", 1, std::string("x\0\0\0", 4), 2);
+    a->removeValue(u"v", 2);
+    a->removeChild(a->findChild(u"B"), 2);
+    a->createChild(u"C", 2, nullptr);
+    a->setClassName(u"class", 2);
+    a->removeAllValues(2);
+    EXPECT_EQ(valuesSeen, (std::vector<std::size_t>{1, 2, 1, 1, 1, 1}));
 }
 
 } // namespace

@@ -1,10 +1,8 @@
-#include "support/synthetic_registry.h"
-
 #include "platform/wine/reg_file.h"
+#include "support/synthetic_registry.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -38,8 +36,8 @@ TEST(SyntheticRegistry, IsWhatWineWouldWriteAndCreatesOnlyThePresentFiles)
 
 TEST(SyntheticRegistry, ALargeFileReadWhileItIsParsedReadsAsTheSameTextParsedAtOnce)
 {
-    // Large files are parsed while a second thread still reads them: the result must not depend
-    // on where the text happened to end at any moment.
+    // Large files are read through a mapping, or parsed while a second thread still reads them:
+    // the result must not depend on where the text happened to end at any moment.
     test::TempDir temp;
     test::SyntheticRegistryOptions options;
     options.valueCount = 40000; // about 7 MB, well past the size read in the background
@@ -61,19 +59,22 @@ TEST(SyntheticRegistry, ALargeFileReadWhileItIsParsedReadsAsTheSameTextParsedAtO
     std::string longLine = text;
     longLine.insert(text.find("\n[", 1u << 20) + 1, ";" + std::string(9u << 20, 'x') + "\n");
     const std::vector<std::string> cases = {text, text + "what\n", withReturns, withNul, cutLine, longLine};
-    for (const std::string& content : cases) {
-        SCOPED_TRACE(&content - cases.data());
-        temp.write("system.reg", content);
-        bool exists = false;
-        auto loaded = RegFile::load(temp.path() / "system.reg", "system.reg", 0, &exists);
-        ASSERT_NE(loaded, nullptr);
-        EXPECT_TRUE(exists);
-        auto parsed = RegFile::parse(content, "system.reg", 0);
-        EXPECT_EQ(loaded->originalText(), parsed->originalText());
-        EXPECT_EQ(loaded->firstProblemMessage(), parsed->firstProblemMessage());
-        EXPECT_EQ(loaded->problems().size(), parsed->problems().size());
-        EXPECT_EQ(loaded->serialize(RegLayout::rewriteAll), parsed->serialize(RegLayout::rewriteAll));
-        EXPECT_EQ(loaded->serialize(), parsed->serialize());
+    for (const auto how : {LargeFileRead::mapWhereSafe, LargeFileRead::copy}) {
+        for (const std::string& content : cases) {
+            SCOPED_TRACE(testing::Message()
+                         << (how == LargeFileRead::copy ? "copied " : "mapped ") << &content - cases.data());
+            temp.write("system.reg", content);
+            bool exists = false;
+            auto loaded = RegFile::load(temp.path() / "system.reg", "system.reg", 0, &exists, how);
+            ASSERT_NE(loaded, nullptr);
+            EXPECT_TRUE(exists);
+            auto parsed = RegFile::parse(content, "system.reg", 0);
+            EXPECT_EQ(loaded->originalText(), parsed->originalText());
+            EXPECT_EQ(loaded->firstProblemMessage(), parsed->firstProblemMessage());
+            EXPECT_EQ(loaded->problems().size(), parsed->problems().size());
+            EXPECT_EQ(loaded->serialize(RegLayout::rewriteAll), parsed->serialize(RegLayout::rewriteAll));
+            EXPECT_EQ(loaded->serialize(), parsed->serialize());
+        }
     }
     EXPECT_FALSE(RegFile::parse(withNul, "system.reg", 0)->problems().empty());
     bool exists = true;

@@ -1,5 +1,6 @@
 #include "platform/wine/reg_file.h"
 
+#include "platform/wine/large_blocks.h"
 #include "platform/wine/reg_file_parser.h"
 #include "platform/wine/reg_text.h"
 
@@ -12,6 +13,15 @@ namespace {
 
 // More than this many problems says nothing new, and a hostile file must not fill the memory.
 constexpr std::size_t kMaxProblems = 100;
+// The first blocks of keys and names: what a small file needs. Later ones double up to huge pages.
+constexpr std::size_t kFirstKeyBlockBytes = 64u << 10;
+constexpr std::size_t kFirstNameBlockBytes = 16u << 10;
+
+template <typename T> void reserveOneMore(std::vector<T>& items)
+{
+    if (items.size() == items.capacity())
+        items.reserve(2 * items.size() + 1);
+}
 
 } // namespace
 
@@ -34,10 +44,9 @@ std::size_t RegKey::lowerBoundChild(std::u16string_view name) const
         if (order == 0)
             return m_children.size() - 1;
     }
-    const auto it = std::lower_bound(m_children.begin(), m_children.end(), name,
-                                     [](const RegKey* entry, std::u16string_view wanted) {
-                                         return compareNames(entry->m_name, wanted) < 0;
-                                     });
+    const auto it = std::lower_bound(
+        m_children.begin(), m_children.end(), name,
+        [](const RegKey* entry, std::u16string_view wanted) { return compareNames(entry->m_name, wanted) < 0; });
     return static_cast<std::size_t>(it - m_children.begin());
 }
 
@@ -135,9 +144,10 @@ const std::vector<RegValue>& RegKey::values()
 const RegValue* RegKey::findValue(std::u16string_view name)
 {
     decodeValues();
-    const auto it = std::lower_bound(m_values.begin(), m_values.end(), name, [](const RegValue& entry, std::u16string_view wanted) {
-        return compareNames(entry.name, wanted) < 0;
-    });
+    const auto it =
+        std::lower_bound(m_values.begin(), m_values.end(), name, [](const RegValue& entry, std::u16string_view wanted) {
+            return compareNames(entry.name, wanted) < 0;
+        });
     if (it != m_values.end() && namesEqual(it->name, name))
         return &*it;
     return nullptr;
@@ -175,6 +185,8 @@ void RegKey::setClassName(std::u16string className, std::uint64_t filetime)
 
 void RegKey::touch(std::uint64_t filetime)
 {
+    if (m_file->m_beforeChange)
+        m_file->m_beforeChange();
     decodeValues(); // the key is now written from its values, so they must be at hand
     m_modified = filetime;
     m_changed = true;
@@ -186,33 +198,39 @@ void RegKey::touch(std::uint64_t filetime)
 RegFile::~RegFile()
 {
     for (std::size_t block = 0; block < m_keyBlocks.size(); ++block) {
-        const std::size_t count = block + 1 == m_keyBlocks.size() ? m_keysInLastBlock : kKeysPerBlock;
-        std::destroy_n(m_keyBlocks[block], count);
-        std::allocator<RegKey>().deallocate(m_keyBlocks[block], kKeysPerBlock);
+        const std::size_t count =
+            block + 1 == m_keyBlocks.size() ? m_keysInLastBlock : m_keyBlocks[block].bytes / sizeof(RegKey);
+        std::destroy_n(static_cast<RegKey*>(m_keyBlocks[block].memory), count);
+        freeBlock(m_keyBlocks[block].memory, m_keyBlocks[block].bytes);
     }
+    for (const Block& block : m_nameBlocks)
+        freeBlock(block.memory, block.bytes);
 }
 
 RegKey* RegFile::makeKey(RegKey* parent, std::u16string_view name)
 {
     if (name.size() > m_nameUnitsLeft) {
         // A name longer than a block (only a damaged file has one) gets a block of its own.
-        const std::size_t units = std::max(name.size(), kNameUnitsPerBlock);
-        m_nameBlocks.push_back(std::make_unique_for_overwrite<char16_t[]>(units));
-        m_nextNameUnit = m_nameBlocks.back().get();
-        m_nameUnitsLeft = units;
+        const std::size_t bytes = std::max(name.size() * sizeof(char16_t),
+                                           nextBlockBytes(kFirstNameBlockBytes, kHugeBlockBytes, m_nameBlocks.size()));
+        reserveOneMore(m_nameBlocks); // room first, so that a new block is never lost
+        m_nameBlocks.push_back(Block{allocateBlock(bytes), bytes});
+        m_nextNameUnit = static_cast<char16_t*>(m_nameBlocks.back().memory);
+        m_nameUnitsLeft = bytes / sizeof(char16_t);
     }
     std::copy(name.begin(), name.end(), m_nextNameUnit);
     const std::u16string_view kept(m_nextNameUnit, name.size());
     m_nextNameUnit += name.size();
     m_nameUnitsLeft -= name.size();
 
-    if (m_keysInLastBlock == kKeysPerBlock) {
-        if (m_keyBlocks.size() == m_keyBlocks.capacity()) // room first, so that a new block is never lost
-            m_keyBlocks.reserve(2 * m_keyBlocks.size() + 1);
-        m_keyBlocks.push_back(std::allocator<RegKey>().allocate(kKeysPerBlock));
+    if (m_keysInLastBlock == m_keysFitLastBlock) {
+        const std::size_t bytes = nextBlockBytes(kFirstKeyBlockBytes, 2 * kHugeBlockBytes, m_keyBlocks.size());
+        reserveOneMore(m_keyBlocks);
+        m_keyBlocks.push_back(Block{allocateBlock(bytes), bytes});
         m_keysInLastBlock = 0;
+        m_keysFitLastBlock = bytes / sizeof(RegKey);
     }
-    RegKey* key = new (m_keyBlocks.back() + m_keysInLastBlock) RegKey(this, parent, kept);
+    RegKey* key = new (static_cast<RegKey*>(m_keyBlocks.back().memory) + m_keysInLastBlock) RegKey(this, parent, kept);
     ++m_keysInLastBlock;
     return key;
 }
@@ -229,7 +247,8 @@ std::unique_ptr<RegFile> RegFile::parse(std::string text, std::string fileName, 
     return parse(RegTextBuffer::fromString(std::move(text)), std::move(fileName), loadTime);
 }
 
-std::unique_ptr<RegFile> RegFile::parse(std::unique_ptr<RegTextBuffer> text, std::string fileName, std::uint64_t loadTime)
+std::unique_ptr<RegFile> RegFile::parse(std::unique_ptr<RegTextBuffer> text, std::string fileName,
+                                        std::uint64_t loadTime)
 {
     std::unique_ptr<RegFile> file(new RegFile());
     file->m_text = std::move(text);
@@ -245,9 +264,9 @@ std::unique_ptr<RegFile> RegFile::parse(std::unique_ptr<RegTextBuffer> text, std
 }
 
 std::unique_ptr<RegFile> RegFile::load(const std::filesystem::path& path, std::string fileName, std::uint64_t loadTime,
-                                       bool* exists)
+                                       bool* exists, LargeFileRead how)
 {
-    if (auto text = RegTextBuffer::startReading(path, exists)) {
+    if (auto text = RegTextBuffer::startReading(path, exists, how)) {
         auto file = parse(std::move(text), fileName, loadTime);
         if (file->m_text->finishReading())
             return file;

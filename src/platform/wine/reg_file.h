@@ -42,7 +42,7 @@ class RegFile;
 enum class RegLayout { keepOriginalText, rewriteAll };
 
 class RegKey {
-public:
+  public:
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
 
@@ -84,7 +84,7 @@ public:
     // Records a change of the key's own content at `filetime`.
     void touch(std::uint64_t filetime);
 
-private:
+  private:
     friend class RegFile;
     friend class RegFileParser;
     friend class RegFileWriter;
@@ -103,7 +103,7 @@ private:
 
     RegFile* m_file;
     RegKey* m_parent;
-    std::u16string_view m_name; // kept by the file
+    std::u16string_view m_name;      // kept by the file
     std::vector<RegKey*> m_children; // owned by the file
     std::vector<RegValue> m_values;
     // The key's own sections of the original text (more than one when the file repeats a key).
@@ -130,7 +130,7 @@ private:
 };
 
 class RegFile {
-public:
+  public:
     // Parses `text`; `fileName` is only used in messages. `loadTime` (FILETIME) stands in for a
     // key line that carries no time, as the server uses its start time.
     static std::unique_ptr<RegFile> parse(std::string text, std::string fileName, std::uint64_t loadTime);
@@ -139,7 +139,8 @@ public:
     // Reads and parses the file at `path`, parsing while it is read. Returns null when it exists
     // but cannot be read; `exists` says whether there was a file (a missing one reads as empty).
     static std::unique_ptr<RegFile> load(const std::filesystem::path& path, std::string fileName,
-                                         std::uint64_t loadTime, bool* exists);
+                                         std::uint64_t loadTime, bool* exists,
+                                         LargeFileRead how = LargeFileRead::mapWhereSafe);
     // An empty hive, as written for a file that does not exist yet. `rootPath` is the branch
     // named in the ";;" comment ("REGISTRY\\Machine" with single backslashes).
     static std::unique_ptr<RegFile> createEmpty(std::string fileName, std::string_view rootPath, std::string_view arch);
@@ -163,6 +164,9 @@ public:
     std::string firstProblemMessage();
     // Whether anything changed since parse().
     bool changed() const { return m_changed; }
+    // Called before anything in the tree changes (every change goes through RegKey::touch()), so
+    // that what is kept about the tree elsewhere is dropped in that one place.
+    void setChangeObserver(std::function<void()> observer) { m_beforeChange = std::move(observer); }
     // Records a problem found outside the file's own text (for example an architecture that
     // disagrees with the prefix's other files); the file is then not written.
     void addProblem(std::size_t line, std::string message);
@@ -173,7 +177,7 @@ public:
     // The same text handed to `sink` in pieces of about a megabyte; stops when it returns false.
     bool write(const std::function<bool(std::string_view)>& sink, RegLayout layout = RegLayout::keepOriginalText);
 
-private:
+  private:
     friend class RegKey;
     friend class RegFileParser;
     friend class RegFileWriter;
@@ -188,17 +192,21 @@ private:
     std::size_t m_headerLength = 0; // original header text kept as is
     std::string m_newHeader;        // header of a file created here
     RegKey* m_root = nullptr;
-    // Every key of the file, in blocks: a big file has hundreds of thousands of them, and a key
-    // removed from the tree stays valid until the file goes away.
-    static constexpr std::size_t kKeysPerBlock = 1024;
-    std::vector<RegKey*> m_keyBlocks;
-    std::size_t m_keysInLastBlock = kKeysPerBlock;
+    struct Block {
+        void* memory = nullptr;
+        std::size_t bytes = 0;
+    };
+    // Every key of the file, in blocks that grow with it (large_blocks.h): a big file has hundreds
+    // of thousands of them, and a key removed from the tree stays valid until the file goes away.
+    std::vector<Block> m_keyBlocks;
+    std::size_t m_keysInLastBlock = 0;
+    std::size_t m_keysFitLastBlock = 0;
     // Key names, which never change once made, in blocks too.
-    static constexpr std::size_t kNameUnitsPerBlock = 32768;
-    std::vector<std::unique_ptr<char16_t[]>> m_nameBlocks;
+    std::vector<Block> m_nameBlocks;
     char16_t* m_nextNameUnit = nullptr;
     std::size_t m_nameUnitsLeft = 0;
     std::vector<ParseProblem> m_problems;
+    std::function<void()> m_beforeChange;
     bool m_headerValid = true;
     bool m_valuesChecked = false;
     bool m_textReusable = true; // false when the original line layout must not be copied

@@ -1,14 +1,11 @@
 #include "platform/wine/reg_file_parser.h"
 
-#include "platform/wine/line_block.h"
+#include "platform/wine/reg_line_syntax.h"
 #include "platform/wine/reg_text.h"
+#include "platform/wine/text_scans.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <cstring>
-
-#include "platform/wine/simd.h"
 
 namespace tessivar::wine {
 
@@ -17,426 +14,15 @@ namespace {
 constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
 constexpr std::uint64_t kTicksPerSecond = 10000000ull;
 
-bool isSpace(char c)
-{
-    // ' ', and '\t' '\n' '\v' '\f' '\r', which follow each other.
-    return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
-}
-
-// The value of each hex digit; -1 for any other byte.
-constexpr auto kHexDigits = [] {
-    std::array<std::int8_t, 256> digits{};
-    digits.fill(-1);
-    for (int i = 0; i < 10; ++i)
-        digits['0' + i] = static_cast<std::int8_t>(i);
-    for (int i = 0; i < 6; ++i) {
-        digits['a' + i] = static_cast<std::int8_t>(10 + i);
-        digits['A' + i] = static_cast<std::int8_t>(10 + i);
-    }
-    return digits;
-}();
-
-bool isHexDigit(char c)
-{
-    return kHexDigits[static_cast<unsigned char>(c)] >= 0;
-}
-
-unsigned hexValue(char c)
-{
-    return static_cast<unsigned>(kHexDigits[static_cast<unsigned char>(c)]);
-}
-
-std::size_t skipSpaces(std::string_view text, std::size_t pos)
-{
-    while (pos < text.size() && isSpace(text[pos]))
-        ++pos;
-    return pos;
-}
-
-inline bool endsWithBackslash(std::string_view content)
-{
-    std::size_t end = content.size();
-    while (end > 0 && isSpace(content[end - 1]))
-        --end;
-    return end > 0 && content[end - 1] == '\\';
-}
-
-// The offset after the closing quote of a quoted name whose text starts at `pos`, or npos; reads
-// the escapes as unescape() does without decoding them.
-std::size_t skipQuoted(std::string_view text, std::size_t pos)
-{
-    while (pos < text.size()) {
-        const char c = text[pos];
-        if (c == '"')
-            return pos + 1;
-        if (c == '\0')
-            return std::string_view::npos;
-        if (c == '\\') {
-            if (pos + 1 >= text.size() || text[pos + 1] == '\0')
-                return std::string_view::npos;
-            ++pos;
-        }
-        ++pos;
-    }
-    return std::string_view::npos;
-}
-
-// Where the data of a value line starts (just after "=" and spaces), or npos.
-std::size_t dataStart(std::string_view content)
-{
-    std::size_t pos = content[0] == '@' ? 1 : skipQuoted(content, 1);
-    if (pos == std::string_view::npos)
-        return pos;
-    pos = skipSpaces(content, pos);
-    if (pos >= content.size() || content[pos] != '=')
-        return std::string_view::npos;
-    return skipSpaces(content, pos + 1);
-}
-
-std::size_t commonPrefixLength(std::string_view a, std::string_view b)
-{
-    const std::size_t limit = std::min(a.size(), b.size());
-    std::size_t length = 0;
-#if !defined(TESSIVAR_PLAIN_SCANS)
-    for (; length + 8 <= limit; length += 8) {
-        std::uint64_t x = 0;
-        std::uint64_t y = 0;
-        std::memcpy(&x, a.data() + length, 8);
-        std::memcpy(&y, b.data() + length, 8);
-        if (x != y)
-            break;
-    }
-#endif
-    while (length < limit && a[length] == b[length])
-        ++length;
-    return length;
-}
-
-void widenAscii(std::string_view text, std::u16string& out)
-{
-    out.resize(text.size());
-    const char* from = text.data();
-    char16_t* to = out.data();
-    std::size_t i = 0;
-#if defined(TESSIVAR_SSE2)
-    for (; i + 16 <= text.size(); i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
-    }
-#endif
-    for (; i < text.size(); ++i)
-        to[i] = static_cast<char16_t>(static_cast<unsigned char>(from[i]));
-}
-
-// The offset of the first byte from `pos` on that cannot stand in a plain key name: a backslash,
-// "]", a control character or a byte beyond ASCII; or the end of the text.
-std::size_t plainNameEnd(std::string_view text, std::size_t pos)
-{
-#if defined(TESSIVAR_SSE2)
-    for (; pos + 16 <= text.size(); pos += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
-        // As signed bytes, everything from 0x80 on is below 0x20 too.
-        const __m128i stop = _mm_or_si128(
-            _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7f))),
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(']'))));
-        if (const auto bits = static_cast<unsigned>(_mm_movemask_epi8(stop)))
-            return pos + static_cast<std::size_t>(std::countr_zero(bits));
-    }
-#endif
-    for (; pos < text.size(); ++pos) {
-        const auto c = static_cast<unsigned char>(text[pos]);
-        if (c == '\\' || c == ']' || c < 0x20 || c >= 0x7f)
-            return pos;
-    }
-    return pos;
-}
-
 bool sameUnits(std::u16string_view a, std::u16string_view b)
 {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
 }
 
-bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
-{
-    return text.size() - std::min(pos, text.size()) >= prefix.size() && text.compare(pos, prefix.size(), prefix) == 0;
-}
-
-bool isHexValueLine(std::string_view content)
-{
-    const std::size_t pos = dataStart(content);
-    return pos != std::string_view::npos && (startsWith(content, pos, "hex:") || startsWith(content, pos, "hex("));
-}
-
-enum class ValueOutcome { value, malformed, dropped };
-
-// Reads one value line (and its continuation lines) as the server reads it.
-ValueOutcome readValue(RegLineCursor& cursor, std::string_view content, RegValue& value, bool* lossy)
-{
-    std::size_t start = 1;
-    if (content[0] != '@') {
-        // Without a complete name the server has nothing to store the value under.
-        start = unescape(content, 1, '"', value.name, lossy);
-        if (start == std::string_view::npos)
-            return ValueOutcome::dropped;
-    }
-    start = skipSpaces(content, start);
-    if (start >= content.size() || content[start] != '=')
-        return ValueOutcome::malformed;
-    start = skipSpaces(content, start + 1);
-    std::size_t pos = start;
-    std::uint32_t type = 0;
-    enum class Parse { string, dword, hex } parse = Parse::hex;
-    if (startsWith(content, pos, "\"")) {
-        type = 1, parse = Parse::string, pos += 1;
-    } else if (startsWith(content, pos, "str:\"")) {
-        type = 1, parse = Parse::string, pos += 5;
-    } else if (startsWith(content, pos, "str(2):\"")) {
-        type = 2, parse = Parse::string, pos += 8;
-    } else if (startsWith(content, pos, "str(7):\"")) {
-        type = 7, parse = Parse::string, pos += 8;
-    } else if (startsWith(content, pos, "hex:")) {
-        type = 3, parse = Parse::hex, pos += 4;
-    } else if (startsWith(content, pos, "dword:")) {
-        type = 4, parse = Parse::dword, pos += 6;
-    } else if (startsWith(content, pos, "hex(")) {
-        pos += 4;
-        std::size_t digits = 0;
-        std::uint32_t number = 0;
-        while (pos < content.size() && isHexDigit(content[pos]) && digits < 9) {
-            number = number * 16 + hexValue(content[pos]);
-            ++pos, ++digits;
-        }
-        if (digits == 0 || digits > 8 || !startsWith(content, pos, "):"))
-            return ValueOutcome::malformed;
-        type = number, parse = Parse::hex, pos += 2;
-    } else {
-        return ValueOutcome::malformed;
-    }
-
-    value.type = type;
-    value.data.clear();
-    if (parse == Parse::string) {
-        thread_local std::u16string text; // kept from value to value: no allocation per value
-        text.clear();
-        if (unescape(content, pos, '"', text, lossy) == std::string_view::npos)
-            return ValueOutcome::malformed;
-        text += u'\0';
-        assignUtf16Bytes(value.data, text);
-        return ValueOutcome::value;
-    }
-    if (parse == Parse::dword) {
-        std::size_t digits = 0;
-        std::uint64_t number = 0;
-        while (pos < content.size() && isHexDigit(content[pos])) {
-            number = std::min<std::uint64_t>(number * 16 + hexValue(content[pos]), 0xFFFFFFFFFFFFull);
-            ++pos, ++digits;
-        }
-        // The server takes any hex text here; what it would read differently from what is
-        // written ("dword:" alone, junk, more than 8 digits) is a problem for writing.
-        if (digits == 0 || digits > 8 || skipSpaces(content, pos) != content.size())
-            *lossy = true;
-        const auto dword = static_cast<std::uint32_t>(number);
-        value.data.assign({static_cast<char>(dword & 0xFF), static_cast<char>((dword >> 8) & 0xFF),
-                           static_cast<char>((dword >> 16) & 0xFF), static_cast<char>(dword >> 24)});
-        return ValueOutcome::value;
-    }
-    std::string_view line = content;
-    value.data.reserve((line.size() - std::min(pos, line.size())) / 3 + 1); // "xx," per byte
-    for (;;) {
-        while (pos < line.size() && isHexDigit(line[pos])) {
-            unsigned byte = 0;
-            while (pos < line.size() && isHexDigit(line[pos])) {
-                byte = byte * 16 + hexValue(line[pos]);
-                if (byte > 0xFF)
-                    return ValueOutcome::malformed;
-                ++pos;
-            }
-            value.data += static_cast<char>(byte);
-            pos = skipSpaces(line, pos);
-            if (pos < line.size() && line[pos] == ',')
-                ++pos;
-            pos = skipSpaces(line, pos);
-        }
-        pos = skipSpaces(line, pos);
-        if (pos >= line.size())
-            return ValueOutcome::value;
-        if (line[pos] != '\\')
-            return ValueOutcome::malformed;
-        if (skipSpaces(line, pos + 1) != line.size())
-            *lossy = true;
-        RegLine next;
-        if (!cursor.next(next))
-            return ValueOutcome::malformed;
-        line = next.content;
-        pos = skipSpaces(line, 0);
-    }
-}
-
 } // namespace
 
-std::string_view trimLeft(std::string_view text)
-{
-    std::size_t pos = 0;
-    while (pos < text.size() && isSpace(text[pos]))
-        ++pos;
-    return text.substr(pos);
-}
-
-std::size_t RegLineCursor::findIndexedLineEnd()
-{
-    constexpr std::size_t kPiece = RegTextBuffer::kPieceSize;
-    std::size_t from = m_pos;
-    for (;;) {
-        if (!m_pieceLines || from >= m_pieceBase + kPiece) {
-            if (m_pieceLines)
-                m_arriving->releasePieceLines(m_piece);
-            m_piece = from / kPiece;
-            m_pieceBase = m_piece * kPiece;
-            await(m_pieceBase + kPiece);
-            m_pieceLines = m_arriving->pieceLines(m_piece);
-            if (!m_pieceLines)
-                return std::string_view::npos;
-            m_nextEnd = 0;
-            m_sawNul = m_sawNul || m_pieceLines->nul;
-            m_sawCarriageReturn = m_sawCarriageReturn || m_pieceLines->carriageReturn;
-        }
-        const std::vector<std::uint32_t>& ends = m_pieceLines->ends;
-        while (m_nextEnd < ends.size() && m_pieceBase + ends[m_nextEnd] < from)
-            ++m_nextEnd;
-        if (m_nextEnd < ends.size())
-            return std::min<std::size_t>(m_pieceBase + ends[m_nextEnd], m_end);
-        if (m_pieceBase + kPiece >= m_end)
-            return m_end;
-        from = m_pieceBase + kPiece; // the line goes on into the next piece
-    }
-}
-
-inline std::size_t RegLineCursor::findLineEnd()
-{
-    if (m_indexed) {
-        // Lines are read one after the other, so the next line end found is nearly always
-        // the one after the previous line's.
-        if (m_pieceLines && m_nextEnd < m_pieceLines->ends.size()) {
-            const std::size_t end = m_pieceBase + m_pieceLines->ends[m_nextEnd];
-            if (end >= m_pos && end < m_end) {
-                ++m_nextEnd;
-                return end;
-            }
-        }
-        if (const std::size_t end = findIndexedLineEnd(); end != std::string_view::npos)
-            return end;
-        m_indexed = false; // a piece came short: look at the bytes themselves from here on
-    }
-    const char* base = m_text.data();
-    std::size_t from = m_pos;
-    for (;;) {
-        if (m_haveBlock && from >= m_blockBase && from - m_blockBase < 64) {
-            const std::uint64_t ahead = m_block & (~std::uint64_t{0} << (from - m_blockBase));
-            if (ahead)
-                return m_blockBase + static_cast<std::size_t>(std::countr_zero(ahead));
-            from = m_blockBase + 64;
-        }
-        await(from + 64);
-        if (from >= m_end)
-            return m_end;
-        if (m_end - from < 64) {
-            std::size_t at = from;
-            for (; at < m_end && base[at] != '\n'; ++at) {
-                m_sawNul = m_sawNul || base[at] == '\0';
-                m_sawCarriageReturn = m_sawCarriageReturn || base[at] == '\r';
-            }
-            return at;
-        }
-        const LineBlock scan = scanLineBlock(base + from);
-        m_blockBase = from;
-        m_block = scan.lineEnds;
-        m_haveBlock = true;
-        m_sawNul = m_sawNul || scan.nul;
-        m_sawCarriageReturn = m_sawCarriageReturn || scan.carriageReturn;
-    }
-}
-
-inline void RegLineCursor::await(std::size_t offset)
-{
-    offset = std::min(offset, m_end);
-    if (offset <= m_ready)
-        return;
-    m_ready = m_arriving->awaitBytes(offset);
-    if (m_ready < offset)
-        m_end = m_ready; // the text stops short
-}
-
-inline bool RegLineCursor::next(RegLine& line)
-{
-    if (m_pos >= m_end)
-        return false;
-    const char* base = m_text.data();
-    const std::size_t eol = findLineEnd();
-    const bool found = eol < m_end;
-    std::size_t contentEnd = eol;
-    // A CR before the line end was seen when its block was.
-    if (m_sawCarriageReturn && contentEnd > m_pos && base[contentEnd - 1] == '\r')
-        --contentEnd;
-    line.content = std::string_view(base + m_pos, contentEnd - m_pos);
-    line.begin = m_pos;
-    line.end = found ? eol + 1 : eol;
-    line.number = m_line++;
-    m_pos = line.end;
-    return true;
-}
-
-void RegFileParser::mergeValue(std::vector<RegValue>& values, RegValue value)
-{
-    if (!values.empty() && compareNames(values.back().name, value.name) < 0) {
-        values.push_back(std::move(value));
-        return;
-    }
-    auto it = std::lower_bound(values.begin(), values.end(), value.name, [](const RegValue& entry, const std::u16string& name) {
-        return compareNames(entry.name, name) < 0;
-    });
-    if (it != values.end() && namesEqual(it->name, value.name)) {
-        it->type = value.type;
-        it->data = std::move(value.data);
-        return;
-    }
-    values.insert(it, std::move(value));
-}
-
-void RegFileParser::decodeSection(std::string_view text, const RegKey::TextSlice& slice, std::vector<RegValue>& values,
-                                  RegFile* file)
-{
-    RegLineCursor cursor(text, slice.offset, slice.offset + slice.length, slice.line);
-    RegLine line;
-    cursor.next(line); // the key line
-    while (cursor.next(line)) {
-        std::string_view content = trimLeft(line.content);
-        if (const auto nul = content.find('\0'); nul != std::string_view::npos)
-            content = content.substr(0, nul);
-        if (content.empty() || (content[0] != '"' && content[0] != '@'))
-            continue;
-        RegValue value;
-        bool lossy = false;
-        const ValueOutcome outcome = readValue(cursor, content, value, &lossy);
-        if (outcome == ValueOutcome::dropped) {
-            if (file)
-                file->addProblem(line.number, "Malformed value name");
-            continue;
-        }
-        if (outcome == ValueOutcome::malformed) {
-            if (file)
-                file->addProblem(line.number, "Malformed value");
-            value.type = 0;
-            value.data.clear();
-        } else if (lossy && file) {
-            file->addProblem(line.number, "Value that would not be written back as it reads");
-        }
-        mergeValue(values, std::move(value));
-    }
-}
-
-RegKey* RegFileParser::stepInto(std::vector<KeyPathLevel>& chain, std::size_t depth, RegKey* at, std::u16string_view name,
-                                std::size_t nameEnd, bool& followsPrevious, bool& respelled)
+RegKey* RegFileParser::stepInto(std::vector<KeyPathLevel>& chain, std::size_t depth, RegKey* at,
+                                std::u16string_view name, std::size_t nameEnd, bool& followsPrevious, bool& respelled)
 {
     if (followsPrevious && depth < chain.size() && sameUnits(chain[depth].key->name(), name)) {
         at = chain[depth].key;
@@ -532,8 +118,8 @@ std::size_t RegFileParser::resolveKeyLine(RegFile& file, const RegLine& line, st
             end = path.size();
         if (end > begin) {
             // No offsets: the next line cannot be compared with this one byte by byte.
-            at = stepInto(chain, depth++, at, std::u16string_view(path).substr(begin, end - begin), std::string_view::npos,
-                          followsPrevious, respelled);
+            at = stepInto(chain, depth++, at, std::u16string_view(path).substr(begin, end - begin),
+                          std::string_view::npos, followsPrevious, respelled);
         }
         begin = end + 1;
     }
@@ -542,10 +128,28 @@ std::size_t RegFileParser::resolveKeyLine(RegFile& file, const RegLine& line, st
     return after;
 }
 
+// What the load knows between one line and the next.
+struct RegFileParser::LoadState {
+    LoadState(RegFile& loaded, std::string_view whole, std::uint64_t time) : file(loaded), text(whole), loadTime(time)
+    {
+    }
+    RegFile& file;
+    std::string_view text;
+    std::uint64_t loadTime = 0;
+    RegKey* current = nullptr; // the key whose section the lines belong to
+    RegKey::TextSlice section;
+    std::size_t sectionEnd = 0;
+    std::uint64_t sectionTime = 0;
+    bool inSection = false; // a key line was seen (the header is over)
+    std::vector<KeyPathLevel> chain;
+    std::string_view previousKeyLine; // when it was resolved as a plain line
+};
+
 void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
 {
     const std::string_view text = file.m_text->view();
-    RegLineCursor cursor = file.m_text->arriving() ? RegLineCursor(*file.m_text, 1) : RegLineCursor(text, 0, text.size(), 1);
+    RegLineCursor cursor =
+        file.m_text->arriving() ? RegLineCursor(*file.m_text, 1) : RegLineCursor(text, 0, text.size(), 1);
     RegLine line;
     if (!cursor.next(line) || line.content != kHeader) {
         file.m_headerValid = false;
@@ -554,155 +158,176 @@ void RegFileParser::load(RegFile& file, std::uint64_t loadTime)
     }
     file.m_headerLength = line.end;
 
-    // Sets the time a key's own section gives it, unless an earlier section of the same key gave
-    // one; and the time of its parents while theirs is still unknown. A parent's own section later
-    // replaces a time it only had from a subkey, so that the result does not depend on whether
-    // the file lists parents before or after their subkeys (the server writes them before).
-    const auto updateKeyTime = [](RegKey* key, std::uint64_t filetime) {
-        if (!key)
-            return;
-        if (!key->m_ownTime) {
-            key->m_modified = filetime;
-            key->m_ownTime = true;
-        }
-        for (key = key->parent(); key && !key->m_ownTime && key->m_modified == 0; key = key->parent())
-            key->m_modified = filetime;
-    };
-
-    RegKey* current = nullptr;
-    RegKey::TextSlice section;
-    std::size_t sectionEnd = 0;
-    std::uint64_t sectionTime = 0;
-    bool inSection = false;
-
-    auto closeSection = [&] {
-        if (!current)
-            return;
-        section.length = sectionEnd - section.offset;
-        if (current->m_hasSection)
-            current->m_changed = true; // a repeated key is written merged, as the server writes it
-        if (section.length == 0 || text[section.offset + section.length - 1] != '\n')
-            current->m_changed = true;
-        current->addSection(section);
-        updateKeyTime(current, sectionTime);
-        current = nullptr;
-    };
-
-    std::vector<KeyPathLevel> chain;
-    std::string_view previousKeyLine; // when it was resolved as a plain line
-    while (cursor.next(line)) {
+    LoadState state{file, text, loadTime};
+    bool going = true;
+    while (going && cursor.next(line)) {
         // Lines rarely start with a space (hex continuation lines do, and they are read below).
-        std::string_view content = line.content.empty() || !isSpace(line.content[0]) ? line.content : trimLeft(line.content);
+        std::string_view content =
+            line.content.empty() || !isSpace(line.content[0]) ? line.content : trimLeft(line.content);
         // NUL bytes are rare enough that a look at each line is only needed once one was seen.
-        if (const auto nul = cursor.sawNul() ? content.find('\0') : std::string_view::npos; nul != std::string_view::npos) {
+        if (const auto nul = cursor.sawNul() ? content.find('\0') : std::string_view::npos;
+            nul != std::string_view::npos) {
             file.addProblem(line.number, "NUL byte in line");
             content = content.substr(0, nul);
         }
-        const char first = content.empty() ? '\0' : content[0];
-        switch (first) {
-        case '[': {
-            closeSection();
-            inSection = true;
-            RegKey* key = nullptr;
-            std::size_t after = resolvePlainKeyLine(*file.m_root, content, previousKeyLine, chain, &key);
-            previousKeyLine = content;
-            if (after == std::string_view::npos) {
-                previousKeyLine = {};
-                after = resolveKeyLine(file, line, content, chain, &key);
-                if (after == std::string_view::npos)
-                    break;
-            }
-            std::size_t pos = skipSpaces(content, after);
-            std::uint64_t seconds = 0;
-            std::size_t digits = 0;
-            while (pos < content.size() && content[pos] >= '0' && content[pos] <= '9' && digits < 12) {
-                seconds = seconds * 10 + static_cast<unsigned>(content[pos] - '0');
-                ++pos, ++digits;
-            }
-            if (digits > 10 || seconds > 0xFFFFFFFFull)
-                file.addProblem(line.number, "Malformed key time");
-            sectionTime = digits ? static_cast<std::uint32_t>(seconds) * kTicksPerSecond + kFiletimeUnixEpoch : loadTime;
-
-            current = key;
-            // A line that spells a key already known in another letter case names it, but the
-            // server writes the spelling it kept; so must we, or a second load would differ.
-            if (!chain.empty() && chain.back().respelled)
-                current->m_changed = true;
-            section = RegKey::TextSlice{line.begin, 0, line.number};
-            sectionEnd = line.end;
+        switch (content.empty() ? '\0' : content[0]) {
+        case '[':
+            closeSection(state);
+            readKeyLine(state, line, content);
             break;
-        }
         case '@':
         case '"':
-            if (endsWithBackslash(content) && isHexValueLine(content)) {
-                RegLine more;
-                bool again = true;
-                while (again && cursor.next(more)) {
-                    line = more;
-                    again = endsWithBackslash(more.content);
-                }
-            }
-            if (!current)
-                file.addProblem(line.number, "Value without key");
-            sectionEnd = line.end;
+            skipValueLines(state, cursor, line, content);
             break;
         case '#':
-            if (current) {
-                sectionEnd = line.end;
-                if (content.starts_with("#time=")) {
-                    std::uint64_t stamp = 0;
-                    for (std::size_t pos = 6; pos < content.size(); ++pos) {
-                        const std::int8_t digit = kHexDigits[static_cast<unsigned char>(content[pos])];
-                        if (digit < 0)
-                            break;
-                        stamp = (stamp << 4) | static_cast<std::uint64_t>(digit);
-                    }
-                    updateKeyTime(current, stamp);
-                }
-                if (content.starts_with("#class=")) {
-                    std::u16string className;
-                    bool lossy = false;
-                    if (content.size() < 8 || content[7] != '"' ||
-                        unescape(content, 8, '"', className, &lossy) == std::string_view::npos || lossy)
-                        file.addProblem(line.number, "Malformed class");
-                    else
-                        current->m_class = std::make_unique<std::u16string>(std::move(className));
-                }
-                if (content.starts_with("#link"))
-                    current->m_link = true;
-            } else if (content.starts_with("#arch=")) {
-                const std::string_view arch = content.substr(6);
-                if (arch != "win32" && arch != "win64") {
-                    file.addProblem(line.number, "Unknown architecture");
-                    file.m_headerValid = false;
-                    return;
-                }
-                file.m_arch = std::string(arch);
-                if (!inSection)
-                    file.m_headerLength = line.end;
-            } else if (!inSection) {
-                file.m_headerLength = line.end;
-            }
+            going = readCommentLine(state, line, content);
             break;
         case ';':
-            if (current)
-                sectionEnd = line.end;
-            else if (!inSection)
+            if (state.current)
+                state.sectionEnd = line.end;
+            else if (!state.inSection)
                 file.m_headerLength = line.end;
             break;
         case '\0':
             break;
         default:
             file.addProblem(line.number, "Unrecognized input");
-            if (current)
-                sectionEnd = line.end;
+            if (state.current)
+                state.sectionEnd = line.end;
             break;
         }
     }
-    closeSection();
+    if (!going)
+        return;
+    closeSection(state);
     // (A file that stops being read early has no valid header, and none of its text is reused.)
     if (cursor.sawCarriageReturn())
         file.m_textReusable = false;
+}
+
+void RegFileParser::updateKeyTime(RegKey* key, std::uint64_t filetime)
+{
+    // Sets the time a key's own section gives it, unless an earlier section of the same key gave
+    // one; and the time of its parents while theirs is still unknown. A parent's own section later
+    // replaces a time it only had from a subkey, so that the result does not depend on whether
+    // the file lists parents before or after their subkeys (the server writes them before).
+    if (!key)
+        return;
+    if (!key->m_ownTime) {
+        key->m_modified = filetime;
+        key->m_ownTime = true;
+    }
+    for (key = key->parent(); key && !key->m_ownTime && key->m_modified == 0; key = key->parent())
+        key->m_modified = filetime;
+}
+
+void RegFileParser::closeSection(LoadState& state)
+{
+    RegKey* current = state.current;
+    if (!current)
+        return;
+    RegKey::TextSlice& section = state.section;
+    section.length = state.sectionEnd - section.offset;
+    if (current->m_hasSection)
+        current->m_changed = true; // a repeated key is written merged, as the server writes it
+    if (section.length == 0 || state.text[section.offset + section.length - 1] != '\n')
+        current->m_changed = true;
+    current->addSection(section);
+    updateKeyTime(current, state.sectionTime);
+    state.current = nullptr;
+}
+
+void RegFileParser::readKeyLine(LoadState& state, const RegLine& line, std::string_view content)
+{
+    RegFile& file = state.file;
+    state.inSection = true;
+    RegKey* key = nullptr;
+    std::size_t after = resolvePlainKeyLine(*file.m_root, content, state.previousKeyLine, state.chain, &key);
+    state.previousKeyLine = content;
+    if (after == std::string_view::npos) {
+        state.previousKeyLine = {};
+        after = resolveKeyLine(file, line, content, state.chain, &key);
+        if (after == std::string_view::npos)
+            return;
+    }
+    std::size_t pos = skipSpaces(content, after);
+    std::uint64_t seconds = 0;
+    std::size_t digits = 0;
+    while (pos < content.size() && content[pos] >= '0' && content[pos] <= '9' && digits < 12) {
+        seconds = seconds * 10 + static_cast<unsigned>(content[pos] - '0');
+        ++pos, ++digits;
+    }
+    if (digits > 10 || seconds > 0xFFFFFFFFull)
+        file.addProblem(line.number, "Malformed key time");
+    state.sectionTime =
+        digits ? static_cast<std::uint32_t>(seconds) * kTicksPerSecond + kFiletimeUnixEpoch : state.loadTime;
+
+    state.current = key;
+    // A line that spells a key already known in another letter case names it, but the server
+    // writes the spelling it kept; so must we, or a second load would differ.
+    if (!state.chain.empty() && state.chain.back().respelled)
+        key->m_changed = true;
+    state.section = RegKey::TextSlice{line.begin, 0, line.number};
+    state.sectionEnd = line.end;
+}
+
+void RegFileParser::skipValueLines(LoadState& state, RegLineCursor& cursor, RegLine& line, std::string_view content)
+{
+    // Values are decoded when they are first asked for; here they only extend the section.
+    if (continuesOnNextLines(content)) {
+        RegLine more;
+        bool again = true;
+        while (again && cursor.next(more)) {
+            line = more;
+            again = endsWithBackslash(more.content);
+        }
+    }
+    if (!state.current)
+        state.file.addProblem(line.number, "Value without key");
+    state.sectionEnd = line.end;
+}
+
+bool RegFileParser::readCommentLine(LoadState& state, const RegLine& line, std::string_view content)
+{
+    RegFile& file = state.file;
+    RegKey* current = state.current;
+    if (current) {
+        state.sectionEnd = line.end;
+        if (content.starts_with("#time=")) {
+            std::uint64_t stamp = 0;
+            for (std::size_t pos = 6; pos < content.size(); ++pos) {
+                const std::int8_t digit = kHexDigits[static_cast<unsigned char>(content[pos])];
+                if (digit < 0)
+                    break;
+                stamp = (stamp << 4) | static_cast<std::uint64_t>(digit);
+            }
+            updateKeyTime(current, stamp);
+        }
+        if (content.starts_with("#class=")) {
+            std::u16string className;
+            bool lossy = false;
+            if (content.size() < 8 || content[7] != '"' ||
+                unescape(content, 8, '"', className, &lossy) == std::string_view::npos || lossy)
+                file.addProblem(line.number, "Malformed class");
+            else
+                current->m_class = std::make_unique<std::u16string>(std::move(className));
+        }
+        if (content.starts_with("#link"))
+            current->m_link = true;
+    } else if (content.starts_with("#arch=")) {
+        const std::string_view arch = content.substr(6);
+        if (arch != "win32" && arch != "win64") {
+            file.addProblem(line.number, "Unknown architecture");
+            file.m_headerValid = false;
+            return false;
+        }
+        file.m_arch = std::string(arch);
+        if (!state.inSection)
+            file.m_headerLength = line.end;
+    } else if (!state.inSection) {
+        file.m_headerLength = line.end;
+    }
+    return true;
 }
 
 } // namespace tessivar::wine

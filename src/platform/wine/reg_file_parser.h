@@ -4,67 +4,11 @@
 // of one key when they are first needed. Internal to the Wine back-end.
 
 #include "platform/wine/reg_file.h"
+#include "platform/wine/reg_line_cursor.h"
 
 #include <string_view>
 
 namespace tessivar::wine {
-
-// One line of the file: `content` without its line end (LF, and one CR before it).
-struct RegLine {
-    std::string_view content;
-    std::size_t begin = 0; // offset of the line
-    std::size_t end = 0;   // offset after its line end
-    std::size_t number = 0;
-};
-
-class RegLineCursor {
-public:
-    RegLineCursor(std::string_view text, std::size_t begin, std::size_t end, std::size_t firstLine)
-        : m_text(text), m_pos(begin), m_end(end), m_line(firstLine), m_ready(end)
-    {
-    }
-    // Reads `text` as it arrives: a line is handed out once all of it is there. When the text
-    // stops short, its lines end where it stops.
-    RegLineCursor(RegTextBuffer& arriving, std::size_t firstLine)
-        : m_text(arriving.view()), m_pos(0), m_end(m_text.size()), m_line(firstLine), m_arriving(&arriving),
-          m_indexed(true)
-    {
-    }
-    bool next(RegLine& line);
-    // Whether the lines read so far, or the text just ahead of them, held a NUL byte, or a CR.
-    // Lines that hold one must be looked at closely; the others may be.
-    bool sawNul() const { return m_sawNul; }
-    bool sawCarriageReturn() const { return m_sawCarriageReturn; }
-
-private:
-    // Where the line starting at m_pos ends: its "\n", or m_end.
-    std::size_t findLineEnd();
-    // The same from the line ends the reading thread found; npos once a piece came short.
-    std::size_t findIndexedLineEnd();
-    // Makes sure the bytes before `offset` (at most m_end) are there.
-    void await(std::size_t offset);
-
-    std::string_view m_text;
-    std::size_t m_pos;
-    std::size_t m_end;
-    std::size_t m_line;
-    RegTextBuffer* m_arriving = nullptr;
-    std::size_t m_ready = 0; // bytes known to be there
-    // The line ends found in the 64 bytes from m_blockBase, one bit each: most lines are shorter
-    // than that, so one look at a block serves the next line too. The same look notes the rare
-    // bytes that need a closer reading of the lines.
-    std::size_t m_blockBase = 0;
-    std::uint64_t m_block = 0;
-    bool m_haveBlock = false;
-    bool m_sawNul = false;
-    bool m_sawCarriageReturn = false;
-    // Arriving text: the piece whose line ends are in use, and the next of them to look at.
-    std::size_t m_piece = 0;
-    std::size_t m_pieceBase = 0;
-    const RegTextBuffer::PieceLines* m_pieceLines = nullptr;
-    std::size_t m_nextEnd = 0;
-    bool m_indexed = false;
-};
 
 // A key of the previous key line's path, one per name. Consecutive key lines share most of
 // their path, so the next line starts from these.
@@ -75,7 +19,7 @@ struct KeyPathLevel {
 };
 
 class RegFileParser {
-public:
+  public:
     // Builds the key tree of `file` from its text (values stay undecoded).
     static void load(RegFile& file, std::uint64_t loadTime);
     // Decodes the value lines of one section into `values`, merging repeated names as the server
@@ -84,8 +28,10 @@ public:
                               RegFile* file);
     // Inserts or replaces by name (any letter case), keeping the first spelling and the order.
     static void mergeValue(std::vector<RegValue>& values, RegValue value);
+    // Whether a value line goes on in the lines after it (hex data ending in a backslash).
+    static bool continuesOnNextLines(std::string_view content);
 
-private:
+  private:
     // Resolves a key line whose path is plain ASCII with "\\\\" between names (nearly every line
     // Wine writes) without decoding it. Returns the offset after "]", or npos when the line needs
     // the general reading; `chain` is then unchanged.
@@ -99,8 +45,19 @@ private:
     // The general reading: unescapes the whole path first. Returns npos for a malformed path.
     static std::size_t resolveKeyLine(RegFile& file, const RegLine& line, std::string_view content,
                                       std::vector<KeyPathLevel>& chain, RegKey** key);
-};
 
-std::string_view trimLeft(std::string_view text);
+    // The steps of load(), one per kind of line.
+    struct LoadState;
+    // A key line: resolves its key (made when missing) and starts its section.
+    static void readKeyLine(LoadState& state, const RegLine& line, std::string_view content);
+    // A value line and the lines it goes on in (left undecoded): they extend the section.
+    static void skipValueLines(LoadState& state, RegLineCursor& cursor, RegLine& line, std::string_view content);
+    // "#time=", "#class=", "#link" in a section, "#arch=" before the first. False when the file
+    // names an architecture the server does not know, which ends the load.
+    static bool readCommentLine(LoadState& state, const RegLine& line, std::string_view content);
+    // Ends the section of the current key at the last line that belonged to it.
+    static void closeSection(LoadState& state);
+    static void updateKeyTime(RegKey* key, std::uint64_t filetime);
+};
 
 } // namespace tessivar::wine

@@ -1,7 +1,7 @@
 #include "platform/wine/reg_text_buffer.h"
 
-#include "platform/wine/line_block.h"
 #include "platform/wine/posix_file.h"
+#include "platform/wine/text_scans.h"
 
 #include <algorithm>
 #include <bit>
@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -41,11 +42,42 @@ void findLineEnds(const char* bytes, std::size_t size, RegTextBuffer::PieceLines
     }
 }
 
-bool readStream(int fd, std::string& text)
+// Whether a large file may be read through a mapping of it rather than a copy. A mapped file that
+// someone truncates in place ends the process on the next read of a page it lost. The server and
+// this program replace registry files by renaming a new file over them, which leaves a mapping of
+// the old one whole; so only a regular file of a local file system is mapped, where nothing but a
+// tool rewriting the file in place could do that. Network and FUSE file systems, whose files
+// another machine or process may cut short under us, are copied.
+bool mayMap(int fd, const struct stat& info)
+{
+    if (!S_ISREG(info.st_mode) || info.st_size <= 0 || info.st_nlink == 0)
+        return false;
+    struct statfs where {};
+    if (::fstatfs(fd, &where) != 0)
+        return false;
+    switch (static_cast<unsigned long>(where.f_type)) {
+    case 0xEF53:     // ext2, ext3, ext4
+    case 0x58465342: // XFS
+    case 0x9123683E: // Btrfs
+    case 0xF2F52010: // F2FS
+    case 0x01021994: // tmpfs
+    case 0x794C7630: // overlayfs
+    case 0x2FC12FC1: // ZFS
+    case 0x3153464A: // JFS
+    case 0x52654973: // ReiserFS
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Reads at most `limit` bytes: the size fstat gave, so that a file that keeps growing while it is
+// read costs no more than it claimed.
+bool readStream(int fd, std::string& text, std::size_t limit)
 {
     char chunk[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    while (text.size() < limit) {
+        const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, limit - text.size()));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -54,6 +86,7 @@ bool readStream(int fd, std::string& text)
             return true;
         text.append(chunk, static_cast<std::size_t>(n));
     }
+    return true;
 }
 
 } // namespace
@@ -63,6 +96,8 @@ RegTextBuffer::~RegTextBuffer()
     finishReading();
     if (m_mapping)
         ::munmap(m_mapping, m_mappingSize);
+    if (m_fileMapping)
+        ::munmap(m_fileMapping, m_size);
 }
 
 std::unique_ptr<RegTextBuffer> RegTextBuffer::fromString(std::string text)
@@ -86,12 +121,13 @@ std::unique_ptr<RegTextBuffer> RegTextBuffer::readFile(const std::filesystem::pa
     if (fd < 0)
         return nullptr;
     std::string text;
-    const bool ok = readStream(fd, text);
+    const bool ok = readStream(fd, text, static_cast<std::size_t>(size));
     ::close(fd);
     return ok ? fromString(std::move(text)) : nullptr;
 }
 
-std::unique_ptr<RegTextBuffer> RegTextBuffer::startReading(const std::filesystem::path& path, bool* exists)
+std::unique_ptr<RegTextBuffer> RegTextBuffer::startReading(const std::filesystem::path& path, bool* exists,
+                                                           LargeFileRead how)
 {
     *exists = false;
     // Only a regular file, opened without blocking: a FIFO or /dev/zero put there is an error.
@@ -104,6 +140,19 @@ std::unique_ptr<RegTextBuffer> RegTextBuffer::startReading(const std::filesystem
     struct stat info {};
     const bool ok = ::fstat(fd, &info) == 0;
     const std::size_t expected = ok && S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0;
+    if (ok && expected >= kLargeFile && how == LargeFileRead::mapWhereSafe && mayMap(fd, info)) {
+        // The pages the kernel already holds, read where they lie: no fresh memory to clear and
+        // fill, which costs more than the whole parse of a file in the cache.
+        void* mapping = ::mmap(nullptr, expected, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (mapping != MAP_FAILED) {
+            ::close(fd);
+            std::unique_ptr<RegTextBuffer> buffer(new RegTextBuffer());
+            buffer->m_fileMapping = mapping;
+            buffer->m_data = static_cast<char*>(mapping);
+            buffer->m_size = expected;
+            return buffer;
+        }
+    }
     if (ok && expected >= kLargeFile) {
         // One byte more than the size, so that a file that grows meanwhile is noticed.
         const std::size_t mappingSize = expected + 1;
@@ -133,7 +182,7 @@ std::unique_ptr<RegTextBuffer> RegTextBuffer::startReading(const std::filesystem
         }
     }
     std::string text;
-    const bool read = ok && readStream(fd, text);
+    const bool read = ok && readStream(fd, text, expected);
     ::close(fd);
     return read ? fromString(std::move(text)) : nullptr;
 }

@@ -39,36 +39,20 @@ bool splitPath(std::string_view text, std::vector<std::u16string>& parts)
     return true;
 }
 
-// Copies a name and its terminating zero when it fits; otherwise says how much room it needs.
-bool copyName(std::string_view text, char* buffer, std::uint32_t* length)
-{
-    if (text.size() + 1 > *length) {
-        *length = static_cast<std::uint32_t>(text.size() + 1);
-        return false;
-    }
-    if (!text.empty()) // an empty view may have no data at all
-        std::memcpy(buffer, text.data(), text.size());
-    buffer[text.size()] = '\0';
-    *length = static_cast<std::uint32_t>(text.size());
-    return true;
-}
-
-std::u16string valueNameOf(const char* name)
-{
-    return name ? utf8ToUtf16(name) : std::u16string();
-}
-
 } // namespace
 
 WineRegistry::WineRegistry() : WineRegistry(defaultPrefixPath()) {}
 
-WineRegistry::WineRegistry(std::filesystem::path prefix) : m_prefix(std::move(prefix))
+WineRegistry::WineRegistry(std::filesystem::path prefix, LookupMemos memos)
+    : m_prefix(std::move(prefix)), m_memos(memos)
 {
     std::error_code error;
     m_prefixExists = std::filesystem::is_directory(m_prefix, error);
     m_hives[kMachine] = HiveFile{"system.reg", "REGISTRY\\Machine", m_prefix / "system.reg", {}, {}, {}, {}, {}, 0};
-    m_hives[kUser] = HiveFile{"user.reg", "REGISTRY\\User\\S-1-5-21-0-0-0-1000", m_prefix / "user.reg", {}, {}, {}, {}, {}, 0};
-    m_hives[kUserDefault] = HiveFile{"userdef.reg", "REGISTRY\\User\\.Default", m_prefix / "userdef.reg", {}, {}, {}, {}, {}, 0};
+    m_hives[kUser] =
+        HiveFile{"user.reg", "REGISTRY\\User\\S-1-5-21-0-0-0-1000", m_prefix / "user.reg", {}, {}, {}, {}, {}, 0};
+    m_hives[kUserDefault] =
+        HiveFile{"userdef.reg", "REGISTRY\\User\\.Default", m_prefix / "userdef.reg", {}, {}, {}, {}, {}, 0};
     // The server's order; a file whose architecture disagrees with an earlier one is rejected.
     std::string arch;
     for (int index : {kMachine, kUserDefault, kUser}) {
@@ -96,30 +80,6 @@ std::vector<std::u16string> WineRegistry::pathOf(const RegKey* key) const
         path.emplace_back(key->name());
     std::reverse(path.begin(), path.end());
     return path;
-}
-
-const std::string& WineRegistry::narrowed(const RegValue& value)
-{
-    if (!isStringType(value.type))
-        return value.data;
-    if (m_narrowMemo.stamp != m_changeStamp || m_narrowMemo.value != &value) {
-        assignDataText(m_narrowMemo.bytes, value.data);
-        m_narrowMemo.stamp = m_changeStamp;
-        m_narrowMemo.value = &value;
-    }
-    return m_narrowMemo.bytes;
-}
-
-const RegValue* WineRegistry::lookUpValue(HKEY handle, RegKey* key, std::string_view name)
-{
-    if (m_valueMemo.stamp == m_changeStamp && m_valueMemo.handle == handle && m_valueMemo.name == name)
-        return m_valueMemo.value;
-    const RegValue* value = key->findValue(utf8ToUtf16(name));
-    m_valueMemo.stamp = m_changeStamp;
-    m_valueMemo.handle = handle;
-    m_valueMemo.name.assign(name);
-    m_valueMemo.value = value;
-    return value;
 }
 
 HKEY WineRegistry::allocate(const Location& location)
@@ -156,7 +116,7 @@ LSTATUS WineRegistry::resolveHandle(HKEY key, Location& out)
 {
     if (isPredefined(key))
         return openPath(key, {}, Walk::open, out, nullptr, nullptr);
-    if (m_handleMemo.stamp == m_changeStamp && m_handleMemo.handle == key) {
+    if (memoHolds(m_memos.handle, m_handleMemo.stamp) && m_handleMemo.handle == key) {
         out = m_handleMemo.location;
         return ERROR_SUCCESS;
     }
@@ -225,8 +185,8 @@ LSTATUS WineRegistry::openPath(HKEY key, std::string_view subKey, Walk mode, Loc
     return walk(start, parts, mode, out, created, creation, hops);
 }
 
-LSTATUS WineRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options,
-                                    std::uint32_t samDesired, HKEY* result)
+LSTATUS WineRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options, std::uint32_t samDesired,
+                                    HKEY* result)
 {
     (void)options;
     (void)samDesired;
@@ -238,7 +198,7 @@ LSTATUS WineRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint
     }
     // The subkey just enumerated, opened by its name: no path to split and walk again. A name
     // with a separator in it, or a link, takes the long way, which treats them as a path would.
-    if (m_childMemo.stamp == m_changeStamp && m_childMemo.handle == key && m_childMemo.name == subKey &&
+    if (memoHolds(m_memos.child, m_childMemo.stamp) && m_childMemo.handle == key && m_childMemo.name == subKey &&
         !subKey.empty() && subKey.find('\\') == std::string_view::npos && !m_childMemo.child->isLink()) {
         *result = allocate(Location{m_childMemo.hive, m_childMemo.child});
         return ERROR_SUCCESS;
@@ -264,15 +224,14 @@ LSTATUS WineRegistry::RegOpenKeyA(HKEY key, std::string_view subKey, HKEY* resul
     return RegOpenKeyExA(key, subKey, 0, KEY_ALL_ACCESS, result);
 }
 
-LSTATUS WineRegistry::RegCreateKeyExA(HKEY key, std::string_view subKey, std::uint32_t reserved,
-                                      const char* className, std::uint32_t options, std::uint32_t samDesired,
-                                      HKEY* result, std::uint32_t* disposition)
+LSTATUS WineRegistry::RegCreateKeyExA(HKEY key, std::string_view subKey, std::uint32_t reserved, const char* className,
+                                      std::uint32_t options, std::uint32_t samDesired, HKEY* result,
+                                      std::uint32_t* disposition)
 {
     (void)reserved;
     (void)samDesired;
     if (!result)
         return ERROR_INVALID_PARAMETER;
-    noteChange();
     Change creation{Change::Kind::createKey, {}, {}, 0, {}, {}, (options & kRegOptionVolatile) != 0, 0};
     if (className && *className)
         creation.className = utf8ToUtf16(className);
@@ -344,117 +303,6 @@ LSTATUS WineRegistry::RegEnumKeyExA(HKEY key, std::uint32_t index, char* name, s
     return ERROR_SUCCESS;
 }
 
-LSTATUS WineRegistry::RegEnumValueA(HKEY key, std::uint32_t index, char* name, std::uint32_t* nameLength,
-                                    std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize)
-{
-    if (!name || !nameLength || (data && !dataSize))
-        return ERROR_INVALID_PARAMETER;
-    Location location;
-    if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
-        return status;
-    if (location.hive < 0 || index >= location.key->values().size())
-        return ERROR_NO_MORE_ITEMS;
-    const RegValue& value = location.key->values()[index];
-    assignNameText(m_nameText, value.name);
-    if (m_nameText.size() + 1 > *nameLength) {
-        *nameLength = static_cast<std::uint32_t>(m_nameText.size() + 1);
-        return ERROR_MORE_DATA;
-    }
-    const std::string& bytes = narrowed(value);
-    if (type)
-        *type = value.type;
-    if (data && bytes.size() > *dataSize) {
-        *dataSize = static_cast<std::uint32_t>(bytes.size());
-        return ERROR_MORE_DATA;
-    }
-    copyName(m_nameText, name, nameLength);
-    if (data && !bytes.empty())
-        std::memcpy(data, bytes.data(), bytes.size());
-    if (dataSize)
-        *dataSize = static_cast<std::uint32_t>(bytes.size());
-    // Names are unique within a key, so this name finds this value again.
-    m_valueMemo.stamp = m_changeStamp;
-    m_valueMemo.handle = key;
-    m_valueMemo.name.assign(m_nameText);
-    m_valueMemo.value = &value;
-    return ERROR_SUCCESS;
-}
-
-LSTATUS WineRegistry::RegQueryValueExA(HKEY key, const char* valueName, std::uint32_t* type, std::uint8_t* data,
-                                       std::uint32_t* dataSize)
-{
-    if (data && !dataSize)
-        return ERROR_INVALID_PARAMETER;
-    Location location;
-    if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
-        return status;
-    const RegValue* value =
-        location.hive < 0 ? nullptr
-                          : lookUpValue(key, location.key, valueName ? std::string_view(valueName) : std::string_view());
-    if (!value)
-        return ERROR_FILE_NOT_FOUND;
-    const std::string& bytes = narrowed(*value);
-    if (type)
-        *type = value->type;
-    if (data && bytes.size() > *dataSize) {
-        *dataSize = static_cast<std::uint32_t>(bytes.size());
-        return ERROR_MORE_DATA;
-    }
-    if (data && !bytes.empty())
-        std::memcpy(data, bytes.data(), bytes.size());
-    if (dataSize)
-        *dataSize = static_cast<std::uint32_t>(bytes.size());
-    return ERROR_SUCCESS;
-}
-
-LSTATUS WineRegistry::setValueAt(HKEY key, std::u16string_view name, std::uint32_t type, std::string data)
-{
-    noteChange();
-    if (name.size() > kMaxValueNameLength)
-        return ERROR_INVALID_PARAMETER; // Wine refuses it, and would drop it from the file
-    Location location;
-    if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
-        return status;
-    if (std::string refusal = refusalFor(location.hive); !refusal.empty()) {
-        m_lastWriteError = refusal;
-        return ERROR_ACCESS_DENIED;
-    }
-    Change change{Change::Kind::setValue, pathOf(location.key), std::u16string(name), type, data, {}, false, filetimeNow()};
-    location.key->setValue(name, type, std::move(data), change.time);
-    m_hives[location.hive].pending.push_back(std::move(change));
-    return afterChange(location.hive);
-}
-
-LSTATUS WineRegistry::RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved, std::uint32_t type,
-                                     const std::uint8_t* data, std::uint32_t size)
-{
-    (void)reserved;
-    if (!data && size > 0)
-        return ERROR_INVALID_PARAMETER;
-    const std::string_view bytes(reinterpret_cast<const char*>(data), data ? size : 0);
-    std::string stored = isStringType(type) ? utf16ToBytes(utf8ToUtf16(bytes)) : std::string(bytes);
-    return setValueAt(key, valueNameOf(valueName), type, std::move(stored));
-}
-
-LSTATUS WineRegistry::RegDeleteValueA(HKEY key, const char* valueName)
-{
-    noteChange();
-    Location location;
-    if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
-        return status;
-    const std::u16string name = valueNameOf(valueName);
-    if (location.hive < 0 || !location.key->findValue(name))
-        return ERROR_FILE_NOT_FOUND;
-    if (std::string refusal = refusalFor(location.hive); !refusal.empty()) {
-        m_lastWriteError = refusal;
-        return ERROR_ACCESS_DENIED;
-    }
-    Change change{Change::Kind::deleteValue, pathOf(location.key), name, 0, {}, {}, false, filetimeNow()};
-    location.key->removeValue(name, change.time);
-    m_hives[location.hive].pending.push_back(std::move(change));
-    return afterChange(location.hive);
-}
-
 LSTATUS WineRegistry::RegCloseKey(HKEY key)
 {
     if (isPredefined(key))
@@ -475,7 +323,6 @@ LSTATUS WineRegistry::RegCloseKey(HKEY key)
 
 LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
 {
-    noteChange();
     std::vector<std::u16string> parts;
     if (!splitPath(subKey, parts))
         return kErrorBadPathname;
@@ -497,7 +344,8 @@ LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
             status != ERROR_SUCCESS)
             return status;
         if (parent.hive == kUsersRoot || parent.hive == kEmptyRoot)
-            return parent.hive == kUsersRoot && (namesEqual(last, u".Default") || namesEqual(last, u"S-1-5-21-0-0-0-1000"))
+            return parent.hive == kUsersRoot &&
+                           (namesEqual(last, u".Default") || namesEqual(last, u"S-1-5-21-0-0-0-1000"))
                        ? ERROR_ACCESS_DENIED
                        : ERROR_FILE_NOT_FOUND;
         target = Location{parent.hive, parent.key->findChild(last)};
@@ -513,8 +361,14 @@ LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
         m_lastWriteError = refusal;
         return ERROR_ACCESS_DENIED;
     }
-    Change change{clearOnly ? Change::Kind::clearKey : Change::Kind::deleteKey, pathOf(target.key), {}, 0, {}, {},
-                  false, filetimeNow()};
+    Change change{clearOnly ? Change::Kind::clearKey : Change::Kind::deleteKey,
+                  pathOf(target.key),
+                  {},
+                  0,
+                  {},
+                  {},
+                  false,
+                  filetimeNow()};
     if (clearOnly) {
         while (target.key->childCount() > 0)
             target.key->removeChild(target.key->child(0), change.time);
@@ -522,8 +376,6 @@ LSTATUS WineRegistry::deleteKeyAt(HKEY key, std::string_view subKey, bool tree)
     } else {
         target.key->parent()->removeChild(target.key, change.time);
     }
-    // The key may be one a handle resolved to during this very call (reached again through a link).
-    noteChange();
     m_hives[target.hive].pending.push_back(std::move(change));
     return afterChange(target.hive);
 }
@@ -543,7 +395,7 @@ bool WineRegistry::isLinkKey(HKEY key, std::string_view name)
     Location location;
     if (resolveHandle(key, location) != ERROR_SUCCESS || location.hive < 0)
         return false;
-    if (m_childMemo.stamp == m_changeStamp && m_childMemo.handle == key && m_childMemo.name == name)
+    if (memoHolds(m_memos.child, m_childMemo.stamp) && m_childMemo.handle == key && m_childMemo.name == name)
         return m_childMemo.child->isLink();
     const RegKey* child = location.key->findChild(utf8ToUtf16(name));
     return child && child->isLink();
@@ -555,28 +407,6 @@ void WineRegistry::readAheadValues(HKEY key, std::string_view keyPath, bool subt
     if (openPath(key, keyPath, Walk::open, location, nullptr, nullptr) == ERROR_SUCCESS && location.hive >= 0 &&
         location.key)
         m_readAhead.add(location.key, subtree);
-}
-
-LSTATUS WineRegistry::queryRawValue(HKEY key, std::string_view valueName, std::uint32_t* type,
-                                    std::vector<std::uint8_t>* data)
-{
-    Location location;
-    if (const LSTATUS status = resolveHandle(key, location); status != ERROR_SUCCESS)
-        return status;
-    const RegValue* value = location.hive < 0 ? nullptr : location.key->findValue(utf8ToUtf16(valueName));
-    if (!value)
-        return ERROR_FILE_NOT_FOUND;
-    if (type)
-        *type = value->type;
-    if (data)
-        data->assign(value->data.begin(), value->data.end());
-    return ERROR_SUCCESS;
-}
-
-LSTATUS WineRegistry::setRawValue(HKEY key, std::string_view valueName, std::uint32_t type,
-                                  std::span<const std::uint8_t> data)
-{
-    return setValueAt(key, utf8ToUtf16(valueName), type, std::string(data.begin(), data.end()));
 }
 
 bool WineRegistry::canWrite(std::string* why)
@@ -599,7 +429,7 @@ void WineRegistry::beginBatch()
 
 bool WineRegistry::endBatch(std::string* why)
 {
-    noteChange();
+    m_readAhead.stop(); // the save reads the whole tree
     if (m_batchDepth == 0 || --m_batchDepth > 0)
         return true;
     struct Release {

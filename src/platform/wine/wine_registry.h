@@ -48,11 +48,20 @@ namespace tessivar::wine {
 inline constexpr std::size_t kMaxKeyNameLength = 255;
 inline constexpr std::size_t kMaxValueNameLength = 16383;
 
+// Which of the lookups WineRegistry remembers (see ValueMemo below): all of them, but to measure
+// what each is worth.
+struct LookupMemos {
+    bool handle = true;   // where the last handle resolved to
+    bool value = true;    // the last value looked up or enumerated
+    bool narrowed = true; // the last string data converted to UTF-8
+    bool child = true;    // the last subkey enumerated
+};
+
 class WineRegistry final : public Registry {
-public:
+  public:
     // Reads the registry of the prefix at defaultPrefixPath().
     WineRegistry();
-    explicit WineRegistry(std::filesystem::path prefix);
+    explicit WineRegistry(std::filesystem::path prefix, LookupMemos memos = {});
     ~WineRegistry() override;
 
     const std::filesystem::path& prefixPath() const { return m_prefix; }
@@ -91,7 +100,7 @@ public:
     bool canRead(std::string* why) override;
     PrefixLock& prefixLock() override { return m_lock; }
 
-private:
+  private:
     static constexpr int kHiveCount = 3;
     enum HiveIndex : int { kMachine = 0, kUser = 1, kUserDefault = 2 };
     // Places that are not inside a file.
@@ -114,9 +123,9 @@ private:
         std::string rootPath; // as the file's ";;" comment names it
         std::filesystem::path path;
         std::unique_ptr<RegFile> file;
-        FileStamp stamp;          // of the file the tree was read from
-        std::string readError;    // the file exists but could not be read
-        std::string archProblem;  // its architecture disagrees with the other files
+        FileStamp stamp;         // of the file the tree was read from
+        std::string readError;   // the file exists but could not be read
+        std::string archProblem; // its architecture disagrees with the other files
         std::vector<Change> pending;
         std::uint64_t generation = 0;
     };
@@ -140,8 +149,8 @@ private:
 
     // The last value and subkey looked up, so that a walk's enumerate-then-read of one value, or
     // enumerate-then-open of one subkey, finds and converts it once. One entry each, valid only
-    // while m_changeStamp stands where it stood when the entry was made: every write, every
-    // re-read of a file and every close of the handle moves it on or drops the entry.
+    // while m_changeStamp stands where it stood when the entry was made: any change of a tree or
+    // replaced tree moves it on (noteChange()), and the close of the handle drops its entries.
     struct ValueMemo {
         std::uint64_t stamp = 0;
         HKEY handle = 0;
@@ -183,22 +192,32 @@ private:
 
     // wine_registry.cpp: handles and the calls.
     LSTATUS resolveHandle(HKEY key, Location& out);
-    LSTATUS openPath(HKEY key, std::string_view subKey, Walk mode, Location& out, bool* created, const Change* creation);
+    LSTATUS openPath(HKEY key, std::string_view subKey, Walk mode, Location& out, bool* created,
+                     const Change* creation);
     HKEY allocate(const Location& location);
     // Before a hive's tree is replaced: notes where each handle open in it stands.
     void keepOpenPaths(int hive);
     std::vector<std::u16string> pathOf(const RegKey* key) const;
-    LSTATUS setValueAt(HKEY key, std::u16string_view name, std::uint32_t type, std::string data);
     LSTATUS deleteKeyAt(HKEY key, std::string_view subKey, bool tree);
+    // wine_registry_version.cpp
     std::string readString(std::initializer_list<std::u16string_view> path, std::u16string_view name);
+
+    // wine_registry_values.cpp: the calls on values.
+    LSTATUS setValueAt(HKEY key, std::u16string_view name, std::uint32_t type, std::string data);
     const std::string& narrowed(const RegValue& value);
     const RegValue* lookUpValue(HKEY handle, RegKey* key, std::string_view name);
-    // Called before anything in the trees changes.
+
+    // Puts in a hive's new tree (read again, rolled back or replaced by what is on disk).
+    void replaceTree(int hive, std::unique_ptr<RegFile> file);
+    // Called before anything in the trees changes: by replaceTree() and by each file's change
+    // observer, never by the calls that change a tree, so that no change can leave a memo behind.
     void noteChange()
     {
         m_readAhead.stop();
         ++m_changeStamp;
     }
+    // Whether a memo entry made at `stamp` still holds (`kept`: that memo is in use).
+    bool memoHolds(bool kept, std::uint64_t stamp) const { return kept && stamp == m_changeStamp; }
 
     std::filesystem::path m_prefix;
     bool m_prefixExists = false;
@@ -212,6 +231,7 @@ private:
     int m_batchDepth = 0;
     std::string m_lastWriteError;
     std::uint64_t m_changeStamp = 1;
+    LookupMemos m_memos;
     HandleMemo m_handleMemo;
     ValueMemo m_valueMemo;
     NarrowMemo m_narrowMemo;

@@ -1,9 +1,8 @@
 // The files behind WineRegistry: loading, links between them, and careful saving.
 
-#include "platform/wine/wine_registry.h"
-
 #include "platform/wine/reg_text.h"
 #include "platform/wine/server_lock.h"
+#include "platform/wine/wine_registry.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -130,18 +129,26 @@ void WineRegistry::loadHive(int index)
     HiveFile& hive = m_hives[index];
     hive.readError.clear();
     hive.pending.clear();
-    keepOpenPaths(index);
-    ++hive.generation;
-    noteChange();
     hive.stamp = stampOf(hive.path);
     bool exists = false;
-    hive.file = RegFile::load(hive.path, hive.fileName, filetimeNow(), &exists);
-    if (!hive.file)
+    auto file = RegFile::load(hive.path, hive.fileName, filetimeNow(), &exists);
+    if (!file)
         hive.readError = hive.fileName + " " + whyUnreadable(hive.path);
     else if (!exists && isDanglingLink(hive.path))
         hive.readError = hive.fileName + " is a symbolic link to a missing file";
-    if (!hive.file || !exists)
-        hive.file = emptyFileFor(index);
+    if (!file || !exists)
+        file = emptyFileFor(index);
+    replaceTree(index, std::move(file));
+}
+
+void WineRegistry::replaceTree(int index, std::unique_ptr<RegFile> file)
+{
+    HiveFile& hive = m_hives[index];
+    keepOpenPaths(index);
+    noteChange();
+    file->setChangeObserver([this] { noteChange(); });
+    hive.file = std::move(file);
+    ++hive.generation;
 }
 
 std::string WineRegistry::refusalFor(int hive)
@@ -190,10 +197,7 @@ void WineRegistry::rollBack(int hive)
     std::string text(file.file->originalText());
     const bool fromDisk = !text.empty() || file.stamp.exists;
     file.pending.clear();
-    keepOpenPaths(hive);
-    ++file.generation;
-    noteChange();
-    file.file = fromDisk ? RegFile::parse(std::move(text), file.fileName, filetimeNow()) : emptyFileFor(hive);
+    replaceTree(hive, fromDisk ? RegFile::parse(std::move(text), file.fileName, filetimeNow()) : emptyFileFor(hive));
 }
 
 bool WineRegistry::saveHive(int hive, std::string* why)
@@ -223,10 +227,7 @@ bool WineRegistry::saveHive(int hive, std::string* why)
                 return refuse(file.fileName + " changed on disk and no longer reads cleanly: " + problem);
             if (!replay(*fresh, file.pending))
                 return refuse(file.fileName + " changed on disk since it was read, and the change no longer fits it");
-            keepOpenPaths(hive);
-            noteChange();
-            file.file = std::move(fresh);
-            ++file.generation;
+            replaceTree(hive, std::move(fresh));
         }
         file.stamp = now;
     }

@@ -21,6 +21,10 @@ void assignDataText(std::string& out, std::string_view bytes);
 // A key or value name as WTF-8: what utf16ToWtf8(name) gives.
 void assignNameText(std::string& out, std::u16string_view name);
 
+// Copies a name and its terminating zero into `buffer` when it fits in `*length` bytes, and sets
+// `*length` to the name's length; otherwise sets it to the room needed and returns false.
+bool copyName(std::string_view text, char* buffer, std::uint32_t* length);
+
 // The bytes the A calls exchange: UTF-8 for the string types, the stored bytes for the others.
 std::string narrowData(const RegValue& value);
 

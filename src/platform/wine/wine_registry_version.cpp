@@ -1,7 +1,6 @@
 // WineRegistry: the version the prefix stands for.
 
 #include "platform/wine/wine_registry.h"
-
 #include "platform/wine/wine_registry_text.h"
 
 #include <algorithm>
@@ -42,7 +41,8 @@ bool WineRegistry::GetVersionExA(OSVERSIONINFOA* info)
     const std::string version = readString(path, u"CurrentVersion");
     if (!majorText.empty()) {
         major = static_cast<std::uint32_t>(std::strtoul(majorText.c_str(), nullptr, 10));
-        minor = static_cast<std::uint32_t>(std::strtoul(readString(path, u"CurrentMinorVersionNumber").c_str(), nullptr, 10));
+        minor = static_cast<std::uint32_t>(
+            std::strtoul(readString(path, u"CurrentMinorVersionNumber").c_str(), nullptr, 10));
     } else if (const std::size_t dot = version.find('.'); dot != std::string::npos) {
         major = static_cast<std::uint32_t>(std::strtoul(version.c_str(), nullptr, 10));
         minor = static_cast<std::uint32_t>(std::strtoul(version.c_str() + dot + 1, nullptr, 10));
