@@ -3,19 +3,18 @@
 // checks run the check of the value's section. Printed as a ratio, and as values per second;
 // then the figures judged, of a fresh process each that builds the same machine and runs once.
 
-#include <chrono>
-#include <cstdio>
-#include <string>
-#include <vector>
-
 #include "checks/checks.h"
+#include "cold_process.h"
 #include "engine/path_utils.h"
 #include "engine/scan_context.h"
 #include "support/fake_file_system.h"
 #include "support/fake_registry.h"
 #include "support/null_platform.h"
 
-#include "cold_process.h"
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 using namespace tessivar;
 using namespace tessivar::test;
@@ -29,7 +28,7 @@ struct Value {
     Check check;
     std::string name;
     std::string data;
-    std::string probe;  // the path the baseline tests
+    std::string probe; // the path the baseline tests
 };
 
 std::vector<Value> makeValues(FakeFileSystem& files, int count)
@@ -43,21 +42,35 @@ std::vector<Value> makeValues(FakeFileSystem& files, int count)
         if (present)
             files.addFile(file);
         switch (i % 8) {
-        case 0: values.push_back({CheckActiveX, "", "\"" + file + "\"", file}); break;
-        case 1: values.push_back({CheckApplicationPath, "Path", file, file}); break;
-        case 2: values.push_back({CheckStartup, "App" + n, "\"" + file + "\" /background", file}); break;
-        case 3: values.push_back({CheckUninstall, "DisplayIcon", file + ",0", file}); break;
-        case 4: values.push_back({CheckUninstall, "UninstallString", "rundll32.exe " + file + ",Remove", file}); break;
-        case 5: values.push_back({CheckSharedFile, "Path", file, file}); break;
-        case 6: values.push_back({CheckActiveX, "ThreadingModel", "Apartment", "C:\\windows\\system32\\Apartment"}); break;
-        default: values.push_back({CheckFont, "Font " + n, "font" + n + ".ttf", "C:\\windows\\Fonts\\font" + n + ".ttf"});
+        case 0:
+            values.push_back({CheckActiveX, "", "\"" + file + "\"", file});
+            break;
+        case 1:
+            values.push_back({CheckApplicationPath, "Path", file, file});
+            break;
+        case 2:
+            values.push_back({CheckStartup, "App" + n, "\"" + file + "\" /background", file});
+            break;
+        case 3:
+            values.push_back({CheckUninstall, "DisplayIcon", file + ",0", file});
+            break;
+        case 4:
+            values.push_back({CheckUninstall, "UninstallString", "rundll32.exe " + file + ",Remove", file});
+            break;
+        case 5:
+            values.push_back({CheckSharedFile, "Path", file, file});
+            break;
+        case 6:
+            values.push_back({CheckActiveX, "ThreadingModel", "Apartment", "C:\\windows\\system32\\Apartment"});
+            break;
+        default:
+            values.push_back({CheckFont, "Font " + n, "font" + n + ".ttf", "C:\\windows\\Fonts\\font" + n + ".ttf"});
         }
     }
     return values;
 }
 
-template <class Work>
-double seconds(Work work)
+template <class Work> double seconds(Work work)
 {
     const auto start = std::chrono::steady_clock::now();
     work();
@@ -93,17 +106,18 @@ int main(int argc, char** argv)
         missingCount = 0;
         if (!once || onceBaseline) {
             baseline = std::min(baseline, seconds([&] {
-                for (const Value& value : values)
-                    missingCount += FileOrFolderIsPresent(files, value.probe) ? 0 : 1;
-            }));
+                                    for (const Value& value : values)
+                                        missingCount += FileOrFolderIsPresent(files, value.probe) ? 0 : 1;
+                                }));
         }
         if (onceBaseline)
             return missingCount > 0 ? 0 : 1;
         model.lvwErrors.clear();
         checks = std::min(checks, seconds([&] {
-            for (const Value& value : values)
-                value.check(context, HKEY_LOCAL_MACHINE, hiveName, value.name, value.data, scanner, keyPath);
-        }));
+                              for (const Value& value : values)
+                                  value.check(context, HKEY_LOCAL_MACHINE, hiveName, value.name, value.data, scanner,
+                                              keyPath);
+                          }));
     }
     if (once)
         return model.lvwErrors.count() > 0 ? 0 : 1;

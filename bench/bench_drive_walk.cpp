@@ -7,6 +7,17 @@
 //   bench_drive_walk [FILES [ROUNDS]]    (default 200000 files, 1% of them shortcuts, half of those
 //                                         broken; 3 rounds, the best of which counts)
 
+#include "checks/drive_walk.h"
+#include "cold_process.h"
+#include "engine/scan_context.h"
+#include "platform/wine/wine_file_system.h"
+#include "settings/settings_store.h"
+#include "support/fake_host.h"
+#include "support/memory_settings.h"
+#include "support/null_platform.h"
+#include "support/shell_link_builder.h"
+#include "support/temp_dir.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,18 +28,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "checks/drive_walk.h"
-#include "engine/scan_context.h"
-#include "platform/wine/wine_file_system.h"
-#include "settings/settings_store.h"
-#include "support/fake_host.h"
-#include "support/memory_settings.h"
-#include "support/null_platform.h"
-#include "support/shell_link_builder.h"
-#include "support/temp_dir.h"
-
-#include "cold_process.h"
 
 namespace fs = std::filesystem;
 using namespace tessivar;
@@ -69,7 +68,7 @@ void makeTree(const fs::path& driveC, int files)
 // The Wine file system with folder identities unknown, as a back-end without them answers: the
 // walk then neither asks for nor remembers any.
 class WithoutIdentities final : public FileSystem {
-public:
+  public:
     explicit WithoutIdentities(FileSystem& inner) : m_inner(inner) {}
 
     FindHandle FindFirstFileA(std::string_view pattern, FindData* data, FindDetail detail) override
@@ -121,7 +120,7 @@ public:
     void beginOperation() override { m_inner.beginOperation(); }
     void endOperation() override { m_inner.endOperation(); }
 
-private:
+  private:
     FileSystem& m_inner;
 };
 

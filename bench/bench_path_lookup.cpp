@@ -6,7 +6,9 @@
 // same paths in the same run. Prints both and their ratio (best of several rounds); then the
 // figures judged, of a fresh process each that reads the probes and tests them once.
 
-#include <sys/stat.h>
+#include "cold_process.h"
+#include "engine/path_utils.h"
+#include "platform/wine/wine_file_system.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,18 +18,14 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
-
-#include "engine/path_utils.h"
-#include "platform/wine/wine_file_system.h"
-
-#include "cold_process.h"
 
 namespace {
 
 constexpr int kTopFolders = 50;
 constexpr int kSubFolders = 20;
-constexpr int kFilesPerFolder = 50;   // 50,000 files in all
+constexpr int kFilesPerFolder = 50; // 50,000 files in all
 constexpr int kRounds = 5;
 
 struct Probe {
@@ -45,8 +43,7 @@ std::string mixCase(const std::string& text, std::mt19937& random)
     return out;
 }
 
-template <typename Work>
-double bestSeconds(Work work)
+template <typename Work> double bestSeconds(Work work)
 {
     double best = 1e30;
     for (int round = 0; round < kRounds; ++round) {
@@ -103,7 +100,8 @@ int main(int argc, char** argv)
     std::vector<Probe> probes;
     for (int top = 0; top < kTopFolders; ++top) {
         for (int sub = 0; sub < kSubFolders; ++sub) {
-            const std::string relative = "Program Files/Vendor " + std::to_string(top) + "/Product." + std::to_string(sub);
+            const std::string relative =
+                "Program Files/Vendor " + std::to_string(top) + "/Product." + std::to_string(sub);
             const std::filesystem::path folder = prefix / "drive_c" / relative;
             std::filesystem::create_directories(folder);
             for (int file = 0; file < kFilesPerFolder; ++file) {
@@ -119,7 +117,8 @@ int main(int argc, char** argv)
     }
     std::shuffle(probes.begin(), probes.end(), random);
 
-    tessivar::wine::WineFileSystem files(prefix, tessivar::wine::WineFileSystemOptions{{}, std::filesystem::path(), {}});
+    tessivar::wine::WineFileSystem files(prefix,
+                                         tessivar::wine::WineFileSystemOptions{{}, std::filesystem::path(), {}});
     files.beginOperation();
     std::size_t wrong = 0;
     for (const auto& probe : probes) // the first pass lists every folder once

@@ -4,6 +4,7 @@
 //
 // Usage: bench_repair [value count] [problem count]   (defaults 1,000,000 and 10,000)
 
+#include "cold_process.h"
 #include "engine/scan_context.h"
 #include "platform/wine/wine_file_system.h"
 #include "platform/wine/wine_registry.h"
@@ -16,7 +17,6 @@
 #include "support/synthetic_registry.h"
 #include "support/temp_dir.h"
 
-#include "cold_process.h"
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -207,10 +207,10 @@ int main(int argc, char** argv)
     };
     const bench::ColdFigure coldRepair =
         bench::runCold(bench::selfOnce("repair", {prefix.string(), targetList.string()}), 3, restore);
-    const bench::ColdFigure coldBaseline = bench::runCold(
-        bench::selfOnce("baseline", {prefix.string(), (root / "backup-bytes.in").string(),
-                                     (root / "backup-bytes").string()}),
-        3, restore);
+    const bench::ColdFigure coldBaseline =
+        bench::runCold(bench::selfOnce("baseline", {prefix.string(), (root / "backup-bytes.in").string(),
+                                                    (root / "backup-bytes").string()}),
+                       3, restore);
     bench::printCold("repair", coldRepair, "load + save + backup bytes", coldBaseline);
     return 0;
 }

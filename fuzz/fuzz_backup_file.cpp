@@ -1,15 +1,15 @@
 // The backup-file reader on arbitrary bytes: lines are decoded and parsed as a restore reads them,
 // and every input, taken as one field, must come back unchanged through the encoding.
 
+#include "results/backup_encoding.h"
+#include "results/backup_format.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "results/backup_encoding.h"
-#include "results/backup_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -21,11 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             end = input.size();
         const auto fields = tessivar::DecodeBackupFields(input.substr(start, end - start));
         const auto parsed = tessivar::ParseBackupRecord(fields);
-        if (parsed.kind == tessivar::RecordKind::registry && parsed.registry.exact &&
-            parsed.registry.before.present &&
-            tessivar::ParseBackupRecord(tessivar::DecodeBackupFields(
-                tessivar::EncodeBackupFields(tessivar::RecordFields(parsed.registry)))).registry.before !=
-                parsed.registry.before)
+        if (parsed.kind == tessivar::RecordKind::registry && parsed.registry.exact && parsed.registry.before.present &&
+            tessivar::ParseBackupRecord(
+                tessivar::DecodeBackupFields(tessivar::EncodeBackupFields(tessivar::RecordFields(parsed.registry))))
+                    .registry.before != parsed.registry.before)
             std::abort();
         start = end + 1;
     }

@@ -2,16 +2,16 @@
 // well formed (at most four per call, one detection each, "Yes" or nothing in DefaultOrNot, never
 // an empty path).
 
+#include "checks/checks.h"
+#include "engine/scan_context.h"
+#include "settings/settings_store.h"
+#include "support/null_platform.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
-
-#include "checks/checks.h"
-#include "engine/scan_context.h"
-#include "settings/settings_store.h"
-#include "support/null_platform.h"
 
 using namespace tessivar;
 
@@ -20,7 +20,7 @@ namespace {
 // A machine where every drive path names something that may or may not be there (decided by the
 // path's own bytes), and everything else cannot be looked up.
 class FuzzFiles final : public test::NullFileSystem {
-public:
+  public:
     SearchOutcome searchPath(std::string_view path, std::uint32_t) override
     {
         if (path.size() < 3 || path[1] != ':' || path[2] != '\\')
@@ -34,14 +34,14 @@ public:
 };
 
 class SilentHost final : public Host {
-public:
+  public:
     void yield() override {}
     MessageAnswer showMessageBox(MessageKind, std::string_view) override { return MessageAnswer::no; }
     bool playSoundAsync(const std::string&) override { return false; }
 };
 
 class NoSettings final : public SettingsBackend {
-public:
+  public:
     std::optional<std::string> read(std::string_view) override { return std::nullopt; }
     bool write(std::string_view, std::string_view) override { return false; }
 };
@@ -49,8 +49,8 @@ public:
 using Check = void (*)(ScanContext&, HKEY, const std::string&, const std::string&, std::string, const std::string&,
                        const std::string&);
 
-const Check kChecks[] = {CheckActiveX,       CheckApplicationPath, CheckHelpFile,          CheckSharedFile,
-                         CheckStartup,       CheckUninstall,       CheckVirtualDevice,     CheckFont,
+const Check kChecks[] = {CheckActiveX,           CheckApplicationPath,  CheckHelpFile,      CheckSharedFile,
+                         CheckStartup,           CheckUninstall,        CheckVirtualDevice, CheckFont,
                          CheckUninstallLocation, CheckStartupDrivePaths};
 
 const char* const kValueNames[] = {"",           "UninstallString", "QuietUninstallString", "InstallSource",

@@ -1,17 +1,17 @@
 // What `reg` reads from outside: command-line data for `add`, and registry data of any type and
 // length to show or export. Any bytes must give an answer, never a crash, a hang or a lossy
 // round trip of UTF-16 text.
+#include "cli/reg_command.h"
+#include "cli/reg_format.h"
+#include "platform/utf16_text.h"
+#include "platform/wine/wine_registry.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "cli/reg_command.h"
-#include "cli/reg_format.h"
-#include "platform/utf16_text.h"
-#include "platform/wine/wine_registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();
 
     // UTF-16 text survives a trip through UTF-8 unchanged.
-    const std::vector<std::uint8_t> even(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(rest.size() & ~std::size_t{1}));
+    const std::vector<std::uint8_t> even(rest.begin(),
+                                         rest.begin() + static_cast<std::ptrdiff_t>(rest.size() & ~std::size_t{1}));
     if (tessivar::utf8ToUtf16Le(tessivar::utf16LeToUtf8(even)) != even)
         __builtin_trap();
 

@@ -1,13 +1,13 @@
 // The report's text encoding on arbitrary bytes (registry data reaches the report as it is): one
 // output byte per character or per malformed byte, never more bytes than came in, and ASCII kept.
 
+#include "results/code_page.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
-
-#include "results/code_page.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,12 +1,12 @@
 // The settings file's parser on arbitrary bytes: it must not crash, hang or grow without bound,
 // and whatever it accepts must come back unchanged through the writer and the parser again.
 
+#include "platform/wine/settings_text.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
-
-#include "platform/wine/settings_text.h"
 
 using tessivar::wine::ParseSettingsText;
 using tessivar::wine::SettingsDocument;

@@ -1,9 +1,9 @@
 // Internet shortcut files: any bytes must give an answer, never a crash or a hang.
+#include "platform/shell_link.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-
-#include "platform/shell_link.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -2,11 +2,11 @@
 // short-name shape must survive any bytes. The input is "pattern\0name" for the matcher; the
 // whole input is also taken as a path.
 
+#include "platform/wine/windows_path.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-
-#include "platform/wine/windows_path.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -337,13 +337,12 @@ bool shootMessageBoxes(const QString& folder)
         const char* name;
         std::string_view text;
     };
-    const Shot kinds[] = {
-        {MessageKind::FilesRepaired, "messagebox-files-repaired", {}},
-        {MessageKind::CloseConfirmation, "messagebox-close-confirmation", {}},
-        {MessageKind::CancelScanning, "messagebox-cancel-scanning", {}},
-        {MessageKind::DeleteBackupFile, "messagebox-delete-backup-file", {}},
-        {MessageKind::ScanRefused, "messagebox-scan-refused",
-         "The registry cannot be scanned: system.reg: not a Wine registry file"}};
+    const Shot kinds[] = {{MessageKind::FilesRepaired, "messagebox-files-repaired", {}},
+                          {MessageKind::CloseConfirmation, "messagebox-close-confirmation", {}},
+                          {MessageKind::CancelScanning, "messagebox-cancel-scanning", {}},
+                          {MessageKind::DeleteBackupFile, "messagebox-delete-backup-file", {}},
+                          {MessageKind::ScanRefused, "messagebox-scan-refused",
+                           "The registry cannot be scanned: system.reg: not a Wine registry file"}};
     bool saved = true;
     for (const auto& [kind, name, text] : kinds) {
         FrmMessagebox form(kind, text);

@@ -1,31 +1,26 @@
-#include <QApplication>
-
-#include <filesystem>
-#include <memory>
-
 #include "engine/scan_context.h"
 #include "platform/clock.h"
-#include "platform/wine/on_demand_registry.h"
 #include "platform/linux/help_site.h"
 #include "platform/linux/xdg_autostart.h"
 #include "platform/linux/xdg_document_programs.h"
 #include "platform/linux/xdg_environment.h"
 #include "platform/wine/host_paths.h"
+#include "platform/wine/on_demand_registry.h"
 #include "platform/wine/prefix.h"
 #include "platform/wine/settings_file.h"
 #include "platform/wine/wine_file_system.h"
 #include "platform/wine/wine_registry.h"
 #include "settings/settings_store.h"
-#include "shell/main_window.h"
 #include "shell/backup_window.h"
+#include "shell/main_window.h"
 #include "shell/main_window_host.h"
 #include "shell/main_window_menu_owner.h"
-#include "shell/settings_dialog.h"
-#include "shell/tray_menu.h"
-#include "shell/web_page_opener.h"
 #include "shell/main_window_tray.h"
+#include "shell/settings_dialog.h"
 #include "shell/splash.h"
 #include "shell/tray.h"
+#include "shell/tray_menu.h"
+#include "shell/web_page_opener.h"
 #include "ui/backup_window.h"
 #include "ui/desktop_peers.h"
 #include "ui/desktop_services_qt.h"
@@ -35,12 +30,16 @@
 #include "ui/platform_choice.h"
 #include "ui/qt_host.h"
 #include "ui/qt_tray_icon.h"
-#include "ui/settings_dialog_window.h"
-#include "ui/tray_menu_window.h"
 #include "ui/session_end.h"
+#include "ui/settings_dialog_window.h"
 #include "ui/single_instance.h"
 #include "ui/skin_resources.h"
 #include "ui/splash_window.h"
+#include "ui/tray_menu_window.h"
+
+#include <QApplication>
+#include <filesystem>
+#include <memory>
 
 int main(int argc, char** argv)
 {

@@ -3,13 +3,13 @@
 #include "platform/text_utils.h"
 // trees, and programs registered under App Paths. One algorithm, four differences.
 
-#include <array>
-#include <string_view>
-
 #include "checks/check_support.h"
 #include "checks/checks.h"
 #include "engine/path_utils.h"
 #include "engine/scan_context.h"
+
+#include <array>
+#include <string_view>
 
 namespace tessivar {
 
@@ -27,8 +27,7 @@ constexpr std::array<std::string_view, 4> kActiveXPlaceholders{"%Systemroot%", "
 constexpr std::array<std::string_view, 3> kApplicationPathPlaceholders{"%Systemroot%", "%ProgramFiles%",
                                                                        "%commonprogramfiles%"};
 
-template <std::size_t N>
-bool isOneOf(std::string_view text, const std::array<std::string_view, N>& list)
+template <std::size_t N> bool isOneOf(std::string_view text, const std::array<std::string_view, N>& list)
 {
     for (std::string_view item : list)
         if (text == item)
@@ -36,8 +35,7 @@ bool isOneOf(std::string_view text, const std::array<std::string_view, N>& list)
     return false;
 }
 
-template <std::size_t N>
-bool holdsPlaceholder(std::string_view text, const std::array<std::string_view, N>& list)
+template <std::size_t N> bool holdsPlaceholder(std::string_view text, const std::array<std::string_view, N>& list)
 {
     for (std::string_view item : list)
         if (checks::containsIgnoringCase(text, item))

@@ -1,9 +1,9 @@
 #include "checks/check_support.h"
 
-#include <cctype>
-
 #include "engine/path_utils.h"
 #include "engine/scan_context.h"
+
+#include <cctype>
 
 namespace tessivar::checks {
 
@@ -12,7 +12,10 @@ bool isBlank(std::string_view text)
     return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
-bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+bool contains(std::string_view text, std::string_view part)
+{
+    return text.find(part) != std::string_view::npos;
+}
 
 bool containsIgnoringCase(std::string_view text, std::string_view part)
 {

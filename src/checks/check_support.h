@@ -5,10 +5,10 @@
 // What every registry check shares: the text helpers its rules are written in, and the one way a
 // missing file becomes a row of the problem list.
 
+#include "platform/registry.h"
+
 #include <string>
 #include <string_view>
-
-#include "platform/registry.h"
 
 namespace tessivar {
 

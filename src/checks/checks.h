@@ -4,9 +4,9 @@
 // value name, its own copy of the value's data as text, the scanner name and the key path, and
 // records at most the problems its rules name.
 
-#include <string>
-
 #include "platform/registry.h"
+
+#include <string>
 
 namespace tessivar {
 
@@ -31,13 +31,11 @@ void CheckFont(ScanContext& context, HKEY hive, const std::string& hiveName, con
 
 // The uninstall values that name a place ("INSTALLSOURCE", "MODIFYPATH", "DISPLAYICON"): the
 // drive path in the data, or a bare name in the system folder; at most one problem.
-void CheckUninstallLocation(ScanContext& context, HKEY hive, const std::string& hiveName,
-                            const std::string& valueName, std::string data, const std::string& scannerName,
-                            const std::string& keyPath);
+void CheckUninstallLocation(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                            std::string data, const std::string& scannerName, const std::string& keyPath);
 // The second stage of the start-up check: tests the one or two drive paths ("X:\...") of a
 // command line; at most two problems, in the order of the line.
-void CheckStartupDrivePaths(ScanContext& context, HKEY hive, const std::string& hiveName,
-                            const std::string& valueName, std::string data, const std::string& scannerName,
-                            const std::string& keyPath);
+void CheckStartupDrivePaths(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                            std::string data, const std::string& scannerName, const std::string& keyPath);
 
 } // namespace tessivar

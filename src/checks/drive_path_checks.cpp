@@ -2,12 +2,12 @@
 // of the drive letter and test the file that remains; a bare name is looked up in the system
 // folder. They differ only in a few filters.
 
-#include <string>
-
 #include "checks/check_support.h"
 #include "checks/checks.h"
 #include "engine/path_utils.h"
 #include "engine/scan_context.h"
+
+#include <string>
 
 namespace tessivar {
 
@@ -48,7 +48,7 @@ void checkDrivePath(DrivePathCheck kind, const CheckInput& input, std::string da
     }
 
     if (location && checks::contains(data, ":/"))
-        return;  // a web address
+        return; // a web address
     if (shared && checks::contains(data, "*"))
         return;
     if (location)
@@ -61,9 +61,8 @@ void checkDrivePath(DrivePathCheck kind, const CheckInput& input, std::string da
 
 } // namespace
 
-void CheckUninstallLocation(ScanContext& context, HKEY hive, const std::string& hiveName,
-                            const std::string& valueName, std::string data, const std::string& scannerName,
-                            const std::string& keyPath)
+void CheckUninstallLocation(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                            std::string data, const std::string& scannerName, const std::string& keyPath)
 {
     checkDrivePath(DrivePathCheck::uninstallLocation,
                    CheckInput{context, hive, hiveName, valueName, scannerName, keyPath}, std::move(data));

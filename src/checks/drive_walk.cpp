@@ -1,12 +1,12 @@
 #include "checks/drive_walk.h"
 
-#include <optional>
-#include <vector>
-
 #include "checks/shortcut_check.h"
 #include "engine/path_utils.h"
 #include "engine/scan_context.h"
 #include "settings/backup_folder.h"
+
+#include <optional>
+#include <vector>
 
 namespace tessivar {
 
@@ -25,7 +25,7 @@ bool endsWithShortcutLetters(const std::string& name)
 
 // Closes a listing on every way out of a level.
 class Listing {
-public:
+  public:
     explicit Listing(FileSystem& files) : m_files(files) {}
     ~Listing() { close(); }
     Listing(const Listing&) = delete;
@@ -44,13 +44,13 @@ public:
         m_handle = INVALID_FIND_HANDLE;
     }
 
-private:
+  private:
     FileSystem& m_files;
     FindHandle m_handle = INVALID_FIND_HANDLE;
 };
 
 class Walker {
-public:
+  public:
     Walker(ScanContext& context, std::uint64_t rootDevice, std::optional<FileIdentity> backupFolder)
         : m_context(context), m_rootDevice(rootDevice), m_backupFolder(backupFolder)
     {
@@ -116,7 +116,7 @@ public:
         return m_context.model.lvwShortcut.firstVisit(*identity);
     }
 
-private:
+  private:
     void visit(const std::string& path, const FindData& entry, std::vector<std::string>* subfolders)
     {
         const std::string& name = entry.fileName;

@@ -2,12 +2,12 @@
 // gives its folder as data; the fonts key gives a bare file name of the Windows font folder, or
 // a full path. Neither check cleans the data or filters by extension.
 
-#include <string>
-
 #include "checks/check_support.h"
 #include "checks/checks.h"
 #include "engine/path_utils.h"
 #include "engine/scan_context.h"
+
+#include <string>
 
 namespace tessivar {
 

@@ -1,5 +1,8 @@
 #include "checks/shortcut_check.h"
 
+#include "engine/scan_context.h"
+#include "platform/shell_link.h"
+#include "platform/shortcut_text.h"
 #include "platform/text_utils.h"
 
 #include <algorithm>
@@ -7,10 +10,6 @@
 #include <optional>
 #include <string_view>
 #include <vector>
-
-#include "engine/scan_context.h"
-#include "platform/shell_link.h"
-#include "platform/shortcut_text.h"
 
 namespace tessivar {
 

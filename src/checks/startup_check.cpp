@@ -4,13 +4,13 @@
 // after a dash or a slash, sometimes a host program followed by the file it loads, sometimes two
 // full paths in one line. A fixed sequence of cuts pulls out the file or files worth testing.
 
-#include <algorithm>
-#include <string>
-
 #include "checks/check_support.h"
 #include "checks/checks.h"
 #include "engine/path_utils.h"
 #include "engine/scan_context.h"
+
+#include <algorithm>
+#include <string>
 
 namespace tessivar {
 
@@ -78,9 +78,8 @@ void CheckStartup(ScanContext& context, HKEY hive, const std::string& hiveName, 
     checks::recordIfMissing(input, checks::inSystemFolder(context, file), CompletedWithSystemFolder::yes);
 }
 
-void CheckStartupDrivePaths(ScanContext& context, HKEY hive, const std::string& hiveName,
-                            const std::string& valueName, std::string data, const std::string& scannerName,
-                            const std::string& keyPath)
+void CheckStartupDrivePaths(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                            std::string data, const std::string& scannerName, const std::string& keyPath)
 {
     const CheckInput input{context, hive, hiveName, valueName, scannerName, keyPath};
     const auto first = data.find(":\\");

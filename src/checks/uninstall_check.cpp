@@ -3,12 +3,12 @@
 #include "platform/text_utils.h"
 // to the check that understands its form. Only the silent uninstall command has a routine here.
 
-#include <string>
-
 #include "checks/check_support.h"
 #include "checks/checks.h"
 #include "engine/path_utils.h"
 #include "engine/scan_context.h"
+
+#include <string>
 
 namespace tessivar {
 

@@ -19,10 +19,8 @@ inline constexpr int kBackupExitDone = 0;
 inline constexpr int kBackupExitIncomplete = 1; // a backup could not be restored or deleted in full
 inline constexpr int kBackupExitRefused = 2;    // usage error, unknown backup, registry not writable
 
-int RunBackupsCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
-                      std::ostream& err);
-int RunRestoreCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
-                      std::ostream& err);
+int RunBackupsCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunRestoreCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 // Questions are read from `in`: an answer starting with "y" (any case) deletes the file.
 int RunDeleteBackupCommand(ScanContext& context, const std::vector<std::string>& args, std::istream& in,
                            std::ostream& out, std::ostream& err);

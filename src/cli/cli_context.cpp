@@ -1,13 +1,12 @@
 #include "cli/cli_context.h"
 
-#include <iostream>
-
 #include "cli/backup_commands.h"
 #include "cli/repair_command.h"
-
 #include "platform/wine/drives.h"
 #include "platform/wine/settings_file.h"
 #include "platform/wine/wine_file_system.h"
+
+#include <iostream>
 
 namespace tessivar::cli {
 
@@ -20,8 +19,8 @@ std::unique_ptr<CliContext> openCliContext(std::ostream& err)
     cli->files = std::make_unique<wine::WineFileSystem>(cli->platform.prefix, std::move(options));
     cli->settingsBackend = std::make_unique<wine::SettingsFile>(wine::SettingsFile::defaultPath(), kProductName);
     cli->settings = std::make_unique<SettingsStore>(*cli->settingsBackend);
-    cli->context = std::make_unique<ScanContext>(ScanContext{*cli->platform.registry, *cli->files, *cli->settings,
-                                                             cli->clock, cli->host, cli->model});
+    cli->context = std::make_unique<ScanContext>(
+        ScanContext{*cli->platform.registry, *cli->files, *cli->settings, cli->clock, cli->host, cli->model});
     return cli;
 }
 

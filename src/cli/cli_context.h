@@ -4,17 +4,17 @@
 // line ($WINEPREFIX, else ~/.wine): its registry and files, the user's settings file, the
 // machine's clock, a host without a window, and a model of its own.
 
-#include <iosfwd>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "cli/cli_platform.h"
 #include "cli/cli_host.h"
+#include "cli/cli_platform.h"
 #include "engine/scan_context.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "settings/settings_store.h"
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace tessivar::cli {
 

@@ -1,9 +1,9 @@
 #include "cli/cli_platform.h"
 
-#include <ostream>
-
 #include "platform/wine/prefix.h"
 #include "platform/wine/wine_registry.h"
+
+#include <ostream>
 
 namespace tessivar::cli {
 

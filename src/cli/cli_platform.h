@@ -4,11 +4,11 @@
 // ~/.wine). Opening them says on `err`, in one line, which prefix is used and whether it is
 // missing (a missing prefix reads as an empty registry).
 
+#include "platform/registry.h"
+
 #include <filesystem>
 #include <iosfwd>
 #include <memory>
-
-#include "platform/registry.h"
 
 namespace tessivar::cli {
 

@@ -1,15 +1,15 @@
 // tessivar-cli: the core without a window, one command family per entry of the table.
 
+#include "cli/cli_context.h"
+#include "cli/command_line.h"
+#include "cli/reg_command.h"
+#include "cli/scan_command.h"
+
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "cli/cli_context.h"
-#include "cli/command_line.h"
-#include "cli/reg_command.h"
-#include "cli/scan_command.h"
 
 namespace {
 
@@ -19,12 +19,9 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"reg", tessivar::cli::regCommand},
-    {"scan", tessivar::cli::scanCommand},
-    {"repair", tessivar::cli::repairCommand},
-    {"backups", tessivar::cli::backupsCommand},
-    {"restore", tessivar::cli::restoreCommand},
-    {"delete-backup", tessivar::cli::deleteBackupCommand},
+    {"reg", tessivar::cli::regCommand},         {"scan", tessivar::cli::scanCommand},
+    {"repair", tessivar::cli::repairCommand},   {"backups", tessivar::cli::backupsCommand},
+    {"restore", tessivar::cli::restoreCommand}, {"delete-backup", tessivar::cli::deleteBackupCommand},
 };
 
 std::optional<int> runCommand(std::string_view name, const std::vector<std::string>& args)

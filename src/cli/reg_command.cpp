@@ -1,16 +1,15 @@
 #include "cli/reg_command.h"
 
+#include "cli/cli_platform.h"
+#include "cli/reg_format.h"
+#include "cli/reg_help.h"
+#include "cli/reg_session.h"
 #include "platform/text_utils.h"
 
 #include <algorithm>
 #include <cctype>
 #include <iostream>
 #include <optional>
-
-#include "cli/cli_platform.h"
-#include "cli/reg_format.h"
-#include "cli/reg_help.h"
-#include "cli/reg_session.h"
 
 namespace tessivar::cli {
 
@@ -23,8 +22,8 @@ struct RootName {
 };
 
 constexpr RootName kRoots[] = {
-    {HKEY_LOCAL_MACHINE, "HKLM", "HKEY_LOCAL_MACHINE"}, {HKEY_CURRENT_USER, "HKCU", "HKEY_CURRENT_USER"},
-    {HKEY_CLASSES_ROOT, "HKCR", "HKEY_CLASSES_ROOT"},   {HKEY_USERS, "HKU", "HKEY_USERS"},
+    {HKEY_LOCAL_MACHINE, "HKLM", "HKEY_LOCAL_MACHINE"},   {HKEY_CURRENT_USER, "HKCU", "HKEY_CURRENT_USER"},
+    {HKEY_CLASSES_ROOT, "HKCR", "HKEY_CLASSES_ROOT"},     {HKEY_USERS, "HKU", "HKEY_USERS"},
     {HKEY_CURRENT_CONFIG, "HKCC", "HKEY_CURRENT_CONFIG"},
 };
 
@@ -131,7 +130,8 @@ bool RegSession::confirm(const std::string& question)
             m_s.out << "\n";
             return false;
         }
-        const char first = answer.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(answer[0])));
+        const char first =
+            answer.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(answer[0])));
         if (first == 'Y')
             return true;
         if (first == 'N')
@@ -347,8 +347,9 @@ int RegSession::remove(const std::vector<std::string>& args, const KeyArg& key)
         RegistryBatch batch(m_registry);
         if (m_registry.RegDeleteTreeA(key.root, key.path) != ERROR_SUCCESS) {
             const std::string why = m_registry.lastWriteError();
-            return fail(why.empty() ? std::string("reg: The system was unable to find the specified registry key or value")
-                                    : "reg: " + why);
+            return fail(why.empty()
+                            ? std::string("reg: The system was unable to find the specified registry key or value")
+                            : "reg: " + why);
         }
         return commit(batch);
     }

@@ -10,11 +10,11 @@
 // and never descends through a second registry link below a link it already followed (links can
 // form loops).
 
+#include "platform/registry.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
-
-#include "platform/registry.h"
 
 namespace tessivar::cli {
 

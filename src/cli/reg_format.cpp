@@ -1,13 +1,12 @@
 #include "cli/reg_format.h"
 
+#include "platform/registry.h"
 #include "platform/text_utils.h"
+#include "platform/utf16_text.h"
 
 #include <array>
 #include <cctype>
 #include <cstdio>
-
-#include "platform/registry.h"
-#include "platform/utf16_text.h"
 
 namespace tessivar::cli {
 
@@ -36,9 +35,15 @@ constexpr std::array<TypeName, 13> kTypeNames{{
 }};
 
 // The types `reg add /t` accepts.
-constexpr std::array<std::string_view, 9> kAddableTypes{"REG_NONE",     "REG_SZ",    "REG_EXPAND_SZ",
-                                                       "REG_BINARY",   "REG_DWORD", "REG_DWORD_LITTLE_ENDIAN",
-                                                       "REG_DWORD_BIG_ENDIAN", "REG_MULTI_SZ", "REG_QWORD"};
+constexpr std::array<std::string_view, 9> kAddableTypes{"REG_NONE",
+                                                        "REG_SZ",
+                                                        "REG_EXPAND_SZ",
+                                                        "REG_BINARY",
+                                                        "REG_DWORD",
+                                                        "REG_DWORD_LITTLE_ENDIAN",
+                                                        "REG_DWORD_BIG_ENDIAN",
+                                                        "REG_MULTI_SZ",
+                                                        "REG_QWORD"};
 
 std::u16string unitsOf(std::span<const std::uint8_t> data)
 {

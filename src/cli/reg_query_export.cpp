@@ -1,13 +1,12 @@
-#include <filesystem>
-
+#include "cli/reg_format.h"
+#include "cli/reg_session.h"
 #include "platform/text_utils.h"
+#include "platform/utf16_text.h"
+
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <system_error>
-
-#include "cli/reg_format.h"
-#include "cli/reg_session.h"
-#include "platform/utf16_text.h"
 
 namespace tessivar::cli {
 

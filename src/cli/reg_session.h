@@ -2,7 +2,10 @@
 
 // The working parts of `reg`, shared by its source files.
 
+#include "cli/reg_command.h"
+#include "platform/registry.h"
 #include "platform/text_utils.h"
+
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -10,9 +13,6 @@
 #include <string_view>
 #include <utility>
 #include <vector>
-
-#include "cli/reg_command.h"
-#include "platform/registry.h"
 
 namespace tessivar::cli {
 
@@ -23,7 +23,6 @@ inline constexpr std::string_view kValueMissing = "reg: Unable to find the speci
 inline constexpr std::string_view kCannotCreate = "reg: Unable to access or create the specified registry key";
 // Windows allows 512 levels; deeper means a link loop the back-end did not catch.
 inline constexpr int kMaxDepth = 512;
-
 
 enum class Scope { keyOnly, subtree };
 
@@ -43,12 +42,12 @@ struct KeyArg {
 };
 
 class RegSession {
-public:
+  public:
     RegSession(Registry& registry, RegStreams streams) : m_registry(registry), m_s(streams) {}
 
     int dispatch(const std::vector<std::string>& args);
 
-private:
+  private:
     int query(const std::vector<std::string>& args, const KeyArg& key);
     int add(const std::vector<std::string>& args, const KeyArg& key);
     int remove(const std::vector<std::string>& args, const KeyArg& key);

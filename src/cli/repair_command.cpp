@@ -1,7 +1,5 @@
 #include "cli/repair_command.h"
 
-#include <sstream>
-
 #include "cli/command_line.h"
 #include "cli/printable.h"
 #include "cli/scan_command.h"

@@ -14,12 +14,11 @@ namespace tessivar {
 
 struct ScanContext;
 
-inline constexpr int kRepairExitDone = 0;      // everything found was repaired
-inline constexpr int kRepairExitLeft = 1;      // some entries were left as they were
-inline constexpr int kRepairExitRefused = 2;   // nothing changed: usage error or registry not writable
-inline constexpr int kRepairExitNothing = 3;   // the scan found nothing to repair
+inline constexpr int kRepairExitDone = 0;    // everything found was repaired
+inline constexpr int kRepairExitLeft = 1;    // some entries were left as they were
+inline constexpr int kRepairExitRefused = 2; // nothing changed: usage error or registry not writable
+inline constexpr int kRepairExitNothing = 3; // the scan found nothing to repair
 
-int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out,
-                     std::ostream& err);
+int RunRepairCommand(ScanContext& context, const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace tessivar

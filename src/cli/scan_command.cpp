@@ -1,11 +1,5 @@
 #include "cli/scan_command.h"
 
-#include <algorithm>
-#include <array>
-#include <optional>
-#include <iostream>
-#include <string_view>
-
 #include "cli/cli_context.h"
 #include "cli/command_line.h"
 #include "cli/printable.h"
@@ -18,7 +12,10 @@
 #include "scan/scan_driver.h"
 #include "settings/settings_store.h"
 
+#include <algorithm>
+#include <array>
 #include <iostream>
+#include <optional>
 #include <string_view>
 
 namespace tessivar {

@@ -22,52 +22,86 @@ SectionWalk walk(HKEY hive, std::string_view hiveName, std::string_view keyPath,
 std::vector<ScanSection> makeFixedSections()
 {
     std::vector<ScanSection> sections;
-    sections.push_back({"Registry Integrity", 1, "Registry Integrity",
-                        {walk(HKEY_CLASSES_ROOT, kHKCR, "CLSID", WalkKind::SubkeyNames)}, "", false});
-    sections.push_back({"Custom Controls", 2, " Custom Controls....",
-                        {walk(HKEY_CLASSES_ROOT, kHKCR, "CLSID", WalkKind::SubkeyTree)}, "ActiveX \\ COM", true});
-    sections.push_back({"Sub Section Controls", 3, " Sub Section Controls....",
+    sections.push_back({"Registry Integrity",
+                        1,
+                        "Registry Integrity",
+                        {walk(HKEY_CLASSES_ROOT, kHKCR, "CLSID", WalkKind::SubkeyNames)},
+                        "",
+                        false});
+    sections.push_back({"Custom Controls",
+                        2,
+                        " Custom Controls....",
+                        {walk(HKEY_CLASSES_ROOT, kHKCR, "CLSID", WalkKind::SubkeyTree)},
+                        "ActiveX \\ COM",
+                        true});
+    sections.push_back({"Sub Section Controls",
+                        3,
+                        " Sub Section Controls....",
                         {walk(HKEY_LOCAL_MACHINE, kHKLM, "SOFTWARE\\Classes\\CLSID", WalkKind::SubkeyTree)},
-                        "ActiveX \\ COM Subsections", true});
-    sections.push_back({"Software Locations", 4, " Software Locations....",
+                        "ActiveX \\ COM Subsections",
+                        true});
+    sections.push_back({"Software Locations",
+                        4,
+                        " Software Locations....",
                         {walk(HKEY_LOCAL_MACHINE, kHKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
                               WalkKind::SubkeyTree)},
-                        "Application Paths", true});
-    sections.push_back({"Help Files", 5, "Help Files",
-                        {walk(HKEY_LOCAL_MACHINE, kHKLM, "SOFTWARE\\Microsoft\\Windows\\Help", WalkKind::KeyValues),
-                         walk(HKEY_LOCAL_MACHINE, kHKLM, "SOFTWARE\\Microsoft\\Windows\\HTML Help",
-                              WalkKind::KeyValues)},
-                        "Help Files", true});
-    sections.push_back({"Shared Files", 6, " Shared files....",
+                        "Application Paths",
+                        true});
+    sections.push_back(
+        {"Help Files",
+         5,
+         "Help Files",
+         {walk(HKEY_LOCAL_MACHINE, kHKLM, "SOFTWARE\\Microsoft\\Windows\\Help", WalkKind::KeyValues),
+          walk(HKEY_LOCAL_MACHINE, kHKLM, "SOFTWARE\\Microsoft\\Windows\\HTML Help", WalkKind::KeyValues)},
+         "Help Files",
+         true});
+    sections.push_back({"Shared Files",
+                        6,
+                        " Shared files....",
                         {walk(HKEY_LOCAL_MACHINE, kHKLM, "SOFTWARE\\Microsoft\\Shared Tools", WalkKind::SubkeyTree)},
-                        "Microsoft Shared", true});
+                        "Microsoft Shared",
+                        true});
     // The start-up entries are the Run key's own values, which a subkey tree never visits; they
     // are walked first, then the Run key's subkeys and the start-menu order tree.
-    sections.push_back(
-        {"Windows Startup", 7, "Windows Startup",
-         {walk(HKEY_LOCAL_MACHINE, kHKLM, kRunKey, WalkKind::KeyValues),
-          walk(HKEY_LOCAL_MACHINE, kHKLM, kRunKey, WalkKind::SubkeyTree),
-          walk(HKEY_CURRENT_USER, kHKCU,
-               "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs",
-               WalkKind::SubkeyTree)},
-         "Windows Startup", true});
-    sections.push_back({"Uninstall Section", 8, " Uninstall files...",
+    sections.push_back({"Windows Startup",
+                        7,
+                        "Windows Startup",
+                        {walk(HKEY_LOCAL_MACHINE, kHKLM, kRunKey, WalkKind::KeyValues),
+                         walk(HKEY_LOCAL_MACHINE, kHKLM, kRunKey, WalkKind::SubkeyTree),
+                         walk(HKEY_CURRENT_USER, kHKCU,
+                              "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs",
+                              WalkKind::SubkeyTree)},
+                        "Windows Startup",
+                        true});
+    sections.push_back({"Uninstall Section",
+                        8,
+                        " Uninstall files...",
                         {walk(HKEY_LOCAL_MACHINE, kHKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
                               WalkKind::SubkeyTree)},
-                        "Uninstall Section", true});
-    sections.push_back({"Virtual Devices", 9, " Virtual Devices...",
+                        "Uninstall Section",
+                        true});
+    sections.push_back({"Virtual Devices",
+                        9,
+                        " Virtual Devices...",
                         {walk(HKEY_LOCAL_MACHINE, kHKLM, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers",
                               WalkKind::KeyValues)},
-                        "VxD Section", true});
-    sections.push_back({"Windows Fonts", 10, " Windows fonts...",
-                        {walk(HKEY_LOCAL_MACHINE, kHKLM, kFontsKeyPathNT, WalkKind::KeyValues)}, "Windows Fonts",
+                        "VxD Section",
+                        true});
+    sections.push_back({"Windows Fonts",
+                        10,
+                        " Windows fonts...",
+                        {walk(HKEY_LOCAL_MACHINE, kHKLM, kFontsKeyPathNT, WalkKind::KeyValues)},
+                        "Windows Fonts",
                         true});
     // Shown only: the value walker hands nothing to a check while lblStatus reads this section's
     // status, so the scanner name never selects a check here.
-    sections.push_back({"Configuration files", 11, " Configuration files...",
+    sections.push_back({"Configuration files",
+                        11,
+                        " Configuration files...",
                         {walk(HKEY_LOCAL_MACHINE, kHKLM, "SOFTWARE", WalkKind::SubkeyTree),
                          walk(HKEY_LOCAL_MACHINE, kHKLM, "SOFTWARE\\Classes", WalkKind::SubkeyTree)},
-                        "Application Paths", false});
+                        "Application Paths",
+                        false});
     return sections;
 }
 

@@ -4,14 +4,14 @@
 // fixed drive for the shortcut walk. The texts are the program's own and are used exactly as they
 // stand; ListText doubles as the settings key of the section's check state.
 
+#include "platform/file_system.h"
+#include "platform/registry.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/file_system.h"
-#include "platform/registry.h"
 
 namespace tessivar {
 
@@ -23,19 +23,19 @@ enum class WalkKind {
 };
 
 struct SectionWalk {
-    HKEY hive = 0;            // 0 for a drive walk
-    std::string hiveName;     // "HKEY_LOCAL_MACHINE", ...; empty for a drive walk
-    std::string keyPath;      // relative to the hive; the drive's root ("C:\") for a drive walk
+    HKEY hive = 0;        // 0 for a drive walk
+    std::string hiveName; // "HKEY_LOCAL_MACHINE", ...; empty for a drive walk
+    std::string keyPath;  // relative to the hive; the drive's root ("C:\") for a drive walk
     WalkKind kind = WalkKind::SubkeyTree;
 };
 
 struct ScanSection {
     std::string ListText;
-    int SmallIcon = 0;        // the section's position 1-11; 12 for every drive entry
-    std::string StatusText;   // put into lblStatus when the section starts
+    int SmallIcon = 0;      // the section's position 1-11; 12 for every drive entry
+    std::string StatusText; // put into lblStatus when the section starts
     std::vector<SectionWalk> Walks;
-    std::string ScannerName;  // empty where no check runs (positions 1 and 12 on)
-    bool counted = false;     // whether the section's count goes to the summary
+    std::string ScannerName; // empty where no check runs (positions 1 and 12 on)
+    bool counted = false;    // whether the section's count goes to the summary
 };
 
 inline constexpr std::size_t kFixedSectionCount = 11;

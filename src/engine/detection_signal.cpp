@@ -1,13 +1,12 @@
 #include "engine/detection_signal.h"
 
+#include "engine/scan_context.h"
 #include "platform/text_utils.h"
+#include "settings/setting_keys.h"
+#include "settings/settings_store.h"
 
 #include <limits>
 #include <string>
-
-#include "engine/scan_context.h"
-#include "settings/setting_keys.h"
-#include "settings/settings_store.h"
 
 namespace tessivar {
 
@@ -23,8 +22,7 @@ bool SignalDetection(ScanContext& context, std::string_view /*unused*/)
         // A folder is not found by a search for files, and a search that could not be carried
         // out finds nothing either: in both cases there is nothing to play.
         if (!soundPath.empty() &&
-            context.files.searchPath(soundPath, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_HIDDEN) ==
-                SearchOutcome::found)
+            context.files.searchPath(soundPath, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_HIDDEN) == SearchOutcome::found)
             soundStarted = context.host.playSoundAsync(soundPath);
     }
 

@@ -1,9 +1,8 @@
 #include "engine/path_utils.h"
 
-#include "platform/text_utils.h"
-
 #include "engine/registry_ops.h"
 #include "engine/scan_context.h"
+#include "platform/text_utils.h"
 
 namespace tessivar {
 
@@ -187,12 +186,8 @@ void CheckPlaceholderPath(ScanContext& context, HKEY hive, const std::string& hi
 
 bool FileIsPresent(FileSystem& files, std::string_view path)
 {
-    static constexpr std::uint32_t kMasks[] = {0,
-                                               FILE_ATTRIBUTE_HIDDEN,
-                                               FILE_ATTRIBUTE_ARCHIVE,
-                                               FILE_ATTRIBUTE_READONLY,
-                                               0,
-                                               FILE_ATTRIBUTE_SYSTEM};
+    static constexpr std::uint32_t kMasks[] = {
+        0, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_READONLY, 0, FILE_ATTRIBUTE_SYSTEM};
     for (const std::uint32_t mask : kMasks) {
         const SearchOutcome outcome = files.searchPath(path, mask);
         if (outcome != SearchOutcome::notFound)
@@ -204,9 +199,8 @@ bool FileIsPresent(FileSystem& files, std::string_view path)
 
 bool FileOrFolderIsPresent(FileSystem& files, std::string_view path)
 {
-    return FileIsPresent(files, path) ||
-           files.searchPath(path, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) !=
-               SearchOutcome::notFound;
+    return FileIsPresent(files, path) || files.searchPath(path, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
+                                                                    FILE_ATTRIBUTE_SYSTEM) != SearchOutcome::notFound;
 }
 
 bool IsOnFixedDrive(FileSystem& files, std::string_view path)

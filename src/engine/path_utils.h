@@ -3,11 +3,11 @@
 // Turning registry data into file paths and asking whether the file is there. Pure functions of
 // their input and the machine's state; none shows a message.
 
-#include <string>
-#include <string_view>
-
 #include "platform/file_system.h"
 #include "platform/registry.h"
+
+#include <string>
+#include <string_view>
 
 namespace tessivar {
 
@@ -30,9 +30,8 @@ std::string TextAfterCommonPlaceholder(std::string_view text);
 
 // Expands "%Systemroot%", "%ProgramFiles%" or "%commonprogramfiles%" and records a problem
 // when the result is missing.
-void CheckPlaceholderPath(ScanContext& context, HKEY hive, const std::string& hiveName,
-                          const std::string& valueName, std::string data, const std::string& scannerName,
-                          const std::string& keyPath);
+void CheckPlaceholderPath(ScanContext& context, HKEY hive, const std::string& hiveName, const std::string& valueName,
+                          std::string data, const std::string& scannerName, const std::string& keyPath);
 
 // True when a file (not a folder) of that name exists, whatever its attributes, or when the test
 // cannot be carried out.

@@ -6,6 +6,7 @@
 // 1-based, as the rest of the program counts them.
 
 #include "engine/observed.h"
+#include "platform/file_system.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +17,6 @@
 #include <string_view>
 #include <unordered_set>
 #include <utility>
-
-#include "platform/file_system.h"
 
 namespace tessivar {
 
@@ -38,7 +37,7 @@ struct ShortcutEntry {
     {
     }
 
-    std::string path;                            // as the drive walk handed it over
+    std::string path; // as the drive walk handed it over
     std::string sectionText = "Windows Shortcut";
     // The file the walk found there. Repair deletes nothing without it, and nothing that is not
     // that file any more.

@@ -15,7 +15,7 @@ namespace {
 
 // Handles opened here are closed on every path out, as the callers rely on.
 class OpenedKey {
-public:
+  public:
     explicit OpenedKey(Registry& registry) : m_registry(registry) {}
     ~OpenedKey()
     {
@@ -37,7 +37,7 @@ public:
     }
     HKEY handle() const { return m_key; }
 
-private:
+  private:
     Registry& m_registry;
     HKEY m_key = 0;
     bool m_open = false;
@@ -99,7 +99,8 @@ std::array<std::uint8_t, 4> littleEndian(std::uint32_t value)
 
 std::int32_t fromLittleEndian(const std::array<std::uint8_t, 4>& bytes)
 {
-    const std::uint32_t value = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+    const std::uint32_t value =
+        bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
     return static_cast<std::int32_t>(value);
 }
 

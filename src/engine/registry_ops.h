@@ -3,12 +3,12 @@
 // The small registry operations the rest of the program calls. All are silent: reads report
 // failure through their result; writes and deletions report nothing.
 
+#include "platform/registry.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <variant>
-
-#include "platform/registry.h"
 
 namespace tessivar {
 

@@ -3,14 +3,14 @@
 // Everything a scan, a repair or a restore works with, handed down by reference: the platform
 // back-ends, the settings, the host that shows the work, and the window's model.
 
-#include <string>
-
 #include "engine/host.h"
 #include "engine/problem_list.h"
 #include "engine/scan_model.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
+
+#include <string>
 
 namespace tessivar {
 

@@ -1,11 +1,11 @@
 #include "engine/section_list.h"
 
-#include <vector>
-
 #include "engine/catalogue.h"
 #include "engine/scan_context.h"
 #include "settings/setting_keys.h"
 #include "settings/settings_store.h"
+
+#include <vector>
 
 namespace tessivar {
 
@@ -51,8 +51,8 @@ void LoadlvwRegistryvaluesScanValues(ScanContext& context)
     std::vector<bool> outsidePrefix(model.lvwRegistryvaluesScan.size(), false);
     for (const DriveInfo& drive : context.files.drives()) {
         if (drive.type == DriveType::fixed) {
-            model.lvwRegistryvaluesScan.append(SectionListEntry{DriveEntryListText(drive.letter),
-                                                                kDriveEntrySmallIcon, false, false, !drive.insidePrefix});
+            model.lvwRegistryvaluesScan.append(SectionListEntry{DriveEntryListText(drive.letter), kDriveEntrySmallIcon,
+                                                                false, false, !drive.insidePrefix});
             outsidePrefix.push_back(!drive.insidePrefix);
         }
         context.host.yield();

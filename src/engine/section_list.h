@@ -12,9 +12,9 @@
 // (0 is false, any other number true). A missing key means checked; any other text (a word such
 // as "maybe", an empty text) means unchecked.
 
-#include <cstddef>
-
 #include "engine/scan_model.h"
+
+#include <cstddef>
 
 namespace tessivar {
 

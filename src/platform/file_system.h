@@ -30,9 +30,9 @@ inline constexpr std::uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 enum class DriveType : int { unknown = 0, removable = 1, fixed = 2, network = 3, cdrom = 4, ramDisk = 5 };
 
 struct DriveInfo {
-    char letter = 0;        // upper case, 'A' to 'Z'
+    char letter = 0; // upper case, 'A' to 'Z'
     DriveType type = DriveType::unknown;
-    bool hasRoot = false;   // false when the drive's folder is missing
+    bool hasRoot = false; // false when the drive's folder is missing
     // False for a drive whose folder lies outside the files this machine's Windows owns (a host
     // folder mapped to a letter): its shortcuts were made for another system, or for none.
     bool insidePrefix = true;
@@ -51,8 +51,8 @@ struct FileIdentity {
 
 struct FindData {
     std::uint32_t attributes = 0;
-    std::string fileName;          // the entry's name, no folder
-    std::uint64_t size = 0;        // 0 for folders, and in the typeOnly listing
+    std::string fileName;   // the entry's name, no folder
+    std::uint64_t size = 0; // 0 for folders, and in the typeOnly listing
 };
 
 // How much a listing tells about each entry. `full` gives exact attributes and sizes (one stat
@@ -64,9 +64,9 @@ using FindHandle = std::intptr_t;
 inline constexpr FindHandle INVALID_FIND_HANDLE = -1;
 
 enum class SearchOutcome {
-    found,     // an entry of that name (wildcards matching) with admitted attributes exists
-    notFound,  // the folder was searched and holds no such entry
-    failed,    // the search could not be carried out (unmappable or malformed path, I/O error)
+    found,    // an entry of that name (wildcards matching) with admitted attributes exists
+    notFound, // the folder was searched and holds no such entry
+    failed,   // the search could not be carried out (unmappable or malformed path, I/O error)
 };
 
 enum class Sync { no, yes };
@@ -79,7 +79,7 @@ enum class Sync { no, yes };
 // - Lookups may be served from a per-folder cache that lives between beginOperation and the
 //   matching endOperation (nestable); everything written through this interface keeps it true.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     virtual FindHandle FindFirstFileA(std::string_view pattern, FindData* data,
@@ -94,8 +94,8 @@ public:
 
     virtual std::uint32_t GetFileAttributesA(std::string_view path) = 0;
     // Of a drive root ("C:\"); false when the drive is not ready or has no root.
-    virtual bool GetVolumeInformationA(std::string_view rootPath, std::string* volumeName,
-                                       std::uint32_t* serialNumber, std::string* fileSystemName) = 0;
+    virtual bool GetVolumeInformationA(std::string_view rootPath, std::string* volumeName, std::uint32_t* serialNumber,
+                                       std::string* fileSystemName) = 0;
 
     virtual bool CopyFileA(std::string_view from, std::string_view to, bool failIfExists) = 0;
     virtual bool DeleteFileA(std::string_view path) = 0;
@@ -113,9 +113,9 @@ public:
     // -1 when the file is missing or cannot be read.
     virtual std::int64_t fileSize(std::string_view path) = 0;
 
-    virtual std::string GetTempPathA() = 0;        // ends with "\"
-    virtual std::string GetSystemDirectoryA() = 0; // "C:\windows\system32"
-    virtual std::string GetWindowsDirectoryA() = 0;// "C:\windows"
+    virtual std::string GetTempPathA() = 0;         // ends with "\"
+    virtual std::string GetSystemDirectoryA() = 0;  // "C:\windows\system32"
+    virtual std::string GetWindowsDirectoryA() = 0; // "C:\windows"
     // The short (8.3) form of a path, for display; "" when it cannot be had.
     virtual std::string GetShortPathNameA(std::string_view path) = 0;
     // The program's own writable folder, where backups and reports go by default; no trailing "\".
@@ -147,13 +147,13 @@ public:
 
 // Keeps the file system's lookup cache for the length of one operation (a scan, a repair).
 class FileOperationScope {
-public:
+  public:
     explicit FileOperationScope(FileSystem& files) : m_files(files) { m_files.beginOperation(); }
     ~FileOperationScope() { m_files.endOperation(); }
     FileOperationScope(const FileOperationScope&) = delete;
     FileOperationScope& operator=(const FileOperationScope&) = delete;
 
-private:
+  private:
     FileSystem& m_files;
 };
 

@@ -1,10 +1,10 @@
-#include <algorithm>
-#include <cstdint>
-#include <optional>
-
 #include "platform/shell_link.h"
 #include "platform/shortcut_text.h"
 #include "platform/text_utils.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
 
 namespace tessivar {
 
@@ -114,7 +114,8 @@ std::string FileUrlToPath(std::string_view url, bool* onHost)
     // Percent-decoding, then slashes to backslashes.
     std::string decoded;
     for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() && hexDigitValue(rest[i + 1]) >= 0 && hexDigitValue(rest[i + 2]) >= 0) {
+        if (rest[i] == '%' && i + 2 < rest.size() && hexDigitValue(rest[i + 1]) >= 0 &&
+            hexDigitValue(rest[i + 2]) >= 0) {
             decoded.push_back(static_cast<char>(hexDigitValue(rest[i + 1]) * 16 + hexDigitValue(rest[i + 2])));
             i += 2;
         } else if (rest[i] == '?' || rest[i] == '#') {

@@ -9,7 +9,7 @@
 namespace tessivar {
 
 class PrefixLock {
-public:
+  public:
     virtual ~PrefixLock() = default;
 
     // Takes the lock, waiting a bounded time while another writer holds it. Calls nest: only the
@@ -21,14 +21,14 @@ public:
 
 // For back-ends that no other process writes to (the in-memory fakes).
 class NoPrefixLock final : public PrefixLock {
-public:
+  public:
     bool lock(std::string*) override { return true; }
     void unlock() override {}
 };
 
 // Holds the lock for a scope, when it could be had.
 class PrefixLockScope {
-public:
+  public:
     explicit PrefixLockScope(PrefixLock& lock) : m_lock(lock), m_held(lock.lock(&m_why)) {}
     ~PrefixLockScope() { release(); }
     PrefixLockScope(const PrefixLockScope&) = delete;
@@ -44,7 +44,7 @@ public:
         m_held = false;
     }
 
-private:
+  private:
     PrefixLock& m_lock;
     std::string m_why;
     bool m_held = false;

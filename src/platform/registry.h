@@ -10,13 +10,13 @@
 // WTF-8 (the surrogate encoded like any other code point) and come back unchanged. Lengths are in
 // bytes of that encoding. The data of every other type is passed through byte for byte.
 
+#include "platform/prefix_lock.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/prefix_lock.h"
 
 namespace tessivar {
 
@@ -92,32 +92,28 @@ struct OSVERSIONINFOA {
 // - A value name of nullptr or "" is the key's unnamed (default) value.
 // - Calls never throw and never block on the user.
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
 
-    virtual LSTATUS RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options,
-                                  std::uint32_t samDesired, HKEY* result) = 0;
+    virtual LSTATUS RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options, std::uint32_t samDesired,
+                                  HKEY* result) = 0;
     virtual LSTATUS RegOpenKeyA(HKEY key, std::string_view subKey, HKEY* result) = 0;
     // Creates the key and any missing parent; *disposition says whether it was new.
-    virtual LSTATUS RegCreateKeyExA(HKEY key, std::string_view subKey, std::uint32_t reserved,
-                                    const char* className, std::uint32_t options,
-                                    std::uint32_t samDesired, HKEY* result,
+    virtual LSTATUS RegCreateKeyExA(HKEY key, std::string_view subKey, std::uint32_t reserved, const char* className,
+                                    std::uint32_t options, std::uint32_t samDesired, HKEY* result,
                                     std::uint32_t* disposition) = 0;
     // nameLength/classLength: in, the buffer size in bytes; out, the length written without the
     // terminating zero. className and classLength may be null.
-    virtual LSTATUS RegEnumKeyExA(HKEY key, std::uint32_t index, char* name,
-                                  std::uint32_t* nameLength, char* className,
+    virtual LSTATUS RegEnumKeyExA(HKEY key, std::uint32_t index, char* name, std::uint32_t* nameLength, char* className,
                                   std::uint32_t* classLength) = 0;
     // type, data and dataSize may be null (then that part is not asked for).
-    virtual LSTATUS RegEnumValueA(HKEY key, std::uint32_t index, char* name,
-                                  std::uint32_t* nameLength, std::uint32_t* type,
-                                  std::uint8_t* data, std::uint32_t* dataSize) = 0;
+    virtual LSTATUS RegEnumValueA(HKEY key, std::uint32_t index, char* name, std::uint32_t* nameLength,
+                                  std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) = 0;
     // With data null, only the type and the size needed are returned.
-    virtual LSTATUS RegQueryValueExA(HKEY key, const char* valueName, std::uint32_t* type,
-                                     std::uint8_t* data, std::uint32_t* dataSize) = 0;
-    virtual LSTATUS RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved,
-                                   std::uint32_t type, const std::uint8_t* data,
-                                   std::uint32_t size) = 0;
+    virtual LSTATUS RegQueryValueExA(HKEY key, const char* valueName, std::uint32_t* type, std::uint8_t* data,
+                                     std::uint32_t* dataSize) = 0;
+    virtual LSTATUS RegSetValueExA(HKEY key, const char* valueName, std::uint32_t reserved, std::uint32_t type,
+                                   const std::uint8_t* data, std::uint32_t size) = 0;
     virtual LSTATUS RegDeleteValueA(HKEY key, const char* valueName) = 0;
     virtual LSTATUS RegCloseKey(HKEY key) = 0;
     // Deletes a key that has no subkeys.
@@ -182,7 +178,7 @@ public:
 
 // Groups the writes of one operation (a repair, a restore) into one save per changed file.
 class RegistryBatch {
-public:
+  public:
     explicit RegistryBatch(Registry& registry) : m_registry(registry) { m_registry.beginBatch(); }
     ~RegistryBatch()
     {
@@ -199,7 +195,7 @@ public:
         return m_registry.endBatch(why);
     }
 
-private:
+  private:
     Registry& m_registry;
     bool m_ended = false;
 };

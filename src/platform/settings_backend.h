@@ -11,7 +11,7 @@
 namespace tessivar {
 
 class SettingsBackend {
-public:
+  public:
     virtual ~SettingsBackend() = default;
     // The text stored under `key`, exactly as written; nullopt when there is none or the store
     // cannot be read.

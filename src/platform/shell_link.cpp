@@ -1,11 +1,11 @@
 #include "platform/shell_link.h"
 
+#include "platform/shell_link_layout.h"
+#include "platform/shortcut_text.h"
+
 #include <array>
 #include <cstring>
 #include <optional>
-
-#include "platform/shell_link_layout.h"
-#include "platform/shortcut_text.h"
 
 namespace tessivar {
 
@@ -39,7 +39,7 @@ constexpr std::array<std::uint8_t, 16> kMyComputerClsid = {0xE0, 0x4F, 0xD0, 0x2
 
 // Every read goes through this view; a read past the end fails instead of reading.
 class Bytes {
-public:
+  public:
     explicit Bytes(std::string_view data) : m_data(data) {}
 
     std::size_t size() const { return m_data.size(); }
@@ -85,10 +85,11 @@ public:
     }
     bool equals(std::size_t offset, const std::array<std::uint8_t, 16>& expected) const
     {
-        return has(offset, expected.size()) && std::memcmp(m_data.data() + offset, expected.data(), expected.size()) == 0;
+        return has(offset, expected.size()) &&
+               std::memcmp(m_data.data() + offset, expected.data(), expected.size()) == 0;
     }
 
-private:
+  private:
     std::string_view m_data;
 };
 
@@ -278,7 +279,7 @@ IdListPath parseIdList(const Bytes& b, std::size_t start, std::size_t end)
 
 struct LinkInfoResult {
     bool malformed = false;
-    std::optional<Text> local;   // base path + suffix, ANSI
+    std::optional<Text> local; // base path + suffix, ANSI
     std::optional<Text> localUnicode;
     std::optional<Text> network; // net name + suffix
     LinkDriveType driveType = LinkDriveType::unknown;
@@ -346,8 +347,9 @@ LinkInfoResult parseLinkInfo(const Bytes& b, std::size_t at, std::size_t* next)
         const std::uint32_t volumeAt = field(kLinkInfoVolumeId);
         std::uint32_t volumeSize = 0;
         std::uint32_t driveType = 0;
-        if (volumeAt < headerSize || volumeAt >= size || !b.u32(at + volumeAt, &volumeSize) || volumeSize < kVolumeIdMinSize ||
-            volumeSize > size - volumeAt || !b.u32(at + volumeAt + kVolumeDriveType, &driveType)) {
+        if (volumeAt < headerSize || volumeAt >= size || !b.u32(at + volumeAt, &volumeSize) ||
+            volumeSize < kVolumeIdMinSize || volumeSize > size - volumeAt ||
+            !b.u32(at + volumeAt + kVolumeDriveType, &driveType)) {
             out.malformed = true;
             return out;
         }
@@ -375,7 +377,8 @@ LinkInfoResult parseLinkInfo(const Bytes& b, std::size_t at, std::size_t* next)
         std::uint32_t netNameOffset = 0;
         if (linkAt < headerSize || linkAt >= size || !b.u32(at + linkAt, &linkSize) || linkSize < kNetworkLinkMinSize ||
             linkSize > size - linkAt || !b.u32(at + linkAt + kNetworkNetName, &netNameOffset) ||
-            netNameOffset >= linkSize || (netNameOffset > kNetworkLinkMinSize && linkSize < kNetworkLinkWithDeviceName)) {
+            netNameOffset >= linkSize ||
+            (netNameOffset > kNetworkLinkMinSize && linkSize < kNetworkLinkWithDeviceName)) {
             out.malformed = true;
             return out;
         }
@@ -392,9 +395,8 @@ LinkInfoResult parseLinkInfo(const Bytes& b, std::size_t at, std::size_t* next)
 
 // The five strings and the extra-data blocks. False when they do not fit the file as the flags
 // lay them out.
-bool parseTail(const Bytes& b, std::size_t pos, std::uint32_t flags, const IdListPath& idList,
-               bool requireTerminal, ShortcutInfo* info, std::optional<Text>* relative,
-               std::optional<Text>* environment)
+bool parseTail(const Bytes& b, std::size_t pos, std::uint32_t flags, const IdListPath& idList, bool requireTerminal,
+               ShortcutInfo* info, std::optional<Text>* relative, std::optional<Text>* environment)
 {
     const bool unicode = flags & kIsUnicode;
     std::array<std::optional<Text>, 5> strings;
@@ -500,7 +502,8 @@ ShortcutInfo ReadShellLink(std::string_view data)
     ShortcutInfo info;
     const Bytes b(data);
     std::uint32_t headerSize = 0;
-    if (!b.u32(0, &headerSize) || headerSize != kHeaderSize || !b.has(0, kHeaderSize) || !b.equals(kHeaderClsid, kShellLinkClsid))
+    if (!b.u32(0, &headerSize) || headerSize != kHeaderSize || !b.has(0, kHeaderSize) ||
+        !b.equals(kHeaderClsid, kShellLinkClsid))
         return info;
     info.format = ShortcutFormat::shellLink;
     info.isLink = true;

@@ -60,9 +60,9 @@ struct ShortcutInfo {
     // Some part of the file is damaged or inconsistent; nothing it says should be acted on.
     bool malformed = false;
 
-    std::string typeName;          // "Shortcut" or "Internet Shortcut"
-    std::string targetPath;        // as a shell reports it; "" for no file-system target
-    std::string workingDirectory;  // "" when none
+    std::string typeName;         // "Shortcut" or "Internet Shortcut"
+    std::string targetPath;       // as a shell reports it; "" for no file-system target
+    std::string workingDirectory; // "" when none
     std::string arguments;
     std::string description;
 
@@ -70,9 +70,9 @@ struct ShortcutInfo {
     // left as stored; the caller resolves them.
     std::vector<ShortcutTarget> targets;
 
-    bool advertised = false;   // an installer (Darwin) descriptor: the installer resolves it
-    bool virtualItem = false;  // the ID list names something outside the file system
-    bool network = false;      // a UNC path, a network share or a remote drive
+    bool advertised = false;     // an installer (Darwin) descriptor: the installer resolves it
+    bool virtualItem = false;    // the ID list names something outside the file system
+    bool network = false;        // a UNC path, a network share or a remote drive
     bool removableMedia = false; // removable or CD drive: the medium may just be absent
     LinkDriveType driveType = LinkDriveType::unknown;
 
@@ -83,7 +83,7 @@ struct ShortcutInfo {
     std::string knownFolderPath;
 
     // .url files only.
-    bool hasUrl = false;       // a URL key was present (possibly empty)
+    bool hasUrl = false; // a URL key was present (possibly empty)
     std::string url;
 };
 

@@ -83,7 +83,8 @@ void appendEscape(std::string& out, unsigned char kind, unsigned char value)
 bool needsEscape(unsigned char plain)
 {
     // 0 and 3 would become LF and CR, 246 and up do not fit a byte once shifted.
-    return plain == 0 || plain == 3 || plain > 255 - kShift || plain == static_cast<unsigned char>(kBackupFieldSeparator);
+    return plain == 0 || plain == 3 || plain > 255 - kShift ||
+           plain == static_cast<unsigned char>(kBackupFieldSeparator);
 }
 
 void encodeField(std::string& out, std::string_view field)
@@ -140,7 +141,8 @@ std::vector<std::string> DecodeBackupFields(std::string_view stored)
         const auto byte = static_cast<unsigned char>(stored[pos]);
         if ((byte == kEscapeCharacter || byte == kEscapeRawByte) && pos + 2 < stored.size() &&
             hexDigitValue(stored[pos + 1]) >= 0 && hexDigitValue(stored[pos + 2]) >= 0) {
-            const auto value = static_cast<unsigned char>(hexDigitValue(stored[pos + 1]) * 16 + hexDigitValue(stored[pos + 2]));
+            const auto value =
+                static_cast<unsigned char>(hexDigitValue(stored[pos + 1]) * 16 + hexDigitValue(stored[pos + 2]));
             if (byte == kEscapeCharacter)
                 appendUtf8(fields.back(), codePointOf1252(value));
             else

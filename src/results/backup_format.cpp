@@ -1,13 +1,12 @@
 #include "results/backup_format.h"
 
 #include "platform/text_utils.h"
+#include "results/backup_encoding.h"
+#include "settings/settings_store.h"
 
 #include <cctype>
 #include <charconv>
 #include <cstdio>
-
-#include "results/backup_encoding.h"
-#include "settings/settings_store.h"
 
 namespace tessivar {
 
@@ -30,8 +29,7 @@ bool allDigits(std::string_view text)
     return true;
 }
 
-template <typename T>
-bool parseNumber(std::string_view text, T& value)
+template <typename T> bool parseNumber(std::string_view text, T& value)
 {
     if (!allDigits(text))
         return false;
@@ -230,12 +228,8 @@ RegistryRecord MakeRegistryRecord(const ProblemEntry& entry, std::string_view hi
 
 std::vector<std::string> RecordFields(const RegistryRecord& record)
 {
-    std::vector<std::string> fields{"R",
-                                    record.mainkeyname,
-                                    record.FullKeyPath,
-                                    record.KeyValue,
-                                    record.KeyName,
-                                    record.DefaultOrNot};
+    std::vector<std::string> fields{
+        "R", record.mainkeyname, record.FullKeyPath, record.KeyValue, record.KeyName, record.DefaultOrNot};
     if (!record.exact)
         return fields;
     fields.push_back(record.valueName);

@@ -10,17 +10,17 @@
 // fields are still read and restored the old way; the older reader still finds its fields where it
 // expects them in new records.
 
-#include <cstdint>
-#include <set>
-#include <string>
-#include <string_view>
-#include <vector>
-
 #include "engine/problem_list.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "settings/backup_folder.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace tessivar {
 
@@ -121,10 +121,10 @@ BackupWrite WriteBackupRecord(FileSystem& files, SettingsStore& settings, std::s
 
 // What a restore did, record by record.
 struct RestoreOutcome {
-    bool refused = false;     // nothing was changed; `notes` says why
-    int restored = 0;         // records put back (an "absent" record counts: nothing to put back)
-    int skipped = 0;          // shortcut records whose copy is no longer there: not put back
-    int failed = 0;           // records that could not be put back, damaged or refused ones included
+    bool refused = false;           // nothing was changed; `notes` says why
+    int restored = 0;               // records put back (an "absent" record counts: nothing to put back)
+    int skipped = 0;                // shortcut records whose copy is no longer there: not put back
+    int failed = 0;                 // records that could not be put back, damaged or refused ones included
     std::vector<std::string> notes; // one line per failure, for the user
     bool complete() const { return !refused && failed == 0 && skipped == 0; }
 };

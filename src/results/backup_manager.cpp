@@ -1,12 +1,8 @@
 #include "results/backup_manager.h"
 
-#include "platform/text_utils.h"
-
-#include <algorithm>
-#include <cctype>
-
 #include "engine/host.h"
 #include "engine/scan_context.h"
+#include "platform/text_utils.h"
 #include "settings/setting_keys.h"
 #include "settings/settings_store.h"
 

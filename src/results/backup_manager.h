@@ -3,11 +3,11 @@
 // The backup manager's logic, frmBackUpRestore without its window: the list of backup files in the
 // backup folder, and restoring or deleting the checked ones.
 
+#include "results/backup_format.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "results/backup_format.h"
 
 namespace tessivar {
 
@@ -38,10 +38,10 @@ void AddBackupListEntry(BackupManager& manager, FileSystem& files, std::string_v
 
 struct BackupFileResult {
     std::string name;
-    bool found = false;    // false: no file of that name, the entry stays as it was
+    bool found = false;     // false: no file of that name, the entry stays as it was
     RestoreOutcome restore; // for restores
-    bool removed = false;  // the file is gone and its entry left the list
-    std::string refusal;   // for deletes: why nothing was done (another writer held the prefix)
+    bool removed = false;   // the file is gone and its entry left the list
+    std::string refusal;    // for deletes: why nothing was done (another writer held the prefix)
 };
 
 // Restores every checked entry in list order. A file whose records all went back is deleted and

@@ -1,16 +1,15 @@
 // The reader side of backup files: putting back what a repair removed.
 
-#include "platform/text_utils.h"
-
-#include <array>
-#include <cctype>
-
 #include "engine/catalogue.h"
 #include "engine/host.h"
 #include "engine/registry_ops.h"
 #include "engine/scan_context.h"
+#include "platform/text_utils.h"
 #include "results/backup_encoding.h"
 #include "results/backup_format.h"
+
+#include <array>
+#include <cctype>
 
 namespace tessivar {
 
@@ -96,8 +95,7 @@ bool shortcutPathAllowed(std::string_view path)
         return false;
     for (const char c : path.substr(2)) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' ||
-            c == '|')
+        if (byte < 0x20 || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|')
             return false;
     }
     std::size_t start = 3;
@@ -158,8 +156,8 @@ RegistryRestore restoreOlderRecord(Registry& registry, HKEY hive, const Registry
     bool written = false;
     if (upper(trimmed(record.DefaultOrNot)) == "YES") {
         const auto slash = record.KeyValue.rfind('\\');
-        const std::string bare = slash == std::string::npos ? std::string(trimmed(record.KeyValue))
-                                                            : record.KeyValue.substr(slash + 1);
+        const std::string bare =
+            slash == std::string::npos ? std::string(trimmed(record.KeyValue)) : record.KeyValue.substr(slash + 1);
         written = WriteValueGuessType(registry, hive, record.FullKeyPath, valueName, bare);
     } else {
         written = WriteTypedValue(registry, hive, record.FullKeyPath, valueName, record.KeyValue, REG_SZ);

@@ -1,16 +1,11 @@
 #include "results/repair.h"
 
-#include "platform/text_utils.h"
-
-#include <cctype>
-#include <charconv>
-#include <cstdint>
-
 #include "checks/shortcut_check.h"
 #include "engine/host.h"
 #include "engine/registry_ops.h"
 #include "engine/scan_context.h"
 #include "engine/section_list.h"
+#include "platform/text_utils.h"
 #include "results/backup_format.h"
 #include "results/scan_report.h"
 
@@ -82,7 +77,7 @@ class RepairRun {
     void registryPhase(RepairOutcome& outcome);
     void shortcutPhase(RepairOutcome& outcome);
 
-private:
+  private:
     enum class Result { repaired, skipped, leftBackupFailed, leftPresent, leftChanged, failed };
 
     // One registry entry, planned before its group's records are written.
@@ -152,7 +147,8 @@ RepairRun::Plan RepairRun::planValue(const ProblemEntry& entry, HKEY hive, const
     const auto stateNow = [&](std::string_view name) {
         for (const Plan& other : earlier) {
             for (const RegistryRecord& record : other.records) {
-                if (other.hive == hive && equalsIgnoringCase(record.FullKeyPath, keyPath) && equalsIgnoringCase(record.valueName, name))
+                if (other.hive == hive && equalsIgnoringCase(record.FullKeyPath, keyPath) &&
+                    equalsIgnoringCase(record.valueName, name))
                     return RawValue{};
             }
         }

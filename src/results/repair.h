@@ -27,15 +27,15 @@ struct RepairOptions {
 };
 
 struct RepairOutcome {
-    bool refused = false;         // nothing was changed; `refusal` says why
+    bool refused = false; // nothing was changed; `refusal` says why
     std::string refusal;
-    int repaired = 0;             // entries whose problem is gone
-    int leftBackupFailed = 0;     // left as they were: their backup could not be written
-    int leftPresent = 0;          // left as they were: their file (or the shortcut's target) is there now
-    int leftChanged = 0;          // left as they were: not the shortcut file the scan's walk found
-    int leftUnsaved = 0;          // changed in memory, but the registry could not be saved
-    int failed = 0;               // backed up, but the change itself failed (a read-only shortcut)
-    std::string backupPath;       // the run's backup file; "" when no record was written
+    int repaired = 0;                 // entries whose problem is gone
+    int leftBackupFailed = 0;         // left as they were: their backup could not be written
+    int leftPresent = 0;              // left as they were: their file (or the shortcut's target) is there now
+    int leftChanged = 0;              // left as they were: not the shortcut file the scan's walk found
+    int leftUnsaved = 0;              // changed in memory, but the registry could not be saved
+    int failed = 0;                   // backed up, but the change itself failed (a read-only shortcut)
+    std::string backupPath;           // the run's backup file; "" when no record was written
     std::vector<std::string> changes; // one line per change made, for the command line
     int left() const { return leftBackupFailed + leftPresent + leftChanged + leftUnsaved + failed; }
 };

@@ -1,11 +1,11 @@
 #include "results/scan_report.h"
 
-#include <cstdio>
-
 #include "engine/scan_context.h"
 #include "results/code_page.h"
 #include "settings/setting_keys.h"
 #include "settings/settings_store.h"
+
+#include <cstdio>
 
 namespace tessivar {
 
@@ -17,7 +17,7 @@ constexpr std::size_t kFlushBytes = 256 * 1024;
 
 // The first piece replaces the old report in one step; later pieces are appended.
 class ReportWriter {
-public:
+  public:
     ReportWriter(FileSystem& files, std::string path) : m_files(files), m_path(std::move(path)) {}
 
     void line(std::string_view text)
@@ -41,7 +41,7 @@ public:
         return m_started && !m_failed && m_complete;
     }
 
-private:
+  private:
     void flush()
     {
         if (m_buffer.empty())
@@ -77,7 +77,10 @@ std::string repeated(std::string_view piece, int times)
     return out;
 }
 
-std::string blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
+std::string blanks(int count)
+{
+    return std::string(static_cast<std::size_t>(count), ' ');
+}
 
 std::string twoDigits(int n)
 {
@@ -189,8 +192,7 @@ void ReturnToStartView(ScanContext& context)
     model.FrameScanningVisible = false;
     model.FrameScanSettingShelidButtonVisible = true;
     const std::uint32_t attributes = context.files.GetFileAttributesA(ScanReportPath(context));
-    model.cmdShowLogEnabled =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    model.cmdShowLogEnabled = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 } // namespace tessivar

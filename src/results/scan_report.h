@@ -3,10 +3,10 @@
 // The plain-text report of a scan, "ScanReport.txt" in the folder the settings name, and the
 // return to the start view, which is where the "Show Log" button learns whether a report exists.
 
+#include "platform/clock.h"
+
 #include <string>
 #include <string_view>
-
-#include "platform/clock.h"
 
 namespace tessivar {
 

@@ -1,8 +1,8 @@
 #include "results/summary_views.h"
 
-#include "platform/text_utils.h"
 #include "engine/host.h"
 #include "engine/scan_context.h"
+#include "platform/text_utils.h"
 
 #include <algorithm>
 #include <numeric>

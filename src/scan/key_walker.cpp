@@ -1,14 +1,14 @@
 #include "scan/key_walker.h"
 
+#include "checks/checks.h"
+#include "engine/registry_ops.h"
+#include "engine/scan_context.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "checks/checks.h"
-#include "engine/registry_ops.h"
-#include "engine/scan_context.h"
 
 namespace tessivar {
 
@@ -81,10 +81,10 @@ void walkValuesOfOpenKey(ScanContext& context, HKEY key, HKEY hive, const std::s
         // the read by name stops at, so that one is read by name as always.
         if (valueName.find('\0') == std::string::npos)
             model.lblRegistryFilesScan.edit([&](std::string& text) {
-                ValueDataAsText(type,
-                                std::string_view(reinterpret_cast<const char*>(data.data()),
-                                                 std::min(dataSize, kEnumBufferSize)),
-                                text);
+                ValueDataAsText(
+                    type,
+                    std::string_view(reinterpret_cast<const char*>(data.data()), std::min(dataSize, kEnumBufferSize)),
+                    text);
             });
         else
             model.lblRegistryFilesScan.edit(
@@ -145,8 +145,8 @@ void WalkKeyTree(ScanContext& context, HKEY hive, const std::string& keyPath, co
 
         std::uint32_t nameLength = kEnumBufferSize;
         std::uint32_t classLength = kEnumBufferSize;
-        if (registry.RegEnumKeyExA(level.key, level.index, name.data(), &nameLength, className.data(),
-                                   &classLength) != ERROR_SUCCESS) {
+        if (registry.RegEnumKeyExA(level.key, level.index, name.data(), &nameLength, className.data(), &classLength) !=
+            ERROR_SUCCESS) {
             registry.RegCloseKey(level.key);
             levels.pop_back();
             if (levels.empty() || finishSubkey())

@@ -5,10 +5,10 @@
 // each step, stops at the next check point once the scan is cancelled, and closes every key it
 // opened on every way out. Nothing here changes the registry or reports an error.
 
+#include "platform/registry.h"
+
 #include <string>
 #include <string_view>
-
-#include "platform/registry.h"
 
 namespace tessivar {
 

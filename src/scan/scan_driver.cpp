@@ -1,28 +1,27 @@
 #include "scan/scan_driver.h"
 
-#include "platform/text_utils.h"
-
-#include <algorithm>
-#include <cctype>
-#include <cstdio>
-
 #include "checks/drive_walk.h"
 #include "engine/catalogue.h"
 #include "engine/registry_ops.h"
 #include "engine/scan_context.h"
 #include "engine/section_list.h"
+#include "platform/text_utils.h"
 #include "results/scan_report.h"
 #include "results/summary_views.h"
 #include "scan/key_walker.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace tessivar {
 
 namespace {
 
-std::size_t totalRows(const ScanModel& model) { return model.lvwErrors.count() + model.lvwShortcut.count(); }
+std::size_t totalRows(const ScanModel& model)
+{
+    return model.lvwErrors.count() + model.lvwShortcut.count();
+}
 
 // The section list is read by position at every use: the cancel question may rebuild it while
 // the loop waits, and a rebuilt list may even be shorter.

@@ -4,11 +4,11 @@
 // section list in order with a progress bar and a live count, write the report, show the
 // results. The cancel button only asks and sets ScanCancelled; the walks notice it.
 
+#include "platform/clock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include "platform/clock.h"
 
 namespace tessivar {
 

@@ -4,18 +4,18 @@
 // its own default and gets it back, as text, when the key is missing; each writer writes one key
 // at once. Nothing is cached: every read goes to the store.
 
+#include "platform/settings_backend.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "platform/settings_backend.h"
 
 namespace tessivar {
 
 inline constexpr std::string_view kProductName = "Tessivar v4.0";
 
 class SettingsStore {
-public:
+  public:
     explicit SettingsStore(SettingsBackend& backend) : m_backend(backend) {}
 
     std::string ReadSetting(std::string_view key, std::string_view defaultValue) const;
@@ -35,7 +35,7 @@ public:
     // A write the store refuses is ignored.
     void WriteSetting(std::string_view key, std::string_view value);
 
-private:
+  private:
     SettingsBackend& m_backend;
 };
 

@@ -1,10 +1,9 @@
 #include "shell/main_window.h"
 
-#include "platform/text_utils.h"
-
 #include "engine/host.h"
 #include "engine/scan_context.h"
 #include "engine/section_list.h"
+#include "platform/text_utils.h"
 #include "results/repair.h"
 #include "results/scan_report.h"
 #include "results/summary_views.h"

@@ -2,14 +2,14 @@
 
 // What the tray menu asks of the main window, answered by FRMmAIN and the pieces beside it.
 
-#include <string>
-
 #include "engine/message_kind.h"
 #include "engine/scan_context.h"
 #include "engine/section_list.h"
 #include "shell/main_window.h"
 #include "shell/main_window_peers.h"
 #include "shell/tray_menu.h"
+
+#include <string>
 
 namespace tessivar {
 

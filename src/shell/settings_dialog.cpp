@@ -1,7 +1,7 @@
 #include "shell/settings_dialog.h"
 
-#include "engine/scan_context.h"
 #include "engine/detection_signal.h"
+#include "engine/scan_context.h"
 #include "settings/setting_keys.h"
 #include "settings/settings_store.h"
 

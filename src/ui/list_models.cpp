@@ -1,7 +1,6 @@
 #include "ui/list_models.h"
 
 #include "ui/skin_palette.h"
-
 #include "ui/skin_resources.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "ui/settings_dialog_window.h"
 
 #include "ui/click_label.h"
-#include "ui/skinned_button.h"
 #include "ui/skin_style.h"
+#include "ui/skinned_button.h"
 #include "ui/svg_picture.h"
 #include "ui/window_drag.h"
 

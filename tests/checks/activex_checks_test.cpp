@@ -1,6 +1,5 @@
-#include "checks/checks.h"
-
 #include "check_fixture.h"
+#include "checks/checks.h"
 
 namespace tessivar::test {
 namespace {
@@ -13,7 +12,10 @@ struct ProgramFileCase {
     std::optional<Expect> applicationPath;
 };
 
-void PrintTo(const ProgramFileCase& c, std::ostream* out) { *out << c.name << ": " << c.data; }
+void PrintTo(const ProgramFileCase& c, std::ostream* out)
+{
+    *out << c.name << ": " << c.data;
+}
 
 const ProgramFileCase kProgramFileCases[] = {
     {"ThreadingModel", "Apartment", std::nullopt, std::nullopt},
@@ -82,8 +84,7 @@ TEST_P(ProgramFileChecks, ApplicationPath)
     expectRows(machine, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(DataForms, ProgramFileChecks, ::testing::ValuesIn(kProgramFileCases),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(DataForms, ProgramFileChecks, ::testing::ValuesIn(kProgramFileCases), CaseName());
 
 // The data of a ProgID key is a class name, whatever it ends in; only the key's own name decides.
 TEST(ActiveXCheck, ClassNameKeysAreNeverExamined)
@@ -92,8 +93,12 @@ TEST(ActiveXCheck, ClassNameKeysAreNeverExamined)
         const char* keyName;
         bool examined;
     };
-    const Row rows[] = {{"ProgID", false},        {"progid", false},       {"VersionIndependentProgID", false},
-                        {"VERSIONINDEPENDENTPROGID", false}, {"InprocServer32", true}, {"MyProgID", true},
+    const Row rows[] = {{"ProgID", false},
+                        {"progid", false},
+                        {"VersionIndependentProgID", false},
+                        {"VERSIONINDEPENDENTPROGID", false},
+                        {"InprocServer32", true},
+                        {"MyProgID", true},
                         {"ProgID2", true}};
     for (const Row& row : rows) {
         CheckContext machine;
@@ -121,8 +126,8 @@ TEST(ProgramFileChecks, FailedSearchIsNeverReported)
     machine.files.makeSearchFail("C:\\Unreadable");
     CheckApplicationPath(machine.context, HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "", "C:\\Unreadable\\x.exe",
                          "Application Paths", "k");
-    CheckActiveX(machine.context, HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "", "C:\\Unreadable\\x.exe",
-                 "ActiveX \\ COM", "k");
+    CheckActiveX(machine.context, HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "", "C:\\Unreadable\\x.exe", "ActiveX \\ COM",
+                 "k");
     EXPECT_EQ(machine.model.lvwErrors.count(), 0u);
 }
 

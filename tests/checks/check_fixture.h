@@ -3,18 +3,17 @@
 // What the check tests share: a context over an in-memory machine with a known set of files, and
 // the expected-row notation of the tables.
 
-#include <gtest/gtest.h>
-
-#include <optional>
-#include <ostream>
-#include <string>
-#include <vector>
-
 #include "engine/problem_list.h"
 #include "engine/scan_context.h"
 #include "support/fake_file_system.h"
 #include "support/fake_registry.h"
 #include "support/null_platform.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
 
 namespace tessivar::test {
 
@@ -24,8 +23,8 @@ inline void addCheckScene(FakeFileSystem& files)
 {
     files.addDrive('D', DriveType::cdrom);
     files.addDrive('N', DriveType::network);
-    for (const char* name : {"present.dll", "present.ocx", "present.exe", "present.ax", "rundll32.exe",
-                             "present.hlp", "present.chm", "setup.exe"})
+    for (const char* name : {"present.dll", "present.ocx", "present.exe", "present.ax", "rundll32.exe", "present.hlp",
+                             "present.chm", "setup.exe"})
         files.addFile(std::string("C:\\windows\\system32\\") + name);
     files.addFile("C:\\windows\\system32\\hidden.dll", "", FILE_ATTRIBUTE_HIDDEN);
     files.addFile("C:\\windows\\system32\\system.dll", "", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
@@ -69,8 +68,14 @@ struct Expect {
     std::string defaultOrNot;
 };
 
-inline Expect missing(std::string path) { return {std::move(path), ""}; }
-inline Expect missingInSystemFolder(std::string name) { return {"C:\\windows\\system32\\" + name, "Yes"}; }
+inline Expect missing(std::string path)
+{
+    return {std::move(path), ""};
+}
+inline Expect missingInSystemFolder(std::string name)
+{
+    return {"C:\\windows\\system32\\" + name, "Yes"};
+}
 
 // The six inputs of a call, as the walk would give them.
 struct CallInput {
@@ -109,11 +114,7 @@ inline std::string describeRow(const ProblemEntry& r)
 
 // Names the instances of a parameterised table after its rows' `name`.
 struct CaseName {
-    template <class ParamInfo>
-    std::string operator()(const ParamInfo& param) const
-    {
-        return param.param.name;
-    }
+    template <class ParamInfo> std::string operator()(const ParamInfo& param) const { return param.param.name; }
 };
 
 // Compares every field of every row, in order, and the detection count: one signal per row.

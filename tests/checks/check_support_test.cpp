@@ -1,7 +1,6 @@
 #include "checks/check_support.h"
 
 #include <gtest/gtest.h>
-
 #include <string_view>
 
 namespace tessivar::checks {
@@ -26,14 +25,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ContainsCase{"", "", true}, ContainsCase{"abc", "", true}, ContainsCase{"", "%x%", false},
                       ContainsCase{"%SystemRoot%\\x.dll", "%Systemroot%", true},
                       ContainsCase{"c:\\%SYSTEMROOT%", "%systemroot%", true},
-                      ContainsCase{"%%Sysroot%", "%Sysroot%", true},          // a second sign right after the first
-                      ContainsCase{"%Sys%Sysroot", "%Sysroot%", false},        // the last sign is missing
-                      ContainsCase{"x%Sysroo", "%Sysroot%", false},            // cut short at the end
+                      ContainsCase{"%%Sysroot%", "%Sysroot%", true},    // a second sign right after the first
+                      ContainsCase{"%Sys%Sysroot", "%Sysroot%", false}, // the last sign is missing
+                      ContainsCase{"x%Sysroo", "%Sysroot%", false},     // cut short at the end
                       ContainsCase{"%ProgramFiles", "%ProgramFiles%", false},
                       ContainsCase{"a%b%c%ProgramFiles%", "%programfiles%", true},
                       ContainsCase{"WMPlayer.ProgID", "PROGID", true}, ContainsCase{"progi", "PROGID", false},
                       ContainsCase{"\xc3\xa9", "\xc3\x89", false}, // only ASCII letters fold
-                      ContainsCase{"a[b", "A{B", false}));          // no folding across punctuation
+                      ContainsCase{"a[b", "A{B", false}));         // no folding across punctuation
 
 } // namespace
 } // namespace tessivar::checks

@@ -1,6 +1,5 @@
-#include "checks/checks.h"
-
 #include "check_fixture.h"
+#include "checks/checks.h"
 
 namespace tessivar::test {
 namespace {
@@ -14,7 +13,10 @@ struct DrivePathCase {
     std::optional<Expect> virtualDevice;
 };
 
-void PrintTo(const DrivePathCase& c, std::ostream* out) { *out << c.name << ": " << c.data; }
+void PrintTo(const DrivePathCase& c, std::ostream* out)
+{
+    *out << c.name << ": " << c.data;
+}
 
 const auto kNone = std::nullopt;
 
@@ -60,7 +62,7 @@ const DrivePathCase kDrivePathCases[] = {
 };
 
 class DrivePathChecks : public ::testing::TestWithParam<DrivePathCase> {
-protected:
+  protected:
     const CallInput m_call{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "", "Some Scanner", "SOFTWARE\\Some\\Key"};
 
     void expectFor(const std::optional<Expect>& expect, CheckContext& machine)
@@ -96,8 +98,7 @@ TEST_P(DrivePathChecks, VirtualDevice)
     expectFor(GetParam().virtualDevice, machine);
 }
 
-INSTANTIATE_TEST_SUITE_P(DataForms, DrivePathChecks, ::testing::ValuesIn(kDrivePathCases),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(DataForms, DrivePathChecks, ::testing::ValuesIn(kDrivePathCases), CaseName());
 
 TEST(DrivePathChecks, NamedValueKeepsItsName)
 {

@@ -1,17 +1,6 @@
 // The walk over a real folder tree in a hand-made prefix: symbolic-link loops, a link to "/",
 // an unreadable folder and a very deep chain of folders.
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <map>
-
 #include "checks/drive_walk.h"
 #include "engine/scan_context.h"
 #include "platform/wine/wine_file_system.h"
@@ -21,6 +10,16 @@
 #include "support/null_platform.h"
 #include "support/shell_link_builder.h"
 #include "support/temp_dir.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessivar {
 namespace {
@@ -43,7 +42,7 @@ void writeFile(const fs::path& path, const std::string& bytes)
 }
 
 class PrefixWalkTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         m_prefix = m_temp.path() / "prefix";

@@ -1,11 +1,9 @@
 #include "checks/drive_walk.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
 #include "checks/walk_context.h"
 #include "support/shell_link_builder.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
 
 namespace tessivar {
 namespace {
@@ -44,8 +42,8 @@ TEST(DriveWalk, FilesOfAFolderComeBeforeItsSubfolders)
     scene.files.addFile("C:\\t\\z.url", "[InternetShortcut]\nURL=\n");
     scene.files.addFile("C:\\t\\s2\\d.lnk", brokenLink());
     WalkFolder(scene.context, "C:\\t\\");
-    EXPECT_EQ(scene.recorded(), (std::vector<std::string>{"C:\\t\\a.lnk", "C:\\t\\z.url", "C:\\t\\s\\c.lnk",
-                                                          "C:\\t\\s2\\d.lnk"}));
+    EXPECT_EQ(scene.recorded(),
+              (std::vector<std::string>{"C:\\t\\a.lnk", "C:\\t\\z.url", "C:\\t\\s\\c.lnk", "C:\\t\\s2\\d.lnk"}));
     EXPECT_EQ(listed(scene), (std::vector<std::string>{"C:\\t\\*", "C:\\t\\s\\*", "C:\\t\\s2\\*"}));
     // Listings tell folders from files by the entry type alone.
     for (FindDetail detail : scene.files.details)
@@ -159,7 +157,7 @@ TEST(DriveWalk, WinePrefixesAndTheBackupFolderAreNotEntered)
 // A folder that holds itself, without end, as a bind mount of a parent or a file system that
 // lies would: the depth bound ends the walk.
 class EndlessFileSystem : public test::NullFileSystem {
-public:
+  public:
     FindHandle FindFirstFileA(std::string_view pattern, FindData* data, FindDetail) override
     {
         ++listings;
@@ -183,7 +181,7 @@ public:
     std::size_t listings = 0;
     std::size_t longestPattern = 0;
 
-private:
+  private:
     int m_next = 0;
 };
 

@@ -1,6 +1,5 @@
-#include "checks/checks.h"
-
 #include "check_fixture.h"
+#include "checks/checks.h"
 
 namespace tessivar::test {
 namespace {
@@ -47,8 +46,7 @@ TEST_P(HelpFileCheck, DataForms)
     expectRows(machine, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, HelpFileCheck, ::testing::ValuesIn(kHelpCases),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(Table, HelpFileCheck, ::testing::ValuesIn(kHelpCases), CaseName());
 
 // The value name is the font's display name; the data a file of the font folder or a full path.
 const NameAndPlaceCase kFontCases[] = {
@@ -82,8 +80,7 @@ TEST_P(FontCheck, DataForms)
     expectRows(machine, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, FontCheck, ::testing::ValuesIn(kFontCases),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(Table, FontCheck, ::testing::ValuesIn(kFontCases), CaseName());
 
 TEST(FontCheck, FollowsTheWindowsFolder)
 {

@@ -1,14 +1,12 @@
 #include "checks/shortcut_check.h"
-
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <functional>
-#include <sstream>
-
 #include "checks/walk_context.h"
 #include "platform/shell_link.h"
 #include "support/shell_link_builder.h"
+
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sstream>
 
 namespace tessivar {
 namespace {
@@ -65,26 +63,25 @@ TEST_P(WineFixtureVerdict, RecordsOnlyLinksWhoseTargetIsGone)
     EXPECT_EQ(scene.model.lblProblemsFound, GetParam().recorded ? "1" : "0");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fixtures, WineFixtureVerdict,
-    testing::Values(WineVerdict{"present.lnk", false}, WineVerdict{"gone.lnk", true},
-                    WineVerdict{"never-existed.lnk", true}, WineVerdict{"folder.lnk", false},
-                    WineVerdict{"gone-folder.lnk", true}, WineVerdict{"arguments.lnk", false},
-                    WineVerdict{"working-dir.lnk", false}, WineVerdict{"home-working-dir.lnk", false},
-                    WineVerdict{"relative.lnk", false}, WineVerdict{"z-drive.lnk", true},
-                    WineVerdict{"cjk.lnk", false}, WineVerdict{"cjk-gone.lnk", true},
-                    WineVerdict{"latin.lnk", false}, WineVerdict{"caf\xC3\xA9-name.lnk", true},
-                    WineVerdict{"windir.lnk", false}, WineVerdict{"unc.lnk", false},
-                    WineVerdict{"control-panel.lnk", false}, WineVerdict{"my-computer.lnk", false},
-                    WineVerdict{"web.url", false}, WineVerdict{"file-present.url", false},
-                    WineVerdict{"file-gone.url", true}),
-    [](const testing::TestParamInfo<WineVerdict>& param) {
-        std::string name = param.param.file;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Fixtures, WineFixtureVerdict,
+                         testing::Values(WineVerdict{"present.lnk", false}, WineVerdict{"gone.lnk", true},
+                                         WineVerdict{"never-existed.lnk", true}, WineVerdict{"folder.lnk", false},
+                                         WineVerdict{"gone-folder.lnk", true}, WineVerdict{"arguments.lnk", false},
+                                         WineVerdict{"working-dir.lnk", false},
+                                         WineVerdict{"home-working-dir.lnk", false}, WineVerdict{"relative.lnk", false},
+                                         WineVerdict{"z-drive.lnk", true}, WineVerdict{"cjk.lnk", false},
+                                         WineVerdict{"cjk-gone.lnk", true}, WineVerdict{"latin.lnk", false},
+                                         WineVerdict{"caf\xC3\xA9-name.lnk", true}, WineVerdict{"windir.lnk", false},
+                                         WineVerdict{"unc.lnk", false}, WineVerdict{"control-panel.lnk", false},
+                                         WineVerdict{"my-computer.lnk", false}, WineVerdict{"web.url", false},
+                                         WineVerdict{"file-present.url", false}, WineVerdict{"file-gone.url", true}),
+                         [](const testing::TestParamInfo<WineVerdict>& param) {
+                             std::string name = param.param.file;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
 
 // --- Forms Wine cannot make, each with its verdict ---------------------------------------------
 
@@ -105,7 +102,8 @@ TEST_P(GeneratedVerdictTest, Verdict)
                              "C:\\Program Files");
     if (GetParam().scene)
         GetParam().scene(scene);
-    const std::string name = std::string(GetParam().name) + (std::string(GetParam().name).starts_with("Url") ? ".url" : ".lnk");
+    const std::string name =
+        std::string(GetParam().name) + (std::string(GetParam().name).starts_with("Url") ? ".url" : ".lnk");
     EXPECT_EQ(recordedFor(scene, name, GetParam().bytes()), GetParam().recorded);
 }
 
@@ -210,8 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                              design.localBasePathUnicode = "C:\\docs\\\xE6\x97\xA5\xE6\x9C\xAC.txt";
                              return BuildShellLink(design);
                          },
-                         false,
-                         [](WalkContext& s) { s.files.addFile("C:\\docs\\\xE6\x97\xA5\xE6\x9C\xAC.txt", "x"); }},
+                         false, [](WalkContext& s) { s.files.addFile("C:\\docs\\\xE6\x97\xA5\xE6\x9C\xAC.txt", "x"); }},
         GeneratedVerdict{"AnsiCodePageOnly",
                          [] {
                              LinkDesign design;
@@ -219,8 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
                              return BuildShellLink(design);
                          },
                          false},
-        GeneratedVerdict{"ShortNameOnly", [] { return BuildShellLink(idList("C:\\PROGRA~1\\App\\gone.exe")); },
-                         false},
+        GeneratedVerdict{"ShortNameOnly", [] { return BuildShellLink(idList("C:\\PROGRA~1\\App\\gone.exe")); }, false},
         GeneratedVerdict{"ControlPanelItem",
                          [] {
                              LinkDesign design;
@@ -282,12 +278,13 @@ INSTANTIATE_TEST_SUITE_P(
         GeneratedVerdict{"UrlFileOnHost", [] { return std::string("[InternetShortcut]\nURL=file://srv/share/x\n"); },
                          false},
         GeneratedVerdict{"UrlMailto", [] { return std::string("[InternetShortcut]\nURL=mailto:a@b.c\n"); }, false},
-        GeneratedVerdict{"UrlFileGoneButHomeWorkingDir",
-                         [] {
-                             return std::string(
-                                 "[InternetShortcut]\nURL=file:///C:/gone.txt\nWorkingDirectory=%homedrive%%HomePath%\n");
-                         },
-                         false}),
+        GeneratedVerdict{
+            "UrlFileGoneButHomeWorkingDir",
+            [] {
+                return std::string(
+                    "[InternetShortcut]\nURL=file:///C:/gone.txt\nWorkingDirectory=%homedrive%%HomePath%\n");
+            },
+            false}),
     [](const testing::TestParamInfo<GeneratedVerdict>& param) { return std::string(param.param.name); });
 
 // --- The path and name rules of the check ------------------------------------------------------
@@ -317,9 +314,8 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, PathRuleTest,
     testing::Values(PathCase{"C:\\a\\broken.lnk", true}, PathCase{"C:\\a\\BROKEN.LNK", true},
                     PathCase{"C:\\users\\me\\NetHood\\share.lnk", false},
-                    PathCase{"C:\\users\\me\\nEtHoOd\\share.lnk", false},
-                    PathCase{"C:\\mynethoodstuff\\x.lnk", false}, PathCase{"C:\\a\\thenethood.lnk", false},
-                    PathCase{"C:\\System Volume Information\\x.lnk", false},
+                    PathCase{"C:\\users\\me\\nEtHoOd\\share.lnk", false}, PathCase{"C:\\mynethoodstuff\\x.lnk", false},
+                    PathCase{"C:\\a\\thenethood.lnk", false}, PathCase{"C:\\System Volume Information\\x.lnk", false},
                     PathCase{"C:\\a\\system volume information.lnk", false},
                     // Only the last three letters count: "xurl" and "olnk" are looked at.
                     PathCase{"C:\\a\\site.xurl", true}, PathCase{"C:\\a\\file.olnk", true},

@@ -1,6 +1,5 @@
-#include "checks/checks.h"
-
 #include "check_fixture.h"
+#include "checks/checks.h"
 
 namespace tessivar::test {
 namespace {
@@ -11,7 +10,10 @@ struct CommandLineCase {
     std::vector<Expect> rows;
 };
 
-void PrintTo(const CommandLineCase& c, std::ostream* out) { *out << c.name << ": " << c.data; }
+void PrintTo(const CommandLineCase& c, std::ostream* out)
+{
+    *out << c.name << ": " << c.data;
+}
 
 const CommandLineCase kStartupCases[] = {
     {"Empty", "", {}},
@@ -19,7 +21,8 @@ const CommandLineCase kStartupCases[] = {
     {"NoDot", "C:\\Program Files\\App\\app", {}},
     {"PresentProgram", "C:\\Program Files\\App\\app.exe", {}},
     {"MissingProgram", "C:\\Program Files\\App\\gone.exe", {missing("C:\\Program Files\\App\\gone.exe")}},
-    {"QuotedWithSlashSwitch", "\"C:\\Program Files\\App\\gone.exe\" /background",
+    {"QuotedWithSlashSwitch",
+     "\"C:\\Program Files\\App\\gone.exe\" /background",
      {missing("C:\\Program Files\\App\\gone.exe")}},
     {"QuotedPresentWithSlashSwitch", "\"C:\\Program Files\\App\\app.exe\" /background", {}},
     {"DashSwitch", "C:\\Program Files\\App\\gone.exe -min", {missing("C:\\Program Files\\App\\gone.exe")}},
@@ -32,21 +35,27 @@ const CommandLineCase kStartupCases[] = {
     {"TwoDotsInName", "C:\\Apps\\gone.name.exe", {}},
     {"FourLetterExtension", "C:\\Apps\\gone.exec", {}},
     // Not expanded: completed with the system folder, placeholder and all.
-    {"PlaceholderIsNotExpanded", "%SystemRoot%\\system32\\gone.exe",
+    {"PlaceholderIsNotExpanded",
+     "%SystemRoot%\\system32\\gone.exe",
      {missingInSystemFolder("%SystemRoot%\\system32\\gone.exe")}},
     {"DotInFolderName", "C:\\Program Files\\App.v2\\gone.exe", {missing("C:\\Program Files\\App.v2\\gone.exe")}},
     {"DotInFolderNamePresent", "C:\\Program Files\\App.v2\\app.exe", {}},
-    {"DotInFolderNameWithSwitch", "C:\\Program Files\\App.v2\\gone.exe /s",
+    {"DotInFolderNameWithSwitch",
+     "C:\\Program Files\\App.v2\\gone.exe /s",
      {missing("C:\\Program Files\\App.v2\\gone.exe")}},
-    {"ProgramNameInFrontOfDotFolder", "start C:\\Program Files\\App.v2\\gone.exe",
+    {"ProgramNameInFrontOfDotFolder",
+     "start C:\\Program Files\\App.v2\\gone.exe",
      {missing("C:\\Program Files\\App.v2\\gone.exe")}},
     {"FolderAfterDotButNoFile", "C:\\Data.d\\readme", {}},
-    {"PresentHostMissingLoadedFile", "C:\\windows\\system32\\rundll32.exe C:\\Program Files\\App\\gone.dll,Entry",
+    {"PresentHostMissingLoadedFile",
+     "C:\\windows\\system32\\rundll32.exe C:\\Program Files\\App\\gone.dll,Entry",
      {missing("C:\\Program Files\\App\\gone.dll")}},
     // The first path keeps the blank that separated the two.
-    {"MissingHostAndLoadedFile", "C:\\Apps\\gonehost.exe C:\\Apps\\gone.dll,Entry",
+    {"MissingHostAndLoadedFile",
+     "C:\\Apps\\gonehost.exe C:\\Apps\\gone.dll,Entry",
      {missing("C:\\Apps\\gonehost.exe "), missing("C:\\Apps\\gone.dll")}},
-    {"FirstPathWithLongExtension", "C:\\Apps\\gonehost.exe1 C:\\Program Files\\App\\app.exe",
+    {"FirstPathWithLongExtension",
+     "C:\\Apps\\gonehost.exe1 C:\\Program Files\\App\\app.exe",
      {missing("C:\\Apps\\gonehost.exe")}},
     {"ThreeDrivePaths", "C:\\a.exe C:\\b.exe C:\\c.exe", {missing("C:\\a.exe "), missing("C:\\b.exe")}},
     {"FirstPathWithoutDriveLetter", ":\\x.exe C:\\Apps\\gone.dll", {missing("C:\\Apps\\gone.dll")}},
@@ -68,8 +77,7 @@ TEST_P(StartupCheck, DataForms)
     expectRows(machine, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, StartupCheck, ::testing::ValuesIn(kStartupCases),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(Table, StartupCheck, ::testing::ValuesIn(kStartupCases), CaseName());
 
 TEST(StartupCheck, UnnamedValueAndCurrentUserHive)
 {

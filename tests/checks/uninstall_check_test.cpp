@@ -1,6 +1,5 @@
-#include "checks/checks.h"
-
 #include "check_fixture.h"
+#include "checks/checks.h"
 
 namespace tessivar::test {
 namespace {
@@ -25,9 +24,13 @@ const UninstallCase kUninstallCases[] = {
     {"Publisher", "Publisher", "gone.dll", {}},
     {"DisplayVersion", "DisplayVersion", "1.2.3", {}},
     {"UninstallPath", "UninstallPath", "C:\\Apps\\gone.exe", {missing("C:\\Apps\\gone.exe")}},
-    {"UninstallStringTwoPaths", "UninstallString", "C:\\windows\\system32\\rundll32.exe C:\\Apps\\gone.dll,Remove",
+    {"UninstallStringTwoPaths",
+     "UninstallString",
+     "C:\\windows\\system32\\rundll32.exe C:\\Apps\\gone.dll,Remove",
      {missing("C:\\Apps\\gone.dll")}},
-    {"IconWithIndex", "DisplayIcon", "\"C:\\Program Files\\App\\gone.exe\",0",
+    {"IconWithIndex",
+     "DisplayIcon",
+     "\"C:\\Program Files\\App\\gone.exe\",0",
      {missing("C:\\Program Files\\App\\gone.exe")}},
     {"PresentIconWithIndex", "DisplayIcon", "C:\\Program Files\\App\\app.exe,0", {}},
     {"ExistingInstallSource", "InstallSource", "C:\\Install.Source\\", {}},
@@ -37,12 +40,15 @@ const UninstallCase kUninstallCases[] = {
     // The silent uninstall command.
     {"QuietPresentInstallerWithSwitch", "QuietUninstallString", "setup.exe /S", {}},
     {"QuietMissingInstallerWithSwitch", "QuietUninstallString", "gone.exe /S", {missingInSystemFolder("gone.exe")}},
-    {"QuietHostLibraryAndSetupFile", "QuietUninstallString",
+    {"QuietHostLibraryAndSetupFile",
+     "QuietUninstallString",
      "gonehost.exe gone.dll,Remove C:\\Apps\\gone.inf,DefaultUninstall",
      {missingInSystemFolder("gonehost.exe"), missingInSystemFolder("gone.dll"), missing("C:\\Apps\\gone.inf")}},
     {"QuietPresentHostAndLibrary", "QuietUninstallString", "rundll32.exe present.dll,Remove", {}},
     {"QuietQuotedFullPathNoSecondDot", "QuietUninstallString", "\"C:\\Program Files\\App\\gone.exe\" /S", {}},
-    {"QuietBareNameThenFullPath", "QuietUninstallString", "gone.exe C:\\Apps\\gone.dat",
+    {"QuietBareNameThenFullPath",
+     "QuietUninstallString",
+     "gone.exe C:\\Apps\\gone.dat",
      {missingInSystemFolder("gone.exe"), missing("C:\\Apps\\gone.dat")}},
     {"QuietNoDot", "QuietUninstallString", "uninstall", {}},
     {"QuietShortExtension", "QuietUninstallString", "gone.ex", {}},
@@ -63,8 +69,7 @@ TEST_P(UninstallCheck, DataForms)
     expectRows(machine, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, UninstallCheck, ::testing::ValuesIn(kUninstallCases),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(Table, UninstallCheck, ::testing::ValuesIn(kUninstallCases), CaseName());
 
 } // namespace
 } // namespace tessivar::test

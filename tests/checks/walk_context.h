@@ -3,11 +3,6 @@
 // A scan context over the in-memory file system and registry, for the shortcut check and the
 // drive walk, with counters for what the walk asks of the file system.
 
-#include <map>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "engine/scan_context.h"
 #include "settings/settings_store.h"
 #include "support/fake_file_system.h"
@@ -16,10 +11,15 @@
 #include "support/memory_settings.h"
 #include "support/null_platform.h"
 
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace tessivar::test {
 
 class CountingFileSystem : public FakeFileSystem {
-public:
+  public:
     FindHandle FindFirstFileA(std::string_view pattern, FindData* data, FindDetail detail) override
     {
         patterns.emplace_back(pattern);
@@ -65,7 +65,7 @@ public:
     int attributeReads = 0;
     bool volumeUnreadable = false;
     std::map<std::string, std::uint64_t> devices; // by folder path with its trailing backslash
-    std::map<std::string, std::string> sameAs;     // by folder path with its trailing backslash
+    std::map<std::string, std::string> sameAs;    // by folder path with its trailing backslash
     std::uint64_t defaultDevice = 0;
 };
 

@@ -1,11 +1,9 @@
 #include "cli/backup_commands.h"
-
-#include <gtest/gtest.h>
-
-#include <sstream>
-
 #include "results/backup_encoding.h"
 #include "results/repair_fixture.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
 
 namespace tessivar {
 namespace {
@@ -51,7 +49,8 @@ TEST(BackupCommands, UnknownNameRefusesBeforeRestoringAnything)
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(RunRestoreCommand(f.context, {kFirst, "BackUp nope"}, out, err), kBackupExitRefused);
-    EXPECT_EQ(err.str(), std::string("tessivar-cli restore: no backup named \"BackUp nope\" in ") + kBackupFolder + "\n");
+    EXPECT_EQ(err.str(),
+              std::string("tessivar-cli restore: no backup named \"BackUp nope\" in ") + kBackupFolder + "\n");
     EXPECT_TRUE(exists(f, kFirst));
     EXPECT_EQ(f.registry.changeCount(), 0u);
 }

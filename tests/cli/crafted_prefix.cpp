@@ -17,7 +17,7 @@ constexpr const char* kHKLM = "-2147483646";
 // One registry file in Wine's text form. Keys are written in the order they are first named;
 // the cases below name sibling keys in alphabetical order, as Wine keeps them.
 class RegFile {
-public:
+  public:
     explicit RegFile(std::string root) : m_root(std::move(root)) {}
 
     void value(const std::string& key, const std::string& name, const std::string& data)
@@ -52,7 +52,7 @@ public:
         }
     }
 
-private:
+  private:
     struct Section {
         std::vector<std::string> lines;
     };
@@ -117,9 +117,9 @@ std::string ExpectedRow::tsvLine() const
 std::vector<ExpectedRow> writeCraftedPrefix(const fs::path& prefix)
 {
     const fs::path c = prefix / "drive_c";
-    for (const char* file : {"windows/system32/present.dll", "windows/system32/present.ocx",
-                             "windows/system32/present.exe", "Program Files/App/app.exe", "windows/help/present.hlp",
-                             "windows/Fonts/present.ttf"})
+    for (const char* file :
+         {"windows/system32/present.dll", "windows/system32/present.ocx", "windows/system32/present.exe",
+          "Program Files/App/app.exe", "windows/help/present.hlp", "windows/Fonts/present.ttf"})
         touch(c / file);
     for (const char* folder : {"Program Files/Plugin.ocx", "Program Files/Common Files/System", "Installers/Setup 1.0"})
         fs::create_directories(c / folder);
@@ -135,8 +135,8 @@ std::vector<ExpectedRow> writeCraftedPrefix(const fs::path& prefix)
     // --- COM classes: HKEY_CLASSES_ROOT\CLSID is HKLM\Software\Classes\CLSID, so each class is
     // reported twice, once per section.
     struct ClassCase {
-        std::string subkey;  // below the class key
-        std::string name;    // value name
+        std::string subkey; // below the class key
+        std::string name;   // value name
         std::string data;
         std::string missing; // the row's KeyValue, empty when no row is expected
         std::string yes;
@@ -144,8 +144,8 @@ std::vector<ExpectedRow> writeCraftedPrefix(const fs::path& prefix)
     };
     const std::vector<ClassCase> classes{
         {"InprocServer32", "", "C:\\windows\\system32\\present.dll", "", "", "existing full path"},
-        {"InprocServer32", "", "C:\\windows\\system32\\tessivar-gone.dll", "C:\\windows\\system32\\tessivar-gone.dll", "",
-         "missing full path"},
+        {"InprocServer32", "", "C:\\windows\\system32\\tessivar-gone.dll", "C:\\windows\\system32\\tessivar-gone.dll",
+         "", "missing full path"},
         {"InprocServer32", "", "\"C:\\Program Files\\App\\gone.ocx\"", "C:\\Program Files\\App\\gone.ocx", "",
          "quotes are cleaned away"},
         {"InprocServer32", "", "gonebare.ocx", "C:\\windows\\system32\\gonebare.ocx", "Yes",
@@ -165,8 +165,7 @@ std::vector<ExpectedRow> writeCraftedPrefix(const fs::path& prefix)
          "%ProgramFiles% expanded"},
         {"LocalServer32", "", "\"C:\\Program Files\\App\\gone.exe\" -embedding", "", "",
          "switch after the program: no accepted extension"},
-        {"InprocServer32", "", "%Sysroot%\\gone.dll", "", "",
-         "%Sysroot% names the common-files folder, which exists"},
+        {"InprocServer32", "", "%Sysroot%\\gone.dll", "", "", "%Sysroot% names the common-files folder, which exists"},
         {"InprocServer32", "", "%CommonProgramFiles%\\System\\gonecp.dll",
          "C:\\Program Files\\Common Files\\System\\gonecp.dll", "", "%commonprogramfiles% expanded"},
         {"VersionIndependentProgID", "", "Other.DLL", "", "", "a class name is not a file"},
@@ -194,8 +193,8 @@ std::vector<ExpectedRow> writeCraftedPrefix(const fs::path& prefix)
           std::tuple{"HKEY_LOCAL_MACHINE", kHKLM, "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\"}}) {
         for (std::size_t i = 0; i < classRows.size(); ++i) {
             const CaseRow& r = classRows[i];
-            rows.push_back({mainKey, r.keyName, r.keyValue, scanner, prefixPath + classPaths[i], hive, r.defaultOrNot,
-                            r.why});
+            rows.push_back(
+                {mainKey, r.keyName, r.keyValue, scanner, prefixPath + classPaths[i], hive, r.defaultOrNot, r.why});
         }
     }
 
@@ -254,7 +253,8 @@ std::vector<ExpectedRow> writeCraftedPrefix(const fs::path& prefix)
     hklmRow("Windows Startup", runScan, "Gone", "C:\\Program Files\\Gone\\gone.exe", "",
             "quoted program with a slash switch");
     machine.value(run, "Host", "C:\\gone\\host.exe C:\\gone\\loaded.dll,Start");
-    hklmRow("Windows Startup", runScan, "Host", "C:\\gone\\host.exe ", "", "two drive paths: the first keeps its blank");
+    hklmRow("Windows Startup", runScan, "Host", "C:\\gone\\host.exe ", "",
+            "two drive paths: the first keeps its blank");
     hklmRow("Windows Startup", runScan, "Host", "C:\\gone\\loaded.dll", "", "two drive paths: the second");
     machine.value(run, "Present", "C:\\Program Files\\App\\app.exe -min");
     machine.value(run, "Rundll", "rundll32.exe gonelib.dll,Entry");

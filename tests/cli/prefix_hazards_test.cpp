@@ -44,7 +44,7 @@ struct CliRun {
 };
 
 class CliPrefix {
-public:
+  public:
     CliPrefix()
     {
         test::writeCraftedPrefix(m_prefix.path());
@@ -101,7 +101,7 @@ public:
         return runs;
     }
 
-private:
+  private:
     TempPrefix m_prefix;
 };
 

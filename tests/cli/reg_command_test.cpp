@@ -1,13 +1,11 @@
 #include "cli/reg_command.h"
-
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
-
 #include "platform/utf16_text.h"
 #include "support/fake_registry.h"
 #include "support/temp_dir.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
 
 namespace tessivar::cli {
 namespace {
@@ -74,28 +72,36 @@ INSTANTIATE_TEST_SUITE_P(
         BadCall{"DoubleSlashAtEnd", {"query", "HKCU\\Env\\\\"}, "reg: Invalid registry key"},
         BadCall{"Remote", {"query", "\\\\srv\\HKLM"}, "reg: Unable to access remote machine"},
         BadCall{"VWithoutName", {"query", "HKCU\\Env", "/v"}, "reg: Invalid syntax. Type \"REG QUERY /?\" for help."},
-        BadCall{"VAndVe", {"query", "HKCU\\Env", "/v", "a", "/ve"}, "reg: Invalid syntax. Type \"REG QUERY /?\" for help."},
+        BadCall{
+            "VAndVe", {"query", "HKCU\\Env", "/v", "a", "/ve"}, "reg: Invalid syntax. Type \"REG QUERY /?\" for help."},
         BadCall{"TwoS", {"query", "HKCU\\Env", "/s", "/s"}, "reg: Invalid syntax. Type \"REG QUERY /?\" for help."},
         BadCall{"HelpAfterKey", {"query", "HKCU\\Env", "/?"}, "reg: Invalid syntax. Type \"REG QUERY /?\" for help."},
         BadCall{"NotAnOption", {"query", "HKCU\\Env", "x"}, "reg: Invalid syntax. Type \"REG QUERY /?\" for help."},
         BadCall{"MissingKey", {"query", "HKCU\\K"}, "reg: Unable to find the specified registry key"},
         BadCall{"EmptyComponent", {"query", "HKCU\\\\Env"}, "reg: Unable to find the specified registry key"},
         BadCall{"LongSeparator", {"add", "HKCU\\K", "/s", "ab"}, "reg: Invalid syntax. Type \"REG ADD /?\" for help."},
-        BadCall{"TwoTypes", {"add", "HKCU\\K", "/t", "REG_SZ", "/t", "REG_SZ"},
+        BadCall{"TwoTypes",
+                {"add", "HKCU\\K", "/t", "REG_SZ", "/t", "REG_SZ"},
                 "reg: Invalid syntax. Type \"REG ADD /?\" for help."},
-        BadCall{"BadType", {"add", "HKCU\\K", "/v", "x", "/t", "REG_FOO", "/f"},
+        BadCall{"BadType",
+                {"add", "HKCU\\K", "/v", "x", "/t", "REG_FOO", "/f"},
                 "reg: Unsupported registry data type [REG_FOO]"},
-        BadCall{"DwordWithoutData", {"add", "HKCU\\K", "/v", "x", "/t", "REG_DWORD", "/f"},
+        BadCall{"DwordWithoutData",
+                {"add", "HKCU\\K", "/v", "x", "/t", "REG_DWORD", "/f"},
                 "reg: Invalid command line parameters"},
-        BadCall{"BadNumber", {"add", "HKCU\\K", "/v", "x", "/t", "REG_DWORD", "/d", "-1", "/f"},
+        BadCall{"BadNumber",
+                {"add", "HKCU\\K", "/v", "x", "/t", "REG_DWORD", "/d", "-1", "/f"},
                 "reg: The option [/d] must be followed by a valid numeric value"},
-        BadCall{"BadHex", {"add", "HKCU\\K", "/v", "x", "/t", "REG_BINARY", "/d", "1z", "/f"},
+        BadCall{"BadHex",
+                {"add", "HKCU\\K", "/v", "x", "/t", "REG_BINARY", "/d", "1z", "/f"},
                 "reg: The option [/d] must be followed by a valid hexadecimal value"},
-        BadCall{"DeleteVaAndVe", {"delete", "HKCU\\Env", "/va", "/ve"},
+        BadCall{"DeleteVaAndVe",
+                {"delete", "HKCU\\Env", "/va", "/ve"},
                 "reg: Invalid syntax. Type \"REG DELETE /?\" for help."},
         BadCall{"DeleteWholeHive", {"delete", "HKCU", "/f"}, "reg: Deleting a whole root key is not allowed"},
         BadCall{"ExportWithoutFile", {"export", "HKCU\\Env"}, "reg: Invalid syntax. Type \"REG EXPORT /?\" for help."},
-        BadCall{"ExportBadOption", {"export", "HKCU\\Env", "f.reg", "/x"},
+        BadCall{"ExportBadOption",
+                {"export", "HKCU\\Env", "f.reg", "/x"},
                 "reg: Invalid syntax. Type \"REG EXPORT /?\" for help."}),
     [](const ::testing::TestParamInfo<BadCall>& param) { return std::string(param.param.label); });
 
@@ -336,8 +342,9 @@ TEST(RegExport, WritesRegeditFileAndAsksBeforeReplacing)
     const std::string before = readFile(file);
     registry.setString(HKEY_CURRENT_USER, kT, "added", "1");
     result = reg(registry, {"export", "HKCU\\Software\\T", file}, "n\n");
-    EXPECT_EQ(result.out, "The file '" + file + "' already exists. Do you want to overwrite it? (Yes|No)"
-                          "reg: The registry operation was cancelled\n");
+    EXPECT_EQ(result.out, "The file '" + file +
+                              "' already exists. Do you want to overwrite it? (Yes|No)"
+                              "reg: The registry operation was cancelled\n");
     EXPECT_EQ(readFile(file), before);
     result = reg(registry, {"export", "HKCU\\Software\\T", file, "/y"});
     EXPECT_EQ(result.code, 0);

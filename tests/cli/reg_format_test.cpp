@@ -1,9 +1,8 @@
 #include "cli/reg_format.h"
-
-#include <gtest/gtest.h>
-
 #include "platform/registry.h"
 #include "platform/utf16_text.h"
+
+#include <gtest/gtest.h>
 
 namespace tessivar::cli {
 namespace {
@@ -29,26 +28,23 @@ TEST_P(QueryDataText, ShowsTheDataAsRegDoes)
 
 INSTANTIATE_TEST_SUITE_P(
     Types, QueryDataText,
-    ::testing::Values(
-        Shown{"Sz", REG_SZ, wide(std::string_view("C:\\a b\0", 7)), "C:\\a b"},
-        Shown{"SzStopsAtZero", REG_SZ, wide(std::string_view("a\0b\0", 4)), "a"},
-        Shown{"SzUnterminated", REG_SZ, wide("AB"), "AB"},
-        Shown{"SzOddByteDropped", REG_SZ, {0x41}, ""},
-        Shown{"SzUnicode", REG_SZ, wide(std::string_view("caf\xC3\xA9 \xE4\xB8\xAD\0", 10)), "caf\xC3\xA9 \xE4\xB8\xAD"},
-        Shown{"Expand", REG_EXPAND_SZ, wide(std::string_view("%SystemRoot%\0", 13)), "%SystemRoot%"},
-        Shown{"Multi", REG_MULTI_SZ, wide(std::string_view("a\0b\0c\0\0", 7)), "a\\0b\\0c"},
-        Shown{"MultiEmptyItem", REG_MULTI_SZ, wide(std::string_view("a\0\0b\0\0", 6)), "a\\0\\0b"},
-        Shown{"MultiUnterminated", REG_MULTI_SZ, wide(std::string_view("A\0B", 3)), "A\\0B"},
-        Shown{"MultiEmpty", REG_MULTI_SZ, wide(std::string_view("\0", 1)), ""},
-        Shown{"Dword", REG_DWORD, {0x2a, 0, 0, 0}, "0x2a"},
-        Shown{"DwordMax", REG_DWORD, {0xff, 0xff, 0xff, 0xff}, "0xffffffff"},
-        Shown{"DwordShort", REG_DWORD, {1, 2}, "0x201"},
-        Shown{"DwordEmpty", REG_DWORD, {}, "0x0"},
-        Shown{"BigEndianAsStored", REG_DWORD_BIG_ENDIAN, {0, 0, 0, 0x2a}, "0x2a000000"},
-        Shown{"Qword", REG_QWORD, {0x90, 0x78, 0x56, 0x34, 0x12, 0, 0, 0}, "0x1234567890"},
-        Shown{"Binary", REG_BINARY, {0x01, 0x02, 0xff, 0xab}, "0102FFAB"},
-        Shown{"None", REG_NONE, {0x61, 0}, "6100"},
-        Shown{"Unknown", 0xffff0012u, {1, 2, 3}, "010203"}),
+    ::testing::Values(Shown{"Sz", REG_SZ, wide(std::string_view("C:\\a b\0", 7)), "C:\\a b"},
+                      Shown{"SzStopsAtZero", REG_SZ, wide(std::string_view("a\0b\0", 4)), "a"},
+                      Shown{"SzUnterminated", REG_SZ, wide("AB"), "AB"}, Shown{"SzOddByteDropped", REG_SZ, {0x41}, ""},
+                      Shown{"SzUnicode", REG_SZ, wide(std::string_view("caf\xC3\xA9 \xE4\xB8\xAD\0", 10)),
+                            "caf\xC3\xA9 \xE4\xB8\xAD"},
+                      Shown{"Expand", REG_EXPAND_SZ, wide(std::string_view("%SystemRoot%\0", 13)), "%SystemRoot%"},
+                      Shown{"Multi", REG_MULTI_SZ, wide(std::string_view("a\0b\0c\0\0", 7)), "a\\0b\\0c"},
+                      Shown{"MultiEmptyItem", REG_MULTI_SZ, wide(std::string_view("a\0\0b\0\0", 6)), "a\\0\\0b"},
+                      Shown{"MultiUnterminated", REG_MULTI_SZ, wide(std::string_view("A\0B", 3)), "A\\0B"},
+                      Shown{"MultiEmpty", REG_MULTI_SZ, wide(std::string_view("\0", 1)), ""},
+                      Shown{"Dword", REG_DWORD, {0x2a, 0, 0, 0}, "0x2a"},
+                      Shown{"DwordMax", REG_DWORD, {0xff, 0xff, 0xff, 0xff}, "0xffffffff"},
+                      Shown{"DwordShort", REG_DWORD, {1, 2}, "0x201"}, Shown{"DwordEmpty", REG_DWORD, {}, "0x0"},
+                      Shown{"BigEndianAsStored", REG_DWORD_BIG_ENDIAN, {0, 0, 0, 0x2a}, "0x2a000000"},
+                      Shown{"Qword", REG_QWORD, {0x90, 0x78, 0x56, 0x34, 0x12, 0, 0, 0}, "0x1234567890"},
+                      Shown{"Binary", REG_BINARY, {0x01, 0x02, 0xff, 0xab}, "0102FFAB"},
+                      Shown{"None", REG_NONE, {0x61, 0}, "6100"}, Shown{"Unknown", 0xffff0012u, {1, 2, 3}, "010203"}),
     [](const ::testing::TestParamInfo<Shown>& param) { return std::string(param.param.label); });
 
 TEST(RegTypeNames, NamesAndNumbers)
@@ -96,8 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         Added{"DwordBlankLead", REG_DWORD, " 5", '\0', {5, 0, 0, 0}, false},
         Added{"DwordEmptyIsZero", REG_DWORD, "", '\0', {0, 0, 0, 0}, false},
         Added{"DwordTooBig", REG_DWORD, "4294967296", '\0', {}, true},
-        Added{"DwordNegative", REG_DWORD, "-1", '\0', {}, true},
-        Added{"DwordText", REG_DWORD, "abc", '\0', {}, true},
+        Added{"DwordNegative", REG_DWORD, "-1", '\0', {}, true}, Added{"DwordText", REG_DWORD, "abc", '\0', {}, true},
         Added{"DwordTrailing", REG_DWORD, "12a", '\0', {}, true},
         Added{"QwordMax", REG_QWORD, "18446744073709551615", '\0', std::vector<std::uint8_t>(8, 0xff), false},
         Added{"QwordTooBig", REG_QWORD, "18446744073709551616", '\0', {}, true},
@@ -146,10 +141,12 @@ INSTANTIATE_TEST_SUITE_P(
         Exported{"Dword", "dw", REG_DWORD, {0x2a, 0, 0, 0}, "\"dw\"=dword:0000002a"},
         // Forms a quoted string or dword: would not give back byte for byte.
         Exported{"SzUnterminated", "", REG_SZ, wide("AB"), "@=hex(1):41,00,42,00"},
-        Exported{"SzInnerZero", "e", REG_SZ, wide(std::string_view("a\0b\0", 4)), "\"e\"=hex(1):61,00,00,00,62,00,00,00"},
+        Exported{"SzInnerZero", "e", REG_SZ, wide(std::string_view("a\0b\0", 4)),
+                 "\"e\"=hex(1):61,00,00,00,62,00,00,00"},
         Exported{"SzZeroBytes", "z", REG_SZ, {}, "\"z\"=hex(1):"},
         Exported{"DwordShort", "d", REG_DWORD, {1, 2}, "\"d\"=hex(4):01,02"},
-        Exported{"Expand", "x", REG_EXPAND_SZ, wide(std::string_view("%a%\0", 4)), "\"x\"=hex(2):25,00,61,00,25,00,00,00"},
+        Exported{"Expand", "x", REG_EXPAND_SZ, wide(std::string_view("%a%\0", 4)),
+                 "\"x\"=hex(2):25,00,61,00,25,00,00,00"},
         Exported{"BinaryEmpty", "b", REG_BINARY, {}, "\"b\"=hex:"},
         Exported{"Unknown", "o", 0xffff0012u, {1, 2, 3}, "\"o\"=hex(ffff0012):01,02,03"},
         // `"bin"=hex:` leaves room for 23 bytes on the first line, 25 on the next ones.

@@ -2,14 +2,13 @@
 // print the same text, export the same file, and what our `reg add` writes must be what Wine
 // reads.
 
-#include <gtest/gtest.h>
+#include "support/temp_dir.h"
 
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <memory>
 #include <sys/wait.h>
-
-#include "support/temp_dir.h"
 
 namespace tessivar::cli {
 namespace {
@@ -69,7 +68,7 @@ int shell(const std::string& command)
 }
 
 class RegAgainstWine : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite()
     {
         const char* source = std::getenv("TESSIVAR_TEST_WINEPREFIX");
@@ -107,10 +106,7 @@ protected:
             GTEST_SKIP() << s_skip;
     }
 
-    static std::string environment()
-    {
-        return "WINEPREFIX=" + shellQuoted(s_prefix.string()) + " WINEDEBUG=-all ";
-    }
+    static std::string environment() { return "WINEPREFIX=" + shellQuoted(s_prefix.string()) + " WINEDEBUG=-all "; }
 
     static std::string argumentsOf(const std::vector<std::string>& args)
     {
@@ -126,7 +122,8 @@ protected:
         const fs::path out = s_dir->path() / "out.txt";
         const fs::path err = s_dir->path() / "err.txt";
         Output result;
-        result.code = shell(command + " >" + shellQuoted(out.string()) + " 2>" + shellQuoted(err.string()) + " </dev/null");
+        result.code =
+            shell(command + " >" + shellQuoted(out.string()) + " 2>" + shellQuoted(err.string()) + " </dev/null");
         result.text = withoutCarriageReturns(readFile(out));
         std::string errors = readFile(err);
         if (errors.starts_with("tessivar-cli: Wine prefix"))
@@ -231,7 +228,8 @@ TEST_F(RegAgainstWine, UnknownTypesAreShownWhereWinePrintsNull)
 TEST_F(RegAgainstWine, ExportsAreByteIdentical)
 {
     const std::vector<std::string> keys = {"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion", "HKCR\\CLSID",
-                                           "HKCU\\Software\\Microsoft", "HKCU\\Control Panel", "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"};
+                                           "HKCU\\Software\\Microsoft", "HKCU\\Control Panel",
+                                           "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"};
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const fs::path mine = s_dir->path() / ("ours" + std::to_string(i) + ".reg");
         EXPECT_EQ(ours({"export", keys[i], mine.string()}).code, 0);
@@ -293,8 +291,8 @@ TEST_F(RegAgainstWine, NothingIsWrittenWhileWineRuns)
 TEST_F(RegAgainstWine, AMissingPrefixIsNamedAndReadsEmpty)
 {
     const fs::path missing = s_dir->path() / "no-prefix";
-    const std::string command = "WINEPREFIX=" + shellQuoted(missing.string()) + " " + shellQuoted(TESSIVAR_CLI) +
-                                " reg query HKCU\\\\Software";
+    const std::string command =
+        "WINEPREFIX=" + shellQuoted(missing.string()) + " " + shellQuoted(TESSIVAR_CLI) + " reg query HKCU\\\\Software";
     const fs::path err = s_dir->path() / "missing-err.txt";
     EXPECT_EQ(shell(command + " >/dev/null 2>" + shellQuoted(err.string())), 1);
     const std::string errors = readFile(err);

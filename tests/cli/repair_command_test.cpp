@@ -1,10 +1,8 @@
 #include "cli/repair_command.h"
+#include "results/repair_fixture.h"
 
 #include <gtest/gtest.h>
-
 #include <sstream>
-
-#include "results/repair_fixture.h"
 
 namespace tessivar {
 namespace {

@@ -2,16 +2,6 @@
 // broken entries and shortcuts: afterwards Wine exports HKLM and HKCU as before, and every
 // shortcut is back byte for byte.
 
-#include <sys/wait.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
-
 #include "engine/section_list.h"
 #include "platform/wine/settings_file.h"
 #include "platform/wine/wine_file_system.h"
@@ -22,6 +12,14 @@
 #include "support/shell_link_builder.h"
 #include "support/temp_dir.h"
 #include "support/temp_prefix.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <sstream>
+#include <sys/wait.h>
 
 namespace tessivar {
 namespace {
@@ -74,7 +72,7 @@ struct Exports {
 };
 
 class RepairOnWine {
-public:
+  public:
     RepairOnWine(const fs::path& source, const fs::path& scratch) : m_scratch(scratch), m_prefix(scratch / "prefix")
     {
         fs::copy(source, m_prefix, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
@@ -86,7 +84,8 @@ public:
 
     std::string environment() const
     {
-        return "WINEPREFIX=" + quoted(m_prefix.string()) + " XDG_CONFIG_HOME=" + quoted((m_scratch / "config").string()) +
+        return "WINEPREFIX=" + quoted(m_prefix.string()) +
+               " XDG_CONFIG_HOME=" + quoted((m_scratch / "config").string()) +
                " XDG_DATA_HOME=" + quoted((m_scratch / "data").string()) +
                " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' DISPLAY= ";
     }
@@ -103,8 +102,8 @@ public:
         const fs::path hkcu = m_scratch / "hkcu.reg";
         fs::remove(hklm);
         fs::remove(hkcu);
-        shell(environment() + "wine cmd /c \"reg export HKLM Z:" + hklm.string() + " /y & reg export HKCU Z:" +
-              hkcu.string() + " /y\" >/dev/null 2>&1 </dev/null");
+        shell(environment() + "wine cmd /c \"reg export HKLM Z:" + hklm.string() +
+              " /y & reg export HKCU Z:" + hkcu.string() + " /y\" >/dev/null 2>&1 </dev/null");
         stopWine();
         return Exports{sectionsOf(readAll(hklm)), sectionsOf(readAll(hkcu))};
     }
@@ -118,7 +117,7 @@ public:
         return code;
     }
 
-private:
+  private:
     fs::path m_scratch;
     fs::path m_prefix;
 };
@@ -166,7 +165,8 @@ void craft(const fs::path& prefix, const fs::path& settingsFile)
     LoadlvwRegistryvaluesScanValues(context);
     for (std::size_t i = 0; i < model.lvwRegistryvaluesScan.size(); ++i) {
         const std::string text = model.lvwRegistryvaluesScan[i].ListText;
-        lvwRegistryvaluesScan_ItemCheck(context, i, text.rfind("Window Shortcut ", 0) != 0 || text == "Window Shortcut C");
+        lvwRegistryvaluesScan_ItemCheck(context, i,
+                                        text.rfind("Window Shortcut ", 0) != 0 || text == "Window Shortcut C");
     }
 }
 

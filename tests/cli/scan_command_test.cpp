@@ -1,16 +1,14 @@
-#include "cli/scan_command.h"
-
-#include <gtest/gtest.h>
-
-#include <sstream>
-
 #include "cli/cli_host.h"
+#include "cli/scan_command.h"
 #include "engine/scan_context.h"
 #include "settings/settings_store.h"
 #include "support/fake_file_system.h"
 #include "support/fake_registry.h"
 #include "support/memory_settings.h"
 #include "support/null_platform.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
 
 namespace tessivar {
 namespace {
@@ -61,8 +59,8 @@ TEST_F(ScanCommandTest, AllChecksAndStoresEverySectionFirst)
         backend.set(key, "False");
     run({"--all"});
     EXPECT_EQ(backend.get("chkSelectlistviewItems"), "1");
-    for (const char* key : {"Registry Integrity", "Help Files", "Virtual Devices", "Configuration files",
-                            "Window Shortcut C"})
+    for (const char* key :
+         {"Registry Integrity", "Help Files", "Virtual Devices", "Configuration files", "Window Shortcut C"})
         EXPECT_EQ(backend.get(key), "True") << key;
     for (const SectionListEntry& entry : model.lvwRegistryvaluesScan)
         EXPECT_TRUE(entry.checked) << entry.ListText;

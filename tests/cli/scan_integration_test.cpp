@@ -1,18 +1,6 @@
 // The whole scan on real registry files and a real drive_c: a prefix written by the tests with a
 // known answer, and a fresh prefix made by Wine itself, which must raise no false alarm.
 
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
-#include <sstream>
-
 #include "cli/cli_host.h"
 #include "cli/crafted_prefix.h"
 #include "cli/scan_command.h"
@@ -26,6 +14,16 @@
 #include "support/temp_dir.h"
 #include "support/temp_prefix.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <sys/wait.h>
+
 namespace tessivar {
 namespace {
 
@@ -33,10 +31,7 @@ namespace fs = std::filesystem;
 
 // A scan of one prefix through the back-ends the command line uses, with settings in memory.
 struct PrefixScan {
-    explicit PrefixScan(const fs::path& prefix)
-        : registry(prefix), files(prefix, optionsFor(registry))
-    {
-    }
+    explicit PrefixScan(const fs::path& prefix) : registry(prefix), files(prefix, optionsFor(registry)) {}
     static wine::WineFileSystemOptions optionsFor(Registry& registry)
     {
         wine::WineFileSystemOptions options;
@@ -105,8 +100,7 @@ TEST(CraftedPrefix, CommandLineScanPrintsTheSummaryAndSaysWhereTheReportIs)
     const auto expected = test::writeCraftedPrefix(prefix.path());
     const fs::path home = prefix.outside();
     fs::create_directories(home / "config" / "tessivar");
-    std::ofstream(home / "config" / "tessivar" / "settings.ini")
-        << "[Tessivar v4.0/Settings]\nchkMakeLogFile=1\n";
+    std::ofstream(home / "config" / "tessivar" / "settings.ini") << "[Tessivar v4.0/Settings]\nchkMakeLogFile=1\n";
 
     const auto run = [&](const std::string& args) {
         const std::string command = "WINEPREFIX='" + prefix.path().string() + "' XDG_CONFIG_HOME='" +
@@ -180,7 +174,8 @@ TEST(FreshPrefix, ScanRecordsOnlyFilesThatAreReallyAbsent)
     std::vector<std::string> expected;
     for (const auto& [hive, mainKey, scanner, keyPrefix] :
          {std::tuple{"HKEY_CLASSES_ROOT", "-2147483648", "ActiveX \\ COM", "CLSID\\"},
-          std::tuple{"HKEY_LOCAL_MACHINE", "-2147483646", "ActiveX \\ COM Subsections", "SOFTWARE\\Classes\\CLSID\\"}}) {
+          std::tuple{"HKEY_LOCAL_MACHINE", "-2147483646", "ActiveX \\ COM Subsections",
+                     "SOFTWARE\\Classes\\CLSID\\"}}) {
         for (const KnownAbsence& absence : kFreshPrefixAbsences) {
             expected.push_back(std::string(mainKey) + "\t(Default)\tC:\\windows\\system32\\" + absence.file + "\t" +
                                scanner + "\t" + keyPrefix + absence.clsid + "\\InprocServer\t" + hive + "\tYes");

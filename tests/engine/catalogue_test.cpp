@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "engine/catalogue.h"
+
+#include <gtest/gtest.h>
 
 namespace tessivar {
 namespace {
@@ -97,8 +97,10 @@ TEST(Catalogue, FontsKeyFollowsThePlatform)
 TEST(Catalogue, OneDriveEntryPerFixedDriveInListedOrder)
 {
     EXPECT_EQ(ScanCatalogue({}).size(), 11u);
-    const std::vector<DriveInfo> drives{{'A', DriveType::removable, true}, {'C', DriveType::fixed, true},
-                                        {'E', DriveType::cdrom, true},     {'D', DriveType::fixed, false},
+    const std::vector<DriveInfo> drives{{'A', DriveType::removable, true},
+                                        {'C', DriveType::fixed, true},
+                                        {'E', DriveType::cdrom, true},
+                                        {'D', DriveType::fixed, false},
                                         {'Z', DriveType::network, true}};
     const auto catalogue = ScanCatalogue(drives);
     ASSERT_EQ(catalogue.size(), 13u);

@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "engine/detection_signal.h"
 #include "settings/setting_keys.h"
 #include "support/null_platform.h"
+
+#include <gtest/gtest.h>
 
 namespace tessivar {
 namespace {
@@ -12,7 +12,7 @@ using test::TestContext;
 constexpr const char* kWave = "C:\\windows\\media\\ding.wav";
 
 class DetectionSignal : public ::testing::Test {
-protected:
+  protected:
     TestContext t;
     void soundOn(const std::string& path)
     {
@@ -100,8 +100,8 @@ TEST_F(DetectionSignal, CountContinuesFromTheCaption)
         const char* caption;
         const char* after;
     };
-    for (const Case c : {Case{"0", "1"}, Case{"41", "42"}, Case{"", "1"}, Case{"abc", "1"},
-                         Case{"99999", "100000"}, Case{"9223372036854775807", "9223372036854775807"}}) {
+    for (const Case c : {Case{"0", "1"}, Case{"41", "42"}, Case{"", "1"}, Case{"abc", "1"}, Case{"99999", "100000"},
+                         Case{"9223372036854775807", "9223372036854775807"}}) {
         t.model.lblProblemsFound = c.caption;
         SignalDetection(t.context, "NONE");
         EXPECT_EQ(t.model.lblProblemsFound, c.after) << "caption '" << c.caption << "'";

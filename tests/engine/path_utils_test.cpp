@@ -1,7 +1,4 @@
 #include "engine/path_utils.h"
-
-#include <gtest/gtest.h>
-
 #include "engine/scan_context.h"
 #include "platform/wine/wine_file_system.h"
 #include "settings/settings_store.h"
@@ -10,6 +7,8 @@
 #include "support/memory_settings.h"
 #include "support/null_platform.h"
 #include "support/temp_prefix.h"
+
+#include <gtest/gtest.h>
 
 namespace tessivar {
 namespace {
@@ -32,8 +31,8 @@ TEST_P(CleanPath, StripsItsOwnSetAtEachEnd)
 INSTANTIATE_TEST_SUITE_P(Texts, CleanPath,
                          ::testing::Values(TextCase{"\"C:\\app.exe\" \n", "C:\\app.exe"},
                                            TextCase{"\r \"C:\\app.exe\"", "C:\\app.exe"},
-                                           TextCase{"\nC:\\app.exe", "\nC:\\app.exe"},   // LF stays in front
-                                           TextCase{"C:\\app.exe\r", "C:\\app.exe\r"},   // CR stays at the end
+                                           TextCase{"\nC:\\app.exe", "\nC:\\app.exe"}, // LF stays in front
+                                           TextCase{"C:\\app.exe\r", "C:\\app.exe\r"}, // CR stays at the end
                                            TextCase{"\"\"  \"", ""}, TextCase{"", ""},
                                            TextCase{"C:\\a b\\c.exe", "C:\\a b\\c.exe"}));
 
@@ -42,12 +41,13 @@ TEST_P(CutSwitches, CommaDecidesOverSlash)
 {
     EXPECT_EQ(CutAtSwitches(GetParam().input), GetParam().expected);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Texts, CutSwitches,
-    ::testing::Values(TextCase{"\"C:\\app.exe\" /s", "C:\\app.exe"}, TextCase{"C:\\app.dll,-101 /x", "C:\\app.dll"},
-                      TextCase{"C:\\a/b\\app.dll,1", "C:\\a/b\\app.dll"}, TextCase{"/s C:\\app.exe", "/s C:\\app.exe"},
-                      TextCase{",1", ",1"}, TextCase{" \"C:\\app.exe\" ", " \"C:\\app.exe\" "},
-                      TextCase{"C:\\app.exe", "C:\\app.exe"}, TextCase{"  /x", "  /x"}));
+INSTANTIATE_TEST_SUITE_P(Texts, CutSwitches,
+                         ::testing::Values(TextCase{"\"C:\\app.exe\" /s", "C:\\app.exe"},
+                                           TextCase{"C:\\app.dll,-101 /x", "C:\\app.dll"},
+                                           TextCase{"C:\\a/b\\app.dll,1", "C:\\a/b\\app.dll"},
+                                           TextCase{"/s C:\\app.exe", "/s C:\\app.exe"}, TextCase{",1", ",1"},
+                                           TextCase{" \"C:\\app.exe\" ", " \"C:\\app.exe\" "},
+                                           TextCase{"C:\\app.exe", "C:\\app.exe"}, TextCase{"  /x", "  /x"}));
 
 class Extension : public ::testing::TestWithParam<TextCase> {};
 TEST_P(Extension, WalksBackToTheLastDotOfTheName)
@@ -83,7 +83,7 @@ TEST(Placeholders, TextAfterTheFirstPlaceholderFoundInAnyCase)
 // --- Operations on a Wine prefix ---
 
 class PathUtilsOnWine : public ::testing::Test {
-protected:
+  protected:
     PathUtilsOnWine()
     {
         registry.setString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
@@ -163,8 +163,8 @@ TEST_F(PathUtilsOnWine, FileOrFolderIsPresentAlsoFindsFolders)
 TEST_F(PathUtilsOnWine, IsOnFixedDriveDecidesByTheFirstLetter)
 {
     prefix.link("d:", prefix.outside().string());
-    wine::WineFileSystem typed(prefix.path(), wine::WineFileSystemOptions{
-                                                  [](char letter) { return letter == 'd' ? "cdrom" : ""; }, {}, {}});
+    wine::WineFileSystem typed(
+        prefix.path(), wine::WineFileSystemOptions{[](char letter) { return letter == 'd' ? "cdrom" : ""; }, {}, {}});
     EXPECT_TRUE(IsOnFixedDrive(typed, "C:\\windows\\a.dll"));
     EXPECT_TRUE(IsOnFixedDrive(typed, "c:\\windows\\a.dll"));
     EXPECT_TRUE(IsOnFixedDrive(typed, "z"));
@@ -203,7 +203,7 @@ struct PlaceholderCase {
     const char* name;
     const char* valueName;
     const char* data;
-    const char* keyName;  // nullptr: nothing recorded
+    const char* keyName; // nullptr: nothing recorded
     const char* keyValue;
 };
 
@@ -236,8 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlaceholderCase{"BlankNameIsNotDefaultUnderProgramFiles", " ", "%PROGRAMFILES%\\gone.exe", " ",
                         "C:\\Program Files\\gone.exe"},
         PlaceholderCase{"ExistingFolderIsNotReported", "", "%ProgramFiles%\\App", nullptr, nullptr},
-        PlaceholderCase{"CommonFilesPresent", "", "%CommonProgramFiles%\\System\\ADO\\MSADO15.DLL", nullptr,
-                        nullptr},
+        PlaceholderCase{"CommonFilesPresent", "", "%CommonProgramFiles%\\System\\ADO\\MSADO15.DLL", nullptr, nullptr},
         PlaceholderCase{"CommonFilesMissingBlankNameIsDefault", "   ", "%commonprogramfiles%\\System\\gone.dll",
                         "(Default)", "C:\\Program Files\\Common Files\\System\\gone.dll"},
         PlaceholderCase{"NoPlaceholderToExpand", "", "%Sysroot%\\system32\\gone.dll", nullptr, nullptr}),

@@ -1,11 +1,9 @@
 #include "engine/registry_ops.h"
+#include "support/fake_registry.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 #include <vector>
-
-#include "support/fake_registry.h"
 
 namespace tessivar {
 namespace {
@@ -69,8 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
     Types, StoredValueReads,
     ::testing::Values(
         StoredValue{"Sz", REG_SZ, wide(std::string_view("C:\\a.exe\0", 9)), "C:\\a.exe", 0, std::string("C:\\a.exe")},
-        StoredValue{"SzEmbeddedZero", REG_SZ, wide(std::string_view("a\0b\0", 4)), "a", 0,
-                    std::string("a\0b", 3)},
+        StoredValue{"SzEmbeddedZero", REG_SZ, wide(std::string_view("a\0b\0", 4)), "a", 0, std::string("a\0b", 3)},
         StoredValue{"SzEmptyOneZero", REG_SZ, wide(std::string_view("\0", 1)), "", 0, std::string()},
         StoredValue{"SzZeroBytes", REG_SZ, {}, "", 0, std::string()},
         // Data stored without its terminating zero keeps its last character.
@@ -143,8 +140,7 @@ TEST(WriteTypedValue, CreatesTheKeyAndStoresWithTerminatorAndBlanks)
     FakeRegistry reg;
     WriteTypedValue(reg, HKEY_CURRENT_USER, "Software\\New\\Deep", "Path", "  C:\\a b.exe ", REG_SZ);
     EXPECT_EQ(reg.valueType(HKEY_CURRENT_USER, "Software\\New\\Deep", "Path"), REG_SZ);
-    EXPECT_EQ(reg.valueText(HKEY_CURRENT_USER, "Software\\New\\Deep", "Path"),
-              std::string("  C:\\a b.exe \0", 14));
+    EXPECT_EQ(reg.valueText(HKEY_CURRENT_USER, "Software\\New\\Deep", "Path"), std::string("  C:\\a b.exe \0", 14));
     WriteTypedValue(reg, HKEY_CURRENT_USER, "Software\\New", "Number", "-1", REG_DWORD);
     EXPECT_EQ(reg.valueBytes(HKEY_CURRENT_USER, "Software\\New", "Number"),
               (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
@@ -205,8 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, WriteValueGuessTypeCases,
     ::testing::Values(Guess{"Empty", "", REG_SZ, {}}, Guess{"Digits", "123", REG_DWORD, {123, 0, 0, 0}},
                       Guess{"LeadingZeros", "007", REG_DWORD, {7, 0, 0, 0}},
-                      Guess{"Blanks", "  42 ", REG_DWORD, {42, 0, 0, 0}},
-                      Guess{"Plus", "+7", REG_DWORD, {7, 0, 0, 0}},
+                      Guess{"Blanks", "  42 ", REG_DWORD, {42, 0, 0, 0}}, Guess{"Plus", "+7", REG_DWORD, {7, 0, 0, 0}},
                       Guess{"Negative", "-1", REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF}},
                       Guess{"Smallest", "-2147483648", REG_DWORD, {0, 0, 0, 0x80}},
                       Guess{"Largest", "2147483647", REG_DWORD, {0xFF, 0xFF, 0xFF, 0x7F}},

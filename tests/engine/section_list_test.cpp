@@ -1,26 +1,26 @@
-#include <gtest/gtest.h>
-
 #include "engine/section_list.h"
 #include "settings/setting_keys.h"
 #include "support/null_platform.h"
+
+#include <gtest/gtest.h>
 
 namespace tessivar {
 namespace {
 
 using test::TestContext;
 
-const std::vector<std::string> kFixedTexts{"Registry Integrity", "Custom Controls",  "Sub Section Controls",
-                                           "Software Locations", "Help Files",       "Shared Files",
-                                           "Windows Startup",    "Uninstall Section", "Virtual Devices",
+const std::vector<std::string> kFixedTexts{"Registry Integrity", "Custom Controls",    "Sub Section Controls",
+                                           "Software Locations", "Help Files",         "Shared Files",
+                                           "Windows Startup",    "Uninstall Section",  "Virtual Devices",
                                            "Windows Fonts",      "Configuration files"};
 
 class SectionList : public ::testing::Test {
-protected:
+  protected:
     TestContext t;
     SectionList()
     {
-        t.files.driveList = {{'A', DriveType::removable, true}, {'C', DriveType::fixed, true},
-                             {'D', DriveType::cdrom, true}};
+        t.files.driveList = {
+            {'A', DriveType::removable, true}, {'C', DriveType::fixed, true}, {'D', DriveType::cdrom, true}};
     }
     std::vector<bool> checks() const
     {
@@ -124,8 +124,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, SectionListStoredEntry,
 TEST_F(SectionList, DriveOutsideThePrefixIsCheckedOnlyByAStoredChoice)
 {
     t.files.driveList.push_back({'Z', DriveType::fixed, true, false});
-    for (const auto& [storedText, checked] : {std::pair<const char*, bool>{nullptr, false}, {"True", true},
-                                              {"False", false}}) {
+    for (const auto& [storedText, checked] :
+         {std::pair<const char*, bool>{nullptr, false}, {"True", true}, {"False", false}}) {
         if (storedText)
             t.backend.set("Window Shortcut Z", storedText);
         LoadlvwRegistryvaluesScanValues(t.context);
@@ -308,7 +308,11 @@ TEST_F(SectionList, ListRebuiltOrEmptiedDuringAYieldIsNeverReadPastItsEnd)
     EXPECT_TRUE(t.model.lvwRegistryvaluesScan.empty());
 
     t.host.resetCounts();
-    t.host.atYield(2, [&] { auto rows = t.model.lvwRegistryvaluesScan.get(); rows.resize(1); t.model.lvwRegistryvaluesScan.assign(rows); });
+    t.host.atYield(2, [&] {
+        auto rows = t.model.lvwRegistryvaluesScan.get();
+        rows.resize(1);
+        t.model.lvwRegistryvaluesScan.assign(rows);
+    });
     LoadlvwRegistryvaluesScanValues(t.context);
     EXPECT_EQ(t.model.lvwRegistryvaluesScan.size(), 1u);
 

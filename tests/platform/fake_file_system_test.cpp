@@ -13,11 +13,21 @@ TEST(FakeFileSystem, WildcardsMatchAsADirectorySearch)
         bool match;
     };
     const Row rows[] = {
-        {"*", "a.txt", true},       {"*.*", "noext", true},    {"*.TXT", "a.txt", true},
-        {"a?c", "abc", true},       {"a?c", "ac", false},      {"*b*", "abc", true},
-        {"a*c", "abcx", false},     {"", "a", false},          {"x*y*z", "xaybz", true},
-        {"readme.*", "readme", true}, {"readme.*", "readme.txt", true}, {"*.txt", "txt", false},
-        {"*", ".", true},           {"?", ".", false},         {"..", "..", true},
+        {"*", "a.txt", true},
+        {"*.*", "noext", true},
+        {"*.TXT", "a.txt", true},
+        {"a?c", "abc", true},
+        {"a?c", "ac", false},
+        {"*b*", "abc", true},
+        {"a*c", "abcx", false},
+        {"", "a", false},
+        {"x*y*z", "xaybz", true},
+        {"readme.*", "readme", true},
+        {"readme.*", "readme.txt", true},
+        {"*.txt", "txt", false},
+        {"*", ".", true},
+        {"?", ".", false},
+        {"..", "..", true},
     };
     for (const Row& row : rows)
         EXPECT_EQ(FakeFileSystem::wildcardMatch(row.mask, row.name), row.match) << row.mask << " " << row.name;
@@ -48,8 +58,8 @@ TEST(FakeFileSystem, UnmappablePathsAndInjectedFailuresFail)
     files.addDrive('E', DriveType::cdrom, false);
     files.addFile("C:\\bad\\x.exe");
     files.makeSearchFail("C:\\bad");
-    for (const char* path : {"\\\\server\\share\\x.exe", "x.exe", "C:x.exe", "Q:\\x.exe", "E:\\x.exe",
-                             "C:\\a<b\\x.exe", "C:\\a*\\x.exe", "C:\\bad\\x.exe", "C:\\BAD\\deeper\\y.exe"})
+    for (const char* path : {"\\\\server\\share\\x.exe", "x.exe", "C:x.exe", "Q:\\x.exe", "E:\\x.exe", "C:\\a<b\\x.exe",
+                             "C:\\a*\\x.exe", "C:\\bad\\x.exe", "C:\\BAD\\deeper\\y.exe"})
         EXPECT_EQ(files.searchPath(path, 0), SearchOutcome::failed) << path;
     EXPECT_EQ(files.FindFirstFileA("C:\\bad\\*", nullptr), INVALID_FIND_HANDLE);
     EXPECT_EQ(files.GetFileAttributesA("C:\\bad\\x.exe"), INVALID_FILE_ATTRIBUTES);

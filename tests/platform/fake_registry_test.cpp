@@ -1,7 +1,6 @@
 #include "support/fake_registry.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -110,8 +109,8 @@ TEST(FakeRegistry, StringsCrossAsUtf8AndAreStoredAsUtf16)
     FakeRegistry reg;
     HKEY key = 0;
     std::uint32_t disposition = 0;
-    ASSERT_EQ(reg.RegCreateKeyExA(HKEY_CURRENT_USER, kApp, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                  &key, &disposition),
+    ASSERT_EQ(reg.RegCreateKeyExA(HKEY_CURRENT_USER, kApp, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &key,
+                                  &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     const std::string text("caf\xC3\xA9\0", 6);
@@ -179,8 +178,7 @@ TEST(FakeRegistry, HandlesCarryTheirAccess)
     reg.setString(HKEY_LOCAL_MACHINE, "Software\\Locked", "v", "1");
     reg.denyFullAccess(HKEY_LOCAL_MACHINE, "Software\\Locked");
     HKEY key = 0;
-    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Locked", 0, KEY_ALL_ACCESS, &key),
-              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Locked", 0, KEY_ALL_ACCESS, &key), ERROR_ACCESS_DENIED);
     ASSERT_EQ(reg.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Locked", 0, KEY_READ, &key), ERROR_SUCCESS);
     EXPECT_EQ(reg.RegSetValueExA(key, "w", 0, REG_BINARY, nullptr, 0), ERROR_ACCESS_DENIED);
     reg.RegCloseKey(key);

@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
+#include "platform/shell_link.h"
 
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
-
-#include "platform/shell_link.h"
 
 namespace tessivar {
 namespace {
@@ -43,7 +42,8 @@ TEST_P(InternetShortcutTest, Reads)
 INSTANTIATE_TEST_SUITE_P(
     Forms, InternetShortcutTest,
     testing::Values(
-        UrlCase{"Web", "[InternetShortcut]\r\nURL=https://example.com/\r\n", true, true, "https://example.com/", "", false},
+        UrlCase{"Web", "[InternetShortcut]\r\nURL=https://example.com/\r\n", true, true, "https://example.com/", "",
+                false},
         UrlCase{"EmptyUrl", "[InternetShortcut]\r\nURL=\r\n", true, true, "", "", false},
         UrlCase{"NoUrlKey", "[InternetShortcut]\r\nIconIndex=0\r\n", true, false, "", "", false},
         UrlCase{"NoSection", "URL=https://example.com/\r\n", false, false, "", "", false},
@@ -57,31 +57,33 @@ INSTANTIATE_TEST_SUITE_P(
                 "file://localhost/C:/x.txt", "C:\\x.txt", false},
         UrlCase{"FileUrlOnHost", "[InternetShortcut]\nURL=file://server/share/x.txt\n", true, true,
                 "file://server/share/x.txt", "", true},
-        UrlCase{"FileUrlWithoutDrive", "[InternetShortcut]\nURL=file:relative.txt\n", true, true, "file:relative.txt", "",
-                false},
+        UrlCase{"FileUrlWithoutDrive", "[InternetShortcut]\nURL=file:relative.txt\n", true, true, "file:relative.txt",
+                "", false},
         UrlCase{"FileUrlUtf8", "[InternetShortcut]\nURL=file:///C:/Caf%C3%A9/menu.txt\n", true, true,
                 "file:///C:/Caf%C3%A9/menu.txt", "C:\\Caf\xC3\xA9\\menu.txt", false},
         // As GetPrivateProfileString reads: names without case, blanks trimmed, first one wins,
         // comments, other sections ignored.
         UrlCase{"IniRules",
-                "; comment\n[DEFAULT]\nBASEURL=https://other/\n[internetshortcut]\n  url = https://first/  \nURL=https://second/\n",
+                "; comment\n[DEFAULT]\nBASEURL=https://other/\n[internetshortcut]\n  url = https://first/  "
+                "\nURL=https://second/\n",
                 true, true, "https://first/", "", false},
         UrlCase{"UrlOfAnotherSectionDoesNotCount", "[InternetShortcut]\n[Other]\nURL=https://x/\n", true, false, "", "",
                 false},
         UrlCase{"Utf16WithBom",
-                std::string("\xFF\xFE[\0I\0n\0t\0e\0r\0n\0e\0t\0S\0h\0o\0r\0t\0c\0u\0t\0]\0\n\0U\0R\0L\0=\0h\0t\0t\0p\0:\0/\0/\0a\0/\0",
+                std::string("\xFF\xFE[\0I\0n\0t\0e\0r\0n\0e\0t\0S\0h\0o\0r\0t\0c\0u\0t\0]\0\n\0U\0R\0L\0="
+                            "\0h\0t\0t\0p\0:\0/\0/\0a\0/\0",
                             66),
                 true, true, "http://a/", "", false},
         UrlCase{"Utf8Bom", "\xEF\xBB\xBF[InternetShortcut]\nURL=http://a/\n", true, true, "http://a/", "", false},
         UrlCase{"WideSectionWins",
-                "[InternetShortcut]\nURL=file:///C:/????.txt\n[InternetShortcut.W]\nURL=file:///C:/+ZeVnLA-.txt\n", true, true,
-                "file:///C:/\xE6\x97\xA5\xE6\x9C\xAC.txt", "C:\\\xE6\x97\xA5\xE6\x9C\xAC.txt", false}),
+                "[InternetShortcut]\nURL=file:///C:/????.txt\n[InternetShortcut.W]\nURL=file:///C:/+ZeVnLA-.txt\n",
+                true, true, "file:///C:/\xE6\x97\xA5\xE6\x9C\xAC.txt", "C:\\\xE6\x97\xA5\xE6\x9C\xAC.txt", false}),
     [](const testing::TestParamInfo<UrlCase>& param) { return std::string(param.param.name); });
 
 TEST(InternetShortcut, WineMadeFiles)
 {
-    for (auto [file, url] : {std::pair{"web.url", "https://example.com/"},
-                             std::pair{"file-gone.url", "file:///C:/fixtures/gone.txt"}}) {
+    for (auto [file, url] :
+         {std::pair{"web.url", "https://example.com/"}, std::pair{"file-gone.url", "file:///C:/fixtures/gone.txt"}}) {
         std::ifstream in(std::string(TESSIVAR_FIXTURES) + "/shortcuts/wine/" + file, std::ios::binary);
         std::stringstream bytes;
         bytes << in.rdbuf();

@@ -1,13 +1,11 @@
 #include "platform/shell_link.h"
-
-#include <gtest/gtest.h>
+#include "support/shell_link_builder.h"
 
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <sstream>
-
-#include "support/shell_link_builder.h"
 
 namespace tessivar {
 namespace {
@@ -67,26 +65,56 @@ TEST_P(WineLinkTest, ReadsWhatTheShellWouldReport)
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, WineLinkTest,
     testing::Values(
-        WineCase{"gone.lnk", "C:\\fixtures\\gone.txt", "", {"C:\\fixtures\\gone.txt", "C:\\fixtures\\gone.txt"}, false, false},
-        WineCase{"folder.lnk", "C:\\fixtures\\Folder", "", {"C:\\fixtures\\Folder", "C:\\fixtures\\Folder"}, false, false},
-        WineCase{"working-dir.lnk", "C:\\fixtures\\app.exe", "C:\\fixtures\\Folder",
-                 {"C:\\fixtures\\app.exe", "C:\\fixtures\\app.exe"}, false, false},
-        WineCase{"home-working-dir.lnk", "C:\\fixtures\\gone.txt", "%HOMEDRIVE%%HOMEPATH%",
-                 {"C:\\fixtures\\gone.txt", "C:\\fixtures\\gone.txt"}, false, false},
+        WineCase{"gone.lnk",
+                 "C:\\fixtures\\gone.txt",
+                 "",
+                 {"C:\\fixtures\\gone.txt", "C:\\fixtures\\gone.txt"},
+                 false,
+                 false},
+        WineCase{
+            "folder.lnk", "C:\\fixtures\\Folder", "", {"C:\\fixtures\\Folder", "C:\\fixtures\\Folder"}, false, false},
+        WineCase{"working-dir.lnk",
+                 "C:\\fixtures\\app.exe",
+                 "C:\\fixtures\\Folder",
+                 {"C:\\fixtures\\app.exe", "C:\\fixtures\\app.exe"},
+                 false,
+                 false},
+        WineCase{"home-working-dir.lnk",
+                 "C:\\fixtures\\gone.txt",
+                 "%HOMEDRIVE%%HOMEPATH%",
+                 {"C:\\fixtures\\gone.txt", "C:\\fixtures\\gone.txt"},
+                 false,
+                 false},
         // Wine writes the relative path without its flag; the string must still be found and
         // must not be taken for a working folder.
-        WineCase{"relative.lnk", "C:\\fixtures\\present.txt", "",
-                 {"C:\\fixtures\\present.txt", "C:\\fixtures\\present.txt", "..\\fixtures\\present.txt"}, false, false},
+        WineCase{"relative.lnk",
+                 "C:\\fixtures\\present.txt",
+                 "",
+                 {"C:\\fixtures\\present.txt", "C:\\fixtures\\present.txt", "..\\fixtures\\present.txt"},
+                 false,
+                 false},
         // The ANSI LinkInfo holds '?' for characters outside the code page; the ID list has the
         // real names.
-        WineCase{"cjk.lnk", "C:\\fixtures\\\xE6\x97\xA5\xE6\x9C\xAC\\\xE6\x96\x87\xE6\x9B\xB8.txt", "",
-                 {"C:\\fixtures\\\xE6\x97\xA5\xE6\x9C\xAC\\\xE6\x96\x87\xE6\x9B\xB8.txt"}, false, false},
-        WineCase{"latin.lnk", "C:\\fixtures\\Caf\xC3\xA9\\menu.txt", "", {"C:\\fixtures\\Caf\xC3\xA9\\menu.txt"}, false, false},
-        WineCase{"z-drive.lnk", "Z:\\tessivar-fixture-missing\\nothing.txt", "",
-                 {"Z:\\tessivar-fixture-missing\\nothing.txt", "Z:\\tessivar-fixture-missing\\nothing.txt"}, false, false},
+        WineCase{"cjk.lnk",
+                 "C:\\fixtures\\\xE6\x97\xA5\xE6\x9C\xAC\\\xE6\x96\x87\xE6\x9B\xB8.txt",
+                 "",
+                 {"C:\\fixtures\\\xE6\x97\xA5\xE6\x9C\xAC\\\xE6\x96\x87\xE6\x9B\xB8.txt"},
+                 false,
+                 false},
+        WineCase{"latin.lnk",
+                 "C:\\fixtures\\Caf\xC3\xA9\\menu.txt",
+                 "",
+                 {"C:\\fixtures\\Caf\xC3\xA9\\menu.txt"},
+                 false,
+                 false},
+        WineCase{"z-drive.lnk",
+                 "Z:\\tessivar-fixture-missing\\nothing.txt",
+                 "",
+                 {"Z:\\tessivar-fixture-missing\\nothing.txt", "Z:\\tessivar-fixture-missing\\nothing.txt"},
+                 false,
+                 false},
         WineCase{"unc.lnk", "\\\\server\\share\\file.txt", "", {"\\\\server\\share\\file.txt"}, false, true},
-        WineCase{"control-panel.lnk", "", "", {}, true, false},
-        WineCase{"my-computer.lnk", "", "", {}, true, false},
+        WineCase{"control-panel.lnk", "", "", {}, true, false}, WineCase{"my-computer.lnk", "", "", {}, true, false},
         WineCase{"windir.lnk", "C:\\%WINDIR%\\notepad.exe", "", {"C:\\%WINDIR%\\notepad.exe"}, true, false}),
     [](const testing::TestParamInfo<WineCase>& param) {
         std::string name = param.param.file;
@@ -304,8 +332,7 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"IdListPastTheFile", [](std::string& b, auto& l) { SetU16(b, l.idList, 0xFFFF); }, true},
         DamageCase{"ItemSizeOfOne", [](std::string& b, auto& l) { SetU16(b, l.idList + 2, 1); }, true},
         DamageCase{"ItemPastTheList", [](std::string& b, auto& l) { SetU16(b, l.idList + 2, 0x7FF0); }, true},
-        DamageCase{"NoListTerminator",
-                   [](std::string& b, auto& l) { SetU16(b, l.linkInfo - 2, 0x0002); }, true},
+        DamageCase{"NoListTerminator", [](std::string& b, auto& l) { SetU16(b, l.linkInfo - 2, 0x0002); }, true},
         DamageCase{"VolumeNameWithoutNul",
                    [](std::string& b, auto& l) {
                        for (std::size_t i = 0; i < 20; ++i)
@@ -315,16 +342,15 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"LinkInfoSizeAllOnes", [](std::string& b, auto& l) { SetU32(b, l.linkInfo, 0xFFFFFFFF); }, true},
         DamageCase{"LinkInfoSizeBelowHeader", [](std::string& b, auto& l) { SetU32(b, l.linkInfo, 0x10); }, true},
         DamageCase{"LinkInfoHeaderTooSmall", [](std::string& b, auto& l) { SetU32(b, l.linkInfo + 4, 0x10); }, true},
-        DamageCase{"LinkInfoHeaderPastSize",
-                   [](std::string& b, auto& l) { SetU32(b, l.linkInfo + 4, 0x7000); }, true},
-        DamageCase{"VolumeOffsetPastLinkInfo",
-                   [](std::string& b, auto& l) { SetU32(b, l.linkInfo + 12, 0x7FFFFFF0); }, true},
-        DamageCase{"BasePathOffsetOverflow",
-                   [](std::string& b, auto& l) { SetU32(b, l.linkInfo + 16, 0xFFFFFFFC); }, true},
-        DamageCase{"SuffixOffsetPastLinkInfo",
-                   [](std::string& b, auto& l) { SetU32(b, l.linkInfo + 24, 0x1000); }, true},
-        DamageCase{"UnicodeOffsetPastLinkInfo",
-                   [](std::string& b, auto& l) { SetU32(b, l.linkInfo + 28, 0x1000); }, true},
+        DamageCase{"LinkInfoHeaderPastSize", [](std::string& b, auto& l) { SetU32(b, l.linkInfo + 4, 0x7000); }, true},
+        DamageCase{"VolumeOffsetPastLinkInfo", [](std::string& b, auto& l) { SetU32(b, l.linkInfo + 12, 0x7FFFFFF0); },
+                   true},
+        DamageCase{"BasePathOffsetOverflow", [](std::string& b, auto& l) { SetU32(b, l.linkInfo + 16, 0xFFFFFFFC); },
+                   true},
+        DamageCase{"SuffixOffsetPastLinkInfo", [](std::string& b, auto& l) { SetU32(b, l.linkInfo + 24, 0x1000); },
+                   true},
+        DamageCase{"UnicodeOffsetPastLinkInfo", [](std::string& b, auto& l) { SetU32(b, l.linkInfo + 28, 0x1000); },
+                   true},
         DamageCase{"VolumeSizePastLinkInfo",
                    [](std::string& b, auto& l) {
                        std::uint32_t at = 0;
@@ -350,8 +376,8 @@ INSTANTIATE_TEST_SUITE_P(
                        SetU32(b, l.extraData + 12, 0);
                    },
                    true},
-        DamageCase{"FlagPromisesMissingString",
-                   [](std::string& b, auto&) { b[20] = static_cast<char>(b[20] | 0x40); }, true}),
+        DamageCase{"FlagPromisesMissingString", [](std::string& b, auto&) { b[20] = static_cast<char>(b[20] | 0x40); },
+                   true}),
     [](const testing::TestParamInfo<DamageCase>& param) { return std::string(param.param.name); });
 
 TEST(DamagedLink, OversizedInputIsMalformed)

@@ -2,7 +2,6 @@
 #include "results/backup_format.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -68,7 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
                       std::string("\xED\xA0\xBD"),     // a lone surrogate as a registry name may hold it
                       std::string("\xC1\x81"),         // an overlong "A" must not come back as "A"
                       std::string("\xC2\x81\xC2\x80"), // C1 controls, one in the code page, one not
-                      std::string("\x01" "05E\x02" "41"), // text that looks like an escape
+                      std::string("\x01"
+                                  "05E\x02"
+                                  "41"), // text that looks like an escape
                       std::string("\xFF\xFE\x00\x03", 4), std::string("tail\xE2\x82")));
 
 TEST(BackupEncoding, AllByteValuesTogetherRoundTrip)

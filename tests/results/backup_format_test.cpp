@@ -1,9 +1,8 @@
+#include "repair_fixture.h"
+#include "results/backup_encoding.h"
 #include "results/backup_format.h"
 
 #include <gtest/gtest.h>
-
-#include "repair_fixture.h"
-#include "results/backup_encoding.h"
 
 namespace tessivar {
 namespace {
@@ -33,8 +32,8 @@ std::vector<std::uint8_t> utf16(std::string_view ascii, bool terminated = true)
 ProblemEntry entryFor(const std::string& keyPath, const std::string& name, const std::string& path,
                       const std::string& flag = "")
 {
-    return ProblemEntry{hiveHandleText(HKEY_LOCAL_MACHINE), name, path, "Windows Startup", keyPath,
-                        "HKEY_LOCAL_MACHINE", flag};
+    return ProblemEntry{
+        hiveHandleText(HKEY_LOCAL_MACHINE), name, path, "Windows Startup", keyPath, "HKEY_LOCAL_MACHINE", flag};
 }
 
 // Writes the line as an older version wrote it: the plain fields joined and shifted.
@@ -64,11 +63,11 @@ TEST(BackupRecord, OlderRecordStillEndsWithItsSeparator)
 TEST(BackupRecord, ParserRejectsWhatNoWriterProduces)
 {
     const std::vector<std::vector<std::string>> damaged{
-        {"R", "HKEY_LOCAL_MACHINE", "K", "p", "v"},                               // cut short
-        {"R", "HKEY_LOCAL_MACHINE", "K", "p", "v", "", "v", "1", "4", "410042"},  // size and bytes disagree
-        {"R", "HKEY_LOCAL_MACHINE", "K", "p", "v", "", "v", "x", "1", "41"},      // type not a number
-        {"R", "HKEY_LOCAL_MACHINE", "K", "p", "v", "", "v", "1", "1", "4g"},      // not hex
-        {"R", "HKEY_LOCAL_MACHINE", "K", "p", "v", "", "v", "absent", "1", ""},   // absent with data
+        {"R", "HKEY_LOCAL_MACHINE", "K", "p", "v"},                              // cut short
+        {"R", "HKEY_LOCAL_MACHINE", "K", "p", "v", "", "v", "1", "4", "410042"}, // size and bytes disagree
+        {"R", "HKEY_LOCAL_MACHINE", "K", "p", "v", "", "v", "x", "1", "41"},     // type not a number
+        {"R", "HKEY_LOCAL_MACHINE", "K", "p", "v", "", "v", "1", "1", "4g"},     // not hex
+        {"R", "HKEY_LOCAL_MACHINE", "K", "p", "v", "", "v", "absent", "1", ""},  // absent with data
         {"S", "C:\\a.lnk", ""},
         {"S", "C:\\a.lnk", "a.lnk", "extra"},
     };
@@ -153,8 +152,8 @@ TEST_P(ExactRestore, ValueComesBackWithItsTypeAndBytes)
     f.registry.setBinary(HKEY_LOCAL_MACHINE, key, value.name, value.data, value.type);
     const auto before = ReadRawValue(f.registry, HKEY_LOCAL_MACHINE, key, value.name);
     ASSERT_TRUE(before.present);
-    const auto record =
-        MakeRegistryRecord(entryFor(key, value.name, "C:\\App\\app.exe", "Yes"), "HKEY_LOCAL_MACHINE", value.name, before);
+    const auto record = MakeRegistryRecord(entryFor(key, value.name, "C:\\App\\app.exe", "Yes"), "HKEY_LOCAL_MACHINE",
+                                           value.name, before);
     ASSERT_EQ(WriteBackupRecord(f.files, f.settings, kBackupPath, record), BackupWrite::written);
     f.registry.RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
 
@@ -173,8 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredValue{"Unterminated", "Raw", REG_SZ, utf16("abc", false)},
                       StoredValue{"Binary", "Bin", REG_BINARY, {0x00, 0x0A, 0x0D, 0x5E, 0xFF}},
                       StoredValue{"CaretAndNonAnsiName", "a^\xE6\x97\xA5", REG_DWORD, {1, 0, 0, 0}},
-                      StoredValue{"Unnamed", "", REG_SZ, utf16("C:\\gone.exe")},
-                      StoredValue{"Empty", "E", REG_SZ, {}}),
+                      StoredValue{"Unnamed", "", REG_SZ, utf16("C:\\gone.exe")}, StoredValue{"Empty", "E", REG_SZ, {}}),
     [](const ::testing::TestParamInfo<StoredValue>& param) { return std::string(param.param.label); });
 
 TEST(BackupReader, ValueChangedTwiceEndsAsBeforeTheFirstChange)
@@ -188,7 +186,8 @@ TEST(BackupReader, ValueChangedTwiceEndsAsBeforeTheFirstChange)
     auto first = MakeRegistryRecord(entryFor("CLSID\\{1}\\InprocServer32", "(Default)", "C:\\gone.dll"),
                                     "HKEY_CLASSES_ROOT", "", original);
     first.FullKeyPath = "CLSID\\{1}\\InprocServer32";
-    const auto second = MakeRegistryRecord(entryFor(key, "(Default)", "C:\\gone.dll"), "HKEY_LOCAL_MACHINE", "", emptied);
+    const auto second =
+        MakeRegistryRecord(entryFor(key, "(Default)", "C:\\gone.dll"), "HKEY_LOCAL_MACHINE", "", emptied);
     ASSERT_EQ(WriteBackupRecord(f.files, f.settings, kBackupPath, first), BackupWrite::written);
     ASSERT_EQ(WriteBackupRecord(f.files, f.settings, kBackupPath, second), BackupWrite::written);
     EXPECT_TRUE(RestoreBackupFile(f.context, kBackupPath).complete());
@@ -232,7 +231,7 @@ TEST(BackupReader, HostileRecordsWriteNothingAndKeepTheFile)
     RepairFixture f;
     f.files.addFile(std::string(kBackupFolder) + "\\evil.lnk", "copy");
     f.files.addFile(std::string(kBackupFolder) + "\\notes.txt", "copy");
-    writeOlderLine(f, "R^HKLM^K^C:\\a.exe^v^");                      // a short name no writer uses
+    writeOlderLine(f, "R^HKLM^K^C:\\a.exe^v^"); // a short name no writer uses
     writeOlderLine(f, "R^HKEY_PERFORMANCE_DATA^K^C:\\a.exe^v^");
     writeOlderLine(f, "R^HKEY_LOCAL_MACHINE^\\K^C:\\a.exe^v^");
     f.files.appendLine(kBackupPath, EncodeBackupFields({"S", "C:\\windows\\system.ini", "notes.txt"}));

@@ -2,20 +2,6 @@
 // disk. The repair runs in a forked child over a prefix on disk and is killed with SIGKILL after a
 // varying delay.
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <random>
-#include <sstream>
-#include <thread>
-
 #include "platform/wine/wine_file_system.h"
 #include "platform/wine/wine_registry.h"
 #include "repair_fixture.h"
@@ -23,6 +9,18 @@
 #include "results/backup_format.h"
 #include "results/repair.h"
 #include "support/temp_prefix.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <random>
+#include <signal.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace tessivar {
 namespace {
@@ -70,7 +68,7 @@ std::string readAll(const fs::path& path)
 
 // Each yield takes a little while, so that the kill lands at a different step each time.
 class SlowHost final : public test::FakeHost {
-public:
+  public:
     void yield() override { std::this_thread::sleep_for(std::chrono::microseconds(300)); }
 };
 
@@ -87,8 +85,9 @@ public:
     SettingsStore settings(backend);
     ScanModel model;
     for (int i = 0; i < kValues; ++i) {
-        model.lvwErrors.append(ProblemEntry{hiveHandleText(HKEY_LOCAL_MACHINE), "v", "C:\\Gone\\app" + std::to_string(i) + ".exe",
-                                            "Windows Startup", valueKey(i), "HKEY_LOCAL_MACHINE", ""});
+        model.lvwErrors.append(ProblemEntry{hiveHandleText(HKEY_LOCAL_MACHINE), "v",
+                                            "C:\\Gone\\app" + std::to_string(i) + ".exe", "Windows Startup",
+                                            valueKey(i), "HKEY_LOCAL_MACHINE", ""});
     }
     model.lvwRegistryProblems.rows.append("Invalid Windows Startup Entries ( 16 Problem(s) )");
     for (int i = 0; i < kShortcuts; ++i) {
@@ -139,7 +138,8 @@ TEST(RepairKilled, EveryDeletedShortcutHasItsRecordAndCopy)
         const auto started = std::chrono::steady_clock::now();
         if (round > 0) {
             const auto limit = static_cast<int>(whole.count());
-            std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, limit)(random)));
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(std::uniform_int_distribution<int>(0, limit)(random)));
             kill(child, SIGKILL);
         }
         int status = 0;
@@ -183,7 +183,8 @@ TEST(RepairKilled, EveryDeletedShortcutHasItsRecordAndCopy)
             if (ReadRawValue(after, HKEY_LOCAL_MACHINE, valueKey(i), "v").present)
                 continue;
             ++deleted;
-            ASSERT_TRUE(savedValues.count(valueKey(i))) << "round " << round << ": value " << i << " removed without a record";
+            ASSERT_TRUE(savedValues.count(valueKey(i)))
+                << "round " << round << ": value " << i << " removed without a record";
             EXPECT_EQ(savedValues[valueKey(i)], (RawValue{true, REG_SZ, valueBytes(i)}));
         }
         RecordProperty("deleted_in_round_" + std::to_string(round), deleted);

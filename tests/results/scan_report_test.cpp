@@ -1,17 +1,15 @@
-#include "results/scan_report.h"
-
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
-
 #include "engine/scan_context.h"
 #include "results/code_page.h"
+#include "results/scan_report.h"
 #include "settings/settings_store.h"
 #include "support/fake_file_system.h"
 #include "support/fake_host.h"
 #include "support/memory_settings.h"
 #include "support/null_platform.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
 
 namespace tessivar {
 namespace {
@@ -99,9 +97,8 @@ TEST_F(ReportTest, WrittenOnlyWhenTheSettingAsksForIt)
         const char* stored; // nullptr: never stored
         bool written;
     };
-    for (const Case c : {Case{nullptr, false}, Case{"0", false}, Case{"1", true}, Case{"2", true},
-                         Case{"maybe", false}, Case{" 1 ", true},
-                         Case{"-1", true}}) {
+    for (const Case c : {Case{nullptr, false}, Case{"0", false}, Case{"1", true}, Case{"2", true}, Case{"maybe", false},
+                         Case{" 1 ", true}, Case{"-1", true}}) {
         SCOPED_TRACE(c.stored ? c.stored : "(missing)");
         files.remove(kDefaultReport);
         if (c.stored)
@@ -214,13 +211,13 @@ TEST(CodePage, Utf8BecomesWindows1252WithQuestionMarksForTheRest)
     };
     const Case cases[] = {
         {"plain ASCII \\ path", "plain ASCII \\ path"},
-        {"Caf\xC3\xA9 \xC3\xBF", "Caf\xE9 \xFF"},                  // Latin-1 range maps to itself
+        {"Caf\xC3\xA9 \xC3\xBF", "Caf\xE9 \xFF"},                                 // Latin-1 range maps to itself
         {"\xE2\x82\xAC \xE2\x80\x9C\xE2\x80\x9D \xC5\xBD", "\x80 \x93\x94 \x8E"}, // the 0x80-0x9F block
-        {"\xC2\x81", "?"},                                        // U+0081: a hole of the code page
-        {"\xE4\xB8\xAD\xF0\x9F\x98\x80", "??"},                   // CJK, emoji
-        {"\xFF\xC3", "??"},                                       // malformed, truncated
-        {"\xC0\xAF", "??"},                                       // overlong "/" is not a slash
-        {"\xED\xA0\x80", "?"},                                    // a lone surrogate (WTF-8)
+        {"\xC2\x81", "?"},                                                        // U+0081: a hole of the code page
+        {"\xE4\xB8\xAD\xF0\x9F\x98\x80", "??"},                                   // CJK, emoji
+        {"\xFF\xC3", "??"},                                                       // malformed, truncated
+        {"\xC0\xAF", "??"},                                                       // overlong "/" is not a slash
+        {"\xED\xA0\x80", "?"},                                                    // a lone surrogate (WTF-8)
     };
     for (const Case& c : cases)
         EXPECT_EQ(Utf8ToWindows1252(c.utf8), c.expected) << c.utf8;

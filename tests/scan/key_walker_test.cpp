@@ -1,18 +1,16 @@
-#include "scan/key_walker.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "checks/checks.h"
 #include "engine/scan_context.h"
+#include "scan/key_walker.h"
 #include "settings/settings_store.h"
 #include "support/fake_file_system.h"
 #include "support/fake_host.h"
 #include "support/fake_registry.h"
 #include "support/memory_settings.h"
 #include "support/null_platform.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace tessivar {
 namespace {
@@ -36,7 +34,8 @@ struct WalkerTest : ::testing::Test {
 
     void SetUp() override
     {
-        host.onEveryYield([this] { shown.push_back(model.lblRegistryScan.get() + "|" + model.lblRegistryFilesScan.get()); });
+        host.onEveryYield(
+            [this] { shown.push_back(model.lblRegistryScan.get() + "|" + model.lblRegistryFilesScan.get()); });
         model.lblStatus = " Help Files";
         model.cmdCancelOrStopEnabled = true;
     }
@@ -64,11 +63,11 @@ TEST_F(WalkerTest, TreeVisitsEachSubkeysValuesBeforeItsSubkeysAndSkipsTheStartKe
     walkTree();
 
     const std::vector<std::string> expected{
-        "A|A one",       "A|A two",                 // A's values
-        "Deep|deep",     "Deep|deep",               // Deep's value, then Deep done
-        "Deep|deep",                                // A done
-        "B|B default",   "B|B default",             // B's unnamed value, B done
-        "C|B default",                              // C has nothing
+        "A|A one",     "A|A two",     // A's values
+        "Deep|deep",   "Deep|deep",   // Deep's value, then Deep done
+        "Deep|deep",                  // A done
+        "B|B default", "B|B default", // B's unnamed value, B done
+        "C|B default",                // C has nothing
     };
     EXPECT_EQ(shown, expected);
     EXPECT_EQ(registry.openHandleCount(), 0u);
@@ -136,8 +135,8 @@ TEST_F(WalkerTest, RegistryLinkIsShownButNeitherItsValuesNorItsSubtreeAreWalked)
     walkTree();
 
     const std::vector<std::string> expected{
-        "Real|real value", "Inner|inner value", "Inner|inner value", "Inner|inner value",
-        "Loop|inner value", "Alias|inner value",
+        "Real|real value",   "Inner|inner value", "Inner|inner value",
+        "Inner|inner value", "Loop|inner value",  "Alias|inner value",
     };
     EXPECT_EQ(shown, expected);
     EXPECT_EQ(registry.openHandleCount(), 0u);
@@ -271,7 +270,7 @@ TEST_F(WalkerTest, UnknownScannerNameAndCancelledScanDispatchNothing)
 TEST_F(WalkerTest, CancelDuringACheckStopsBeforeTheNextValue)
 {
     class CancellingHost : public test::FakeHost {
-    public:
+      public:
         explicit CancellingHost(ScanModel& m) : model(m) {}
         bool playSoundAsync(const std::string&) override
         {

@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "settings/setting_keys.h"
 #include "settings/settings_store.h"
 #include "support/memory_settings.h"
+
+#include <gtest/gtest.h>
 
 namespace tessivar {
 namespace {
@@ -89,15 +89,13 @@ TEST_P(SettingAsNumberTest, ReadsWholeDecimalNumbersOnly)
     EXPECT_EQ(SettingAsNumber(GetParam().text), GetParam().number) << "text: '" << GetParam().text << "'";
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, SettingAsNumberTest,
-                         ::testing::Values(NumberCase{"1", 1}, NumberCase{"0", 0}, NumberCase{"2", 2},
-                                           NumberCase{" 1 ", 1}, NumberCase{"+1", 1}, NumberCase{"-1", -1},
-                                           NumberCase{"007", 7}, NumberCase{"", std::nullopt},
-                                           NumberCase{"   ", std::nullopt}, NumberCase{"-", std::nullopt},
-                                           NumberCase{"+", std::nullopt}, NumberCase{"+-1", std::nullopt},
-                                           NumberCase{"1x", std::nullopt}, NumberCase{"1.5", std::nullopt},
-                                           NumberCase{"one", std::nullopt},
-                                           NumberCase{"99999999999999999999", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SettingAsNumberTest,
+    ::testing::Values(NumberCase{"1", 1}, NumberCase{"0", 0}, NumberCase{"2", 2}, NumberCase{" 1 ", 1},
+                      NumberCase{"+1", 1}, NumberCase{"-1", -1}, NumberCase{"007", 7}, NumberCase{"", std::nullopt},
+                      NumberCase{"   ", std::nullopt}, NumberCase{"-", std::nullopt}, NumberCase{"+", std::nullopt},
+                      NumberCase{"+-1", std::nullopt}, NumberCase{"1x", std::nullopt}, NumberCase{"1.5", std::nullopt},
+                      NumberCase{"one", std::nullopt}, NumberCase{"99999999999999999999", std::nullopt}));
 
 struct BooleanCase {
     const char* text;
@@ -114,11 +112,10 @@ TEST_P(SettingAsBooleanTest, ReadsTrueFalseInAnyCaseAndNumbers)
 INSTANTIATE_TEST_SUITE_P(Texts, SettingAsBooleanTest,
                          ::testing::Values(BooleanCase{"True", true}, BooleanCase{"False", false},
                                            BooleanCase{"TRUE", true}, BooleanCase{"false", false},
-                                           BooleanCase{" True ", true}, BooleanCase{"1", true},
-                                           BooleanCase{"-1", true}, BooleanCase{"2", true},
-                                           BooleanCase{"0", false}, BooleanCase{"maybe", std::nullopt},
-                                           BooleanCase{"", std::nullopt}, BooleanCase{"yes", std::nullopt},
-                                           BooleanCase{"Truex", std::nullopt}));
+                                           BooleanCase{" True ", true}, BooleanCase{"1", true}, BooleanCase{"-1", true},
+                                           BooleanCase{"2", true}, BooleanCase{"0", false},
+                                           BooleanCase{"maybe", std::nullopt}, BooleanCase{"", std::nullopt},
+                                           BooleanCase{"yes", std::nullopt}, BooleanCase{"Truex", std::nullopt}));
 
 TEST(SettingsStore, HandEditedNumberFallsBackToTheReadersDefault)
 {

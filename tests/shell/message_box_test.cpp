@@ -8,10 +8,8 @@ namespace {
 TEST(MessageRequestText, NamesEachKindAsTheBoxReadsIt)
 {
     const std::pair<MessageKind, std::string_view> cases[] = {
-        {MessageKind::FilesRepaired, "FILES REPAIRED"},
-        {MessageKind::CloseConfirmation, "CLOSE CONFERMATION"},
-        {MessageKind::CancelScanning, "CANCEL SCANNING"},
-        {MessageKind::DeleteBackupFile, "DELETE BACKUP FILE"},
+        {MessageKind::FilesRepaired, "FILES REPAIRED"},   {MessageKind::CloseConfirmation, "CLOSE CONFERMATION"},
+        {MessageKind::CancelScanning, "CANCEL SCANNING"}, {MessageKind::DeleteBackupFile, "DELETE BACKUP FILE"},
         {MessageKind::ScanRefused, "SCAN REFUSED"},
     };
     for (const auto& [kind, text] : cases) {

@@ -1,9 +1,9 @@
 #include "support/fake_file_system.h"
 
+#include "platform/text_utils.h"
+
 #include <cctype>
 #include <stdexcept>
-
-#include "platform/text_utils.h"
 
 namespace tessivar::test {
 
@@ -14,9 +14,14 @@ bool forbiddenInName(char c, bool wildcardsAllowed)
     if (static_cast<unsigned char>(c) < 32)
         return true;
     switch (c) {
-    case '<': case '>': case ':': case '"': case '|':
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '|':
         return true;
-    case '*': case '?':
+    case '*':
+    case '?':
         return !wildcardsAllowed;
     default:
         return false;
@@ -177,7 +182,8 @@ FindData FakeFileSystem::describe(const Node& node, FindDetail detail) const
         data.size = node.folder ? 0 : node.content.size();
         return data;
     }
-    data.attributes = node.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_HIDDEN);
+    data.attributes =
+        node.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_HIDDEN);
     if (!node.name.empty() && node.name.front() == '.')
         data.attributes |= FILE_ATTRIBUTE_HIDDEN;
     if (data.attributes == 0)
@@ -190,7 +196,8 @@ bool FakeFileSystem::wildcardMatch(std::string_view mask, std::string_view name)
     if (name == "." || name == "..")
         return mask == "*" || mask == "*.*" || mask == name;
     // A mask ending in ".*" also matches the name without that extension ("readme.*", "*.*").
-    if (mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*" && wildcardMatch(mask.substr(0, mask.size() - 2), name))
+    if (mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*" &&
+        wildcardMatch(mask.substr(0, mask.size() - 2), name))
         return true;
     std::size_t m = 0;
     std::size_t n = 0;
@@ -302,7 +309,8 @@ bool FakeFileSystem::setAttributes(std::string_view path, std::uint32_t attribut
     Node* node = parsed.valid ? find(parsed.key) : nullptr;
     if (node == nullptr)
         return false;
-    node->attributes = node->folder ? (attributes | FILE_ATTRIBUTE_DIRECTORY) : (attributes & ~FILE_ATTRIBUTE_DIRECTORY);
+    node->attributes =
+        node->folder ? (attributes | FILE_ATTRIBUTE_DIRECTORY) : (attributes & ~FILE_ATTRIBUTE_DIRECTORY);
     return true;
 }
 
@@ -350,7 +358,10 @@ void FakeFileSystem::setShortName(std::string_view path, std::string shortName)
     m_shortNames[upper(path)] = std::move(shortName);
 }
 
-void FakeFileSystem::setVolumeName(char letter, std::string name) { m_volumeNames[upperAscii(letter)] = std::move(name); }
+void FakeFileSystem::setVolumeName(char letter, std::string name)
+{
+    m_volumeNames[upperAscii(letter)] = std::move(name);
+}
 
 // --- Looking at the result -------------------------------------------------------------------
 
@@ -433,7 +444,10 @@ bool FakeFileSystem::FindNextFileA(FindHandle handle, FindData* data)
     return true;
 }
 
-bool FakeFileSystem::FindClose(FindHandle handle) { return m_handles.erase(handle) == 1; }
+bool FakeFileSystem::FindClose(FindHandle handle)
+{
+    return m_handles.erase(handle) == 1;
+}
 
 SearchOutcome FakeFileSystem::searchPath(std::string_view path, std::uint32_t attributeMask)
 {
@@ -526,7 +540,8 @@ bool FakeFileSystem::DeleteFileA(std::string_view path)
 bool FakeFileSystem::CreateDirectoryA(std::string_view path)
 {
     const Parsed parsed = parse(path, false);
-    if (!parsed.valid || parsed.root || writeFails(parsed.key) || find(parsed.key) != nullptr || !parentIsFolder(parsed))
+    if (!parsed.valid || parsed.root || writeFails(parsed.key) || find(parsed.key) != nullptr ||
+        !parentIsFolder(parsed))
         return false;
     Node& node = m_nodes[parsed.key];
     node.name = parsed.last;
@@ -640,6 +655,9 @@ void FakeFileSystem::beginOperation()
     ++m_operationsBegun;
 }
 
-void FakeFileSystem::endOperation() { --m_operationDepth; }
+void FakeFileSystem::endOperation()
+{
+    --m_operationDepth;
+}
 
 } // namespace tessivar::test

@@ -7,6 +7,8 @@
 // A new instance holds drive C (fixed) with the folders "C:\windows", "C:\windows\system32",
 // "C:\windows\temp" and the program folder "C:\Program Files\Tessivar".
 
+#include "platform/file_system.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -15,12 +17,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_system.h"
-
 namespace tessivar::test {
 
 class FakeFileSystem : public FileSystem {
-public:
+  public:
     FakeFileSystem();
 
     // --- Setting the scene -------------------------------------------------------------------
@@ -74,8 +74,7 @@ public:
     int operationsBegun() const { return m_operationsBegun; }
 
     // --- FileSystem --------------------------------------------------------------------------
-    FindHandle FindFirstFileA(std::string_view pattern, FindData* data,
-                              FindDetail detail = FindDetail::full) override;
+    FindHandle FindFirstFileA(std::string_view pattern, FindData* data, FindDetail detail = FindDetail::full) override;
     bool FindNextFileA(FindHandle handle, FindData* data) override;
     bool FindClose(FindHandle handle) override;
     SearchOutcome searchPath(std::string_view path, std::uint32_t attributeMask) override;
@@ -104,9 +103,9 @@ public:
     // True when `name` matches the Windows wildcard `mask` (`*`, `?`), without regard to case.
     static bool wildcardMatch(std::string_view mask, std::string_view name);
 
-private:
+  private:
     struct Node {
-        std::string name;  // last component as created; "C:" for a root
+        std::string name; // last component as created; "C:" for a root
         bool folder = false;
         std::uint32_t attributes = 0;
         std::string content;
@@ -116,10 +115,10 @@ private:
     // last component as given. `valid` is false for what Windows would reject.
     struct Parsed {
         bool valid = false;
-        std::string key;        // "C:\WINDOWS\SYSTEM32"; "C:" for a root
-        std::string parentKey;  // "" for a root
-        std::string last;       // last component as given; "" for a root
-        std::vector<std::string> parts;  // components below the root, as given
+        std::string key;                // "C:\WINDOWS\SYSTEM32"; "C:" for a root
+        std::string parentKey;          // "" for a root
+        std::string last;               // last component as given; "" for a root
+        std::vector<std::string> parts; // components below the root, as given
         bool root = false;
     };
     struct Search {
@@ -138,7 +137,7 @@ private:
     std::vector<const Node*> children(const std::string& folderKey) const;
     FindData describe(const Node& node, FindDetail detail) const;
 
-    std::map<std::string, Node> m_nodes;  // by upper-case key
+    std::map<std::string, Node> m_nodes; // by upper-case key
     std::map<char, DriveInfo> m_drives;
     std::map<char, std::string> m_volumeNames;
     std::map<std::string, std::string> m_shortNames;

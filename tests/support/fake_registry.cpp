@@ -1,10 +1,10 @@
 #include "support/fake_registry.h"
 
+#include "platform/utf16_text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
-
-#include "platform/utf16_text.h"
 
 namespace tessivar::test {
 
@@ -33,8 +33,7 @@ char16_t foldUnit(char16_t c)
         return static_cast<char16_t>(c - 0x20);
     if (c < 0x80)
         return c;
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
-        (c >= 0x430 && c <= 0x44F))
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F))
         return static_cast<char16_t>(c - 0x20);
     if (c >= 0x450 && c <= 0x45F)
         return static_cast<char16_t>(c - 0x50);
@@ -283,8 +282,8 @@ void FakeRegistry::noteChange()
 
 // --- Registry ---
 
-LSTATUS FakeRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options,
-                                    std::uint32_t samDesired, HKEY* result)
+LSTATUS FakeRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options, std::uint32_t samDesired,
+                                    HKEY* result)
 {
     (void)options;
     if (!result)
@@ -319,9 +318,9 @@ LSTATUS FakeRegistry::RegOpenKeyA(HKEY key, std::string_view subKey, HKEY* resul
     return ERROR_SUCCESS;
 }
 
-LSTATUS FakeRegistry::RegCreateKeyExA(HKEY key, std::string_view subKey, std::uint32_t reserved,
-                                      const char* className, std::uint32_t options, std::uint32_t samDesired,
-                                      HKEY* result, std::uint32_t* disposition)
+LSTATUS FakeRegistry::RegCreateKeyExA(HKEY key, std::string_view subKey, std::uint32_t reserved, const char* className,
+                                      std::uint32_t options, std::uint32_t samDesired, HKEY* result,
+                                      std::uint32_t* disposition)
 {
     (void)reserved;
     (void)options;

@@ -20,6 +20,8 @@
 // - A registry link (makeLink) is followed when a path is opened through it, up to 16 hops; a loop
 //   or a missing target is ERROR_FILE_NOT_FOUND.
 
+#include "platform/registry.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -29,14 +31,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/registry.h"
-
 namespace tessivar::test {
 
 // A prefix lock another writer may be holding: with `heldElsewhere` set every lock() refuses with
 // it; `depth` is how many nested locks this side holds now.
 class FakePrefixLock final : public PrefixLock {
-public:
+  public:
     std::string heldElsewhere;
     int depth = 0;
     int taken = 0; // outermost locks taken so far
@@ -56,7 +56,7 @@ public:
 };
 
 class FakeRegistry : public Registry {
-public:
+  public:
     FakeRegistry();
     ~FakeRegistry() override;
 
@@ -102,8 +102,7 @@ public:
     void setString(HKEY hive, std::string_view path, std::string_view name, std::string_view text,
                    std::uint32_t type = REG_SZ);
     // A REG_MULTI_SZ holding `items`: each with its zero, then the closing zero.
-    void setMultiString(HKEY hive, std::string_view path, std::string_view name,
-                        const std::vector<std::string>& items);
+    void setMultiString(HKEY hive, std::string_view path, std::string_view name, const std::vector<std::string>& items);
     void setDword(HKEY hive, std::string_view path, std::string_view name, std::uint32_t value);
     // Stores the bytes as they are, under any type (string types included: then UTF-16LE bytes).
     void setBinary(HKEY hive, std::string_view path, std::string_view name, std::vector<std::uint8_t> bytes,
@@ -119,8 +118,7 @@ public:
     bool valueExists(HKEY hive, std::string_view path, std::string_view name) const;
     std::optional<std::uint32_t> valueType(HKEY hive, std::string_view path, std::string_view name) const;
     // The stored bytes.
-    std::optional<std::vector<std::uint8_t>> valueBytes(HKEY hive, std::string_view path,
-                                                        std::string_view name) const;
+    std::optional<std::vector<std::uint8_t>> valueBytes(HKEY hive, std::string_view path, std::string_view name) const;
     // A string type's data as UTF-8, every zero kept (terminator included).
     std::optional<std::string> valueText(HKEY hive, std::string_view path, std::string_view name) const;
     std::vector<std::string> subkeyNames(HKEY hive, std::string_view path) const;
@@ -167,7 +165,7 @@ public:
         std::string linkPath;
     };
 
-private:
+  private:
     struct Handle {
         std::shared_ptr<Key> key;
         std::uint32_t access = 0;

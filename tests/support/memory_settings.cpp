@@ -1,8 +1,8 @@
 #include "support/memory_settings.h"
 
-#include <algorithm>
-
 #include "platform/text_utils.h"
+
+#include <algorithm>
 
 namespace tessivar::test {
 

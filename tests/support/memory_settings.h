@@ -4,14 +4,14 @@
 // the spelling of their first write, as the real stores do. It records every write in order and
 // can be told to refuse writes or to fail reads.
 
+#include "platform/settings_backend.h"
+
 #include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/settings_backend.h"
 
 namespace tessivar::test {
 
@@ -21,7 +21,7 @@ struct CaseInsensitiveLess {
 };
 
 class MemorySettings : public SettingsBackend {
-public:
+  public:
     struct Write {
         std::string key;
         std::string value;
@@ -46,13 +46,13 @@ public:
     bool failReads = false;
 
     std::vector<Write> writes;
-    std::vector<std::string> reads;   // the keys asked for, in order
+    std::vector<std::string> reads; // the keys asked for, in order
     // Accepted writes only, as key/value pairs.
     std::vector<Write> acceptedWrites() const;
     // The accepted writes of one key (compared without case), values in order.
     std::vector<std::string> writesOf(std::string_view key) const;
 
-private:
+  private:
     std::map<std::string, std::string, CaseInsensitiveLess> m_values;
 };
 

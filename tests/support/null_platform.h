@@ -5,12 +5,6 @@
 // (everything else fails, as a machine with nothing on it would), a registry with no keys, and a
 // clock fixed at one moment. TestContext bundles them with a FakeHost, MemorySettings and a model.
 
-#include <cstdint>
-#include <map>
-#include <string>
-#include <string_view>
-#include <vector>
-
 #include "engine/scan_context.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -19,10 +13,16 @@
 #include "support/fake_host.h"
 #include "support/memory_settings.h"
 
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace tessivar::test {
 
 class NullFileSystem : public FileSystem {
-public:
+  public:
     // Scripted answers of searchPath, by the exact path asked; other paths are `searchDefault`.
     std::map<std::string, SearchOutcome, std::less<>> searchAnswers;
     SearchOutcome searchDefault = SearchOutcome::notFound;
@@ -44,10 +44,7 @@ public:
         return found == searchAnswers.end() ? searchDefault : found->second;
     }
     std::uint32_t GetFileAttributesA(std::string_view) override { return INVALID_FILE_ATTRIBUTES; }
-    bool GetVolumeInformationA(std::string_view, std::string*, std::uint32_t*, std::string*) override
-    {
-        return false;
-    }
+    bool GetVolumeInformationA(std::string_view, std::string*, std::uint32_t*, std::string*) override { return false; }
     bool CopyFileA(std::string_view, std::string_view, bool) override { return false; }
     bool DeleteFileA(std::string_view) override { return false; }
     bool CreateDirectoryA(std::string_view) override { return false; }
@@ -71,7 +68,7 @@ public:
 };
 
 class NullRegistry : public Registry {
-public:
+  public:
     LSTATUS RegOpenKeyExA(HKEY, std::string_view, std::uint32_t, std::uint32_t, HKEY*) override
     {
         return ERROR_FILE_NOT_FOUND;
@@ -95,8 +92,7 @@ public:
     {
         return ERROR_FILE_NOT_FOUND;
     }
-    LSTATUS RegSetValueExA(HKEY, const char*, std::uint32_t, std::uint32_t, const std::uint8_t*,
-                           std::uint32_t) override
+    LSTATUS RegSetValueExA(HKEY, const char*, std::uint32_t, std::uint32_t, const std::uint8_t*, std::uint32_t) override
     {
         return ERROR_ACCESS_DENIED;
     }
@@ -126,7 +122,7 @@ public:
 };
 
 class FixedClock : public Clock {
-public:
+  public:
     LocalDateTime moment{2024, 3, 9, 14, 5, 7};
     LocalDateTime now() const override { return moment; }
 };

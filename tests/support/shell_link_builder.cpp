@@ -188,7 +188,8 @@ Parts partsOf(const LinkDesign& design)
         parts.idList = idList(design);
     if (design.localBasePath || design.netName)
         parts.linkInfo = linkInfo(design);
-    for (const auto* text : {&design.name, &design.relativePath, &design.workingDir, &design.arguments, &design.iconLocation})
+    for (const auto* text :
+         {&design.name, &design.relativePath, &design.workingDir, &design.arguments, &design.iconLocation})
         if (*text)
             parts.strings += stringData(**text, design.unicodeStrings);
     auto fixedBlock = [&](std::uint32_t signature, const std::string& target) {

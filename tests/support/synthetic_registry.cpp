@@ -14,7 +14,7 @@ constexpr std::size_t kFlushSize = 1 << 20;
 constexpr const char* kKeyTime = " 1700000000\n#time=1da1747c66d0000\n";
 
 class SyntheticWriter {
-public:
+  public:
     SyntheticWriter(const std::filesystem::path& file, const SyntheticRegistryOptions& options)
         : m_options(options), m_random(options.seed), m_out(std::fopen(file.c_str(), "wb"))
     {
@@ -46,7 +46,7 @@ public:
         return m_stats;
     }
 
-private:
+  private:
     void section(const std::string& path)
     {
         m_buffer += "\n[";
@@ -116,7 +116,8 @@ private:
         } else {
             char buffer[200];
             std::snprintf(buffer, sizeof buffer,
-                          "C:\\Program Files\\Synthetic Vendor %04zu\\Product Line %02zu\\Application Components\\bin\\component_%07zu.dll",
+                          "C:\\Program Files\\Synthetic Vendor %04zu\\Product Line %02zu\\Application "
+                          "Components\\bin\\component_%07zu.dll",
                           index / 1000, (index / 100) % 10, index);
             path = buffer;
         }
@@ -169,15 +170,34 @@ private:
         const std::size_t count = left < 8 ? left : 8;
         for (std::size_t v = 0; v < count; ++v) {
             switch (v) {
-            case 0: text("Command", "", "\"" + nextPath() + "\" /run --quiet"); break;
-            case 1: text("DisplayName", "", "Caf\xc3\xa9 \xe4\xb8\xad Synthetic \"entry\" number " + std::to_string(i) + " with a longer description\tthat needs escapes [and brackets]"); break;
-            case 2: text("Expand", "str(2):", "%SystemRoot%\\system32\\synthetic\\library_" + std::to_string(i) + ".dll"); break;
-            case 3: dword("Flags", static_cast<std::uint32_t>(m_random())); break;
-            case 4: text("Icon", "", nextPath() + ",0"); break;
-            case 5: binary("Install", 224); break;
-            case 6: text("Multi", "str(7):", std::string("first value\0second value\0", 26)); break;
-            case 7: text("Path", "", nextPath()); break;
-            default: break;
+            case 0:
+                text("Command", "", "\"" + nextPath() + "\" /run --quiet");
+                break;
+            case 1:
+                text("DisplayName", "",
+                     "Caf\xc3\xa9 \xe4\xb8\xad Synthetic \"entry\" number " + std::to_string(i) +
+                         " with a longer description\tthat needs escapes [and brackets]");
+                break;
+            case 2:
+                text("Expand", "str(2):", "%SystemRoot%\\system32\\synthetic\\library_" + std::to_string(i) + ".dll");
+                break;
+            case 3:
+                dword("Flags", static_cast<std::uint32_t>(m_random()));
+                break;
+            case 4:
+                text("Icon", "", nextPath() + ",0");
+                break;
+            case 5:
+                binary("Install", 224);
+                break;
+            case 6:
+                text("Multi", "str(7):", std::string("first value\0second value\0", 26));
+                break;
+            case 7:
+                text("Path", "", nextPath());
+                break;
+            default:
+                break;
             }
         }
     }
@@ -202,7 +222,8 @@ private:
 
 } // namespace
 
-SyntheticRegistryStats writeSyntheticRegistry(const std::filesystem::path& file, const SyntheticRegistryOptions& options)
+SyntheticRegistryStats writeSyntheticRegistry(const std::filesystem::path& file,
+                                              const SyntheticRegistryOptions& options)
 {
     return SyntheticWriter(file, options).run();
 }

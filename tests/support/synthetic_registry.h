@@ -30,14 +30,15 @@ struct SyntheticRegistryOptions {
 
 struct SyntheticRegistryStats {
     std::uint64_t bytes = 0;
-    std::size_t keys = 0;        // sections written
+    std::size_t keys = 0; // sections written
     std::size_t values = 0;
-    std::size_t pathValues = 0;  // values whose data is a file path
+    std::size_t pathValues = 0;   // values whose data is a file path
     std::size_t missingPaths = 0; // of those, files not created (only with driveC)
 };
 
 // Writes the file (a system.reg: branch REGISTRY\Machine, win64). Throws nothing; on an I/O
 // error the returned byte count is 0.
-SyntheticRegistryStats writeSyntheticRegistry(const std::filesystem::path& file, const SyntheticRegistryOptions& options);
+SyntheticRegistryStats writeSyntheticRegistry(const std::filesystem::path& file,
+                                              const SyntheticRegistryOptions& options);
 
 } // namespace tessivar::test

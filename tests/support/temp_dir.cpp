@@ -1,9 +1,8 @@
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iostream>
 #include <sstream>
 

@@ -9,7 +9,7 @@
 namespace tessivar::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ public:
     std::filesystem::path write(const std::string& relative, const std::string& content) const;
     std::string read(const std::string& relative) const;
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

@@ -1,10 +1,9 @@
 #include "support/temp_prefix.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace tessivar::test {
 

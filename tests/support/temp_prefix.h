@@ -3,18 +3,18 @@
 // Wine prefixes for tests: a small one made by hand (no Wine needed), and a copy of the real
 // prefix that ./test.sh makes (TESSIVAR_TEST_WINEPREFIX).
 
+#include "support/temp_dir.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
-
-#include "support/temp_dir.h"
 
 namespace tessivar::test {
 
 // dosdevices/c: → ../drive_c and z: → /, with drive_c/windows/system32, drive_c/windows/Fonts and
 // drive_c/users/<current user>/Temp, as a fresh prefix has them.
 class TempPrefix {
-public:
+  public:
     TempPrefix();
 
     const std::filesystem::path& path() const { return m_prefix; }
@@ -27,7 +27,7 @@ public:
     // A scratch folder outside the prefix, in the same temporary folder.
     std::filesystem::path outside() const { return m_dir.path() / "outside"; }
 
-private:
+  private:
     TempDir m_dir;
     std::filesystem::path m_prefix;
 };

@@ -4,14 +4,12 @@
 #include "platform/wine/atomic_file.h"
 #include "platform/wine/server_lock.h"
 #include "platform/wine/wine_registry.h"
-
 #include "support/temp_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -25,7 +23,7 @@ const std::string kSystem = kHead + "\n[Software\\\\App] 1700000000\n#time=1da17
 
 // Holds the write lock a running Wine server holds, at one of the places it keeps it.
 class HeldServerLock {
-public:
+  public:
     explicit HeldServerLock(const std::filesystem::path& lockPath) : m_folder(lockPath.parent_path())
     {
         // Made as Wine makes them (mode 0700), so that a real Wine started later accepts them.
@@ -49,14 +47,14 @@ public:
     }
     bool held() const { return m_held; }
 
-private:
+  private:
     std::filesystem::path m_folder;
     int m_fd = -1;
     bool m_held = false;
 };
 
 class RegistrySafetyTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         m_temp.write("prefix/system.reg", kSystem);
@@ -71,8 +69,9 @@ protected:
         if (const LSTATUS status = registry.RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, &key, nullptr);
             status != ERROR_SUCCESS)
             return status;
-        const LSTATUS status = registry.RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()),
-                                                       static_cast<std::uint32_t>(text.size() + 1));
+        const LSTATUS status =
+            registry.RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                                    static_cast<std::uint32_t>(text.size() + 1));
         registry.RegCloseKey(key);
         return status;
     }
@@ -267,7 +266,8 @@ TEST_F(RegistrySafetyTest, SaverKilledAtAnyMomentLeavesTheOldOrTheNewFile)
         int status = 0;
         ::waitpid(child, &status, 0);
         const std::string now = m_temp.read("crash/system.reg");
-        ASSERT_TRUE(now == oldText || now == newText) << "torn file after round " << round << ", " << now.size() << " bytes";
+        ASSERT_TRUE(now == oldText || now == newText)
+            << "torn file after round " << round << ", " << now.size() << " bytes";
         sawNew += (now == (startOld ? newText : oldText));
         bool leftover = false;
         for (const auto& entry : std::filesystem::directory_iterator(path.parent_path())) {

@@ -1,18 +1,16 @@
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "platform/wine/settings_file.h"
+#include "platform/wine/settings_text.h"
+#include "support/temp_dir.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
-
-#include "platform/wine/settings_file.h"
-#include "platform/wine/settings_text.h"
-#include "support/temp_dir.h"
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tessivar::wine {
 namespace {
@@ -22,7 +20,7 @@ namespace fs = std::filesystem;
 constexpr std::string_view kApp = "Tessivar v4.0";
 
 class SettingsFileTest : public ::testing::Test {
-protected:
+  protected:
     test::TempDir dir;
     fs::path file = dir.path() / "config" / "tessivar" / "settings.ini";
     SettingsFile store{file, kApp};
@@ -72,7 +70,8 @@ TEST_F(SettingsFileTest, ValuesComeBackExactly)
                                   "line1\nline2\r\nline3\r",
                                   "C:\\Program Files\\x\\",
                                   "\\x41 is not an escape in the value",
-                                  "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC",
+                                  "Gr\xC3\xBC\xC3\x9F"
+                                  "e \xE2\x82\xAC",
                                   "[Tessivar v4.0/Settings]",
                                   "; not a comment",
                                   std::string("nul\0inside", 10),
@@ -157,7 +156,9 @@ INSTANTIATE_TEST_SUITE_P(
                       DamagedCase{"TruncatedHexEscape", "[Tessivar v4.0/Settings]\nchkMakeBackUp=\\x4\n"},
                       DamagedCase{"UnclosedHeader", "[Tessivar v4.0/Settings\nchkMakeBackUp=1\n"},
                       DamagedCase{"EmptyKey", "[Tessivar v4.0/Settings]\n=1\n"},
-                      DamagedCase{"Binary", std::string("\x7F" "ELF\0\x01\x02\n\xFF", 9)},
+                      DamagedCase{"Binary", std::string("\x7F"
+                                                        "ELF\0\x01\x02\n\xFF",
+                                                        9)},
                       DamagedCase{"TooLarge", "[Tessivar v4.0/Settings]\n" + std::string(kMaxSettingsFileSize, 'a')}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 

@@ -3,14 +3,12 @@
 
 #include "platform/wine/reg_file.h"
 #include "platform/wine/wine_registry.h"
-
 #include "support/synthetic_registry.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,7 +45,7 @@ void collect(WineRegistry& registry, HKEY hive, const std::string& path, std::ve
 }
 
 class ValueReadAheadTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         test::SyntheticRegistryOptions options;

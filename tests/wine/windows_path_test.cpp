@@ -37,21 +37,16 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, CanonicalForm,
     ::testing::Values(CanonicalCase{"C:\\Windows\\System32\\kernel32.dll", "c:\\Windows\\System32\\kernel32.dll"},
                       CanonicalCase{"C:/Windows//System32\\\\x.dll", "c:\\Windows\\System32\\x.dll"},
-                      CanonicalCase{"C:\\a\\.\\b\\..\\c.txt", "c:\\a\\c.txt"},
-                      CanonicalCase{"C:\\..\\..\\x", "c:\\x"},
-                      CanonicalCase{"C:\\a\\b\\..", "c:\\a"},
-                      CanonicalCase{"C:\\dir.\\file", "c:\\dir\\file"},
+                      CanonicalCase{"C:\\a\\.\\b\\..\\c.txt", "c:\\a\\c.txt"}, CanonicalCase{"C:\\..\\..\\x", "c:\\x"},
+                      CanonicalCase{"C:\\a\\b\\..", "c:\\a"}, CanonicalCase{"C:\\dir.\\file", "c:\\dir\\file"},
                       CanonicalCase{"C:\\dir..\\file", "c:\\dir..\\file"},
                       CanonicalCase{"C:\\dir \\file", "c:\\dir \\file"},
                       CanonicalCase{"C:\\dir\\file.txt. . ", "c:\\dir\\file.txt"},
-                      CanonicalCase{"C:\\dir\\ ", "c:\\dir\\"},
-                      CanonicalCase{"C:\\dir\\...", "c:\\dir\\"},
-                      CanonicalCase{"C:\\dir\\", "c:\\dir\\"},
-                      CanonicalCase{"c:\\", "c:\\"},
+                      CanonicalCase{"C:\\dir\\ ", "c:\\dir\\"}, CanonicalCase{"C:\\dir\\...", "c:\\dir\\"},
+                      CanonicalCase{"C:\\dir\\", "c:\\dir\\"}, CanonicalCase{"c:\\", "c:\\"},
                       CanonicalCase{"C:\\Program Files (x86)\\Ünï App\\файл.v1.2.txt",
                                     "c:\\Program Files (x86)\\Ünï App\\файл.v1.2.txt"},
-                      CanonicalCase{"\\\\?\\unix\\etc\\hostname", "/etc/hostname"},
-                      CanonicalCase{"\\\\?\\UNIX", "/"},
+                      CanonicalCase{"\\\\?\\unix\\etc\\hostname", "/etc/hostname"}, CanonicalCase{"\\\\?\\UNIX", "/"},
                       CanonicalCase{"\\\\?\\D:\\x", "d:\\x"},
                       // What cannot name a file on a drive, or what Windows rejects.
                       CanonicalCase{"", "-"}, CanonicalCase{"c:", "-"}, CanonicalCase{"C:dir\\x", "-"},
@@ -82,9 +77,15 @@ TEST(FoldCase, FoldsTheLettersWindowsFoldsAndKeepsOtherBytes)
     EXPECT_EQ(foldCase("ÄÖÜ Straße"), "äöü straße");
     EXPECT_EQ(foldCase("ФАЙЛ Ёж ΑΒΓ"), "файл ёж αβγ");
     EXPECT_EQ(foldCase("ŁÓDŹ"), "łódź");
-    EXPECT_EQ(foldCase("\xff\xfe" "A\xc3"), "\xff\xfe" "a\xc3");
+    EXPECT_EQ(foldCase("\xff\xfe"
+                       "A\xc3"),
+              "\xff\xfe"
+              "a\xc3");
     EXPECT_EQ(foldCase("\xc0\x80"), "\xc0\x80"); // an overlong form is not a letter
-    EXPECT_EQ(foldCase("\xed\xb2\x80" "A"), "\xed\xb2\x80" "a"); // nor is an encoded surrogate
+    EXPECT_EQ(foldCase("\xed\xb2\x80"
+                       "A"),
+              "\xed\xb2\x80"
+              "a"); // nor is an encoded surrogate
 }
 
 struct MatchCase {
@@ -112,8 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
                       MatchCase{"readme.*", "readmex", false}, MatchCase{"KERNEL32.DLL", "kernel32.dll", true},
                       MatchCase{"*.dll", "ФАЙЛ.DLL", true}, MatchCase{"ФАЙЛ*", "файл.txt", true},
                       MatchCase{"*", ".", true}, MatchCase{"*.*", "..", true}, MatchCase{"?", ".", false},
-                      MatchCase{"*x", ".", false}, MatchCase{"***a", "bbba", true},
-                      MatchCase{"", "", true}, MatchCase{"", "a", false}));
+                      MatchCase{"*x", ".", false}, MatchCase{"***a", "bbba", true}, MatchCase{"", "", true},
+                      MatchCase{"", "a", false}));
 
 TEST(Wildcard, ManyStarsDoNotBlowUp)
 {

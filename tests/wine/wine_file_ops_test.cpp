@@ -1,13 +1,11 @@
-#include <sys/stat.h>
-
-#include <cstdlib>
-#include <fstream>
-
-#include <gtest/gtest.h>
-
 #include "platform/wine/drives.h"
 #include "platform/wine/wine_file_system.h"
 #include "support/temp_prefix.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace tessivar::wine {
 namespace {
@@ -16,7 +14,7 @@ using test::TempPrefix;
 
 // Sets an environment variable for one test and puts the old value back.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, const std::string& value) : m_name(name)
     {
         if (const char* old = std::getenv(name))
@@ -31,7 +29,7 @@ public:
             unsetenv(m_name);
     }
 
-private:
+  private:
     const char* m_name;
     std::optional<std::string> m_old;
 };
@@ -43,17 +41,17 @@ TEST(WineDrives, LettersInOrderWithTheTypesWineGivesThem)
     for (const char* name : {"a:", "d:", "e:", "f:", "g:", "h:", "j:", "m:"})
         prefix.link(name, there);
     prefix.link("k:", "/nonexistent-tessivar-drive");
-    prefix.link("L:", there);    // upper case: not a drive for Wine
+    prefix.link("L:", there);        // upper case: not a drive for Wine
     prefix.link("c::", "/dev/null"); // the raw device behind c:
     prefix.link("com1", "/dev/ttyS0");
-    const std::map<char, std::string> settings{{'d', "cdrom"}, {'e', "Network"}, {'f', "floppy"},
-                                               {'g', "RAMDISK"}, {'h', "hd"},     {'j', "bogus"},
-                                               {'k', "hd"}};
+    const std::map<char, std::string> settings{{'d', "cdrom"}, {'e', "Network"}, {'f', "floppy"}, {'g', "RAMDISK"},
+                                               {'h', "hd"},    {'j', "bogus"},   {'k', "hd"}};
     WineFileSystem files(prefix.path(), WineFileSystemOptions{[&](char letter) {
-                                                                   const auto it = settings.find(letter);
-                                                                   return it == settings.end() ? "" : it->second;
-                                                               },
-                                                               {}, {}});
+                                                                  const auto it = settings.find(letter);
+                                                                  return it == settings.end() ? "" : it->second;
+                                                              },
+                                                              {},
+                                                              {}});
     std::string letters;
     std::map<char, DriveInfo> byLetter;
     for (const auto& drive : files.drives()) {
@@ -107,7 +105,7 @@ TEST(WineDrives, ReaderOverTheRegistryIsOptional)
 }
 
 class WineFileWrites : public ::testing::Test {
-protected:
+  protected:
     TempPrefix prefix;
     WineFileSystem files{prefix.path()};
 };

@@ -1,16 +1,13 @@
 #include "platform/wine/wine_file_system.h"
-
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "support/temp_prefix.h"
 
 #include <algorithm>
+#include <dirent.h>
 #include <fstream>
-#include <map>
-
 #include <gtest/gtest.h>
-
-#include "support/temp_prefix.h"
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessivar::wine {
 namespace {
@@ -28,7 +25,7 @@ std::string onZ(const std::filesystem::path& unixPath)
 }
 
 class WineFiles : public ::testing::TestWithParam<bool> {
-protected:
+  protected:
     WineFiles() : files(prefix.path(), WineFileSystemOptions{{}, prefix.outside() / "fonts", {}})
     {
         if (GetParam())
@@ -287,11 +284,16 @@ TEST_P(WineFiles, LookupsAfterAListingMatchAsWindowsDoes)
         const char* path;
         std::string expected;
     } lookups[] = {
-        {"C:\\mixed\\ONLY.LNK", only.string()}, {"C:\\mixed\\DUP", upper.string()},
-        {"C:\\mixed\\dup", lower.string()},     {"C:\\mixed\\only.lnk", only.string()},
-        {"C:\\mixed\\Only.Lnk", only.string()}, {"C:\\mixed\\DUP", upper.string()},
-        {"C:\\mixed\\dup", lower.string()},     {"C:\\mixed\\gone.lnk", (prefix.driveC() / "mixed" / "gone.lnk").string()},
-        {"C:\\mixed\\DUP", upper.string()},     {"C:\\mixed\\dup", lower.string()},
+        {"C:\\mixed\\ONLY.LNK", only.string()},
+        {"C:\\mixed\\DUP", upper.string()},
+        {"C:\\mixed\\dup", lower.string()},
+        {"C:\\mixed\\only.lnk", only.string()},
+        {"C:\\mixed\\Only.Lnk", only.string()},
+        {"C:\\mixed\\DUP", upper.string()},
+        {"C:\\mixed\\dup", lower.string()},
+        {"C:\\mixed\\gone.lnk", (prefix.driveC() / "mixed" / "gone.lnk").string()},
+        {"C:\\mixed\\DUP", upper.string()},
+        {"C:\\mixed\\dup", lower.string()},
         {"C:\\mixed\\FILE7.DAT", (prefix.driveC() / "mixed" / "file7.dat").string()},
     };
     for (const auto& lookup : lookups)
@@ -357,8 +359,11 @@ TEST_P(WineFiles, IdentityIsTheSameByEveryRouteAndMarksTheHostSystem)
     ASSERT_TRUE(file);
     EXPECT_FALSE(file->sameFile(*viaD));
     EXPECT_FALSE(files.fileIdentity("C:\\a\\missing.txt"));
-    for (const auto& [path, hostSystem] : {std::pair<std::string, bool>{"Z:\\proc\\", true}, {"Z:\\dev\\", true},
-                                           {"Z:\\sys\\", true}, {"Z:\\", false}, {onZ(prefix.outside()), false}}) {
+    for (const auto& [path, hostSystem] : {std::pair<std::string, bool>{"Z:\\proc\\", true},
+                                           {"Z:\\dev\\", true},
+                                           {"Z:\\sys\\", true},
+                                           {"Z:\\", false},
+                                           {onZ(prefix.outside()), false}}) {
         std::filesystem::create_directories(prefix.outside());
         if (const auto identity = files.fileIdentity(path)) {
             EXPECT_EQ(identity->hostSystem, hostSystem) << path;

@@ -3,13 +3,11 @@
 
 #include "platform/wine/reg_text.h"
 #include "platform/wine/wine_registry.h"
-
 #include "support/temp_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <map>
 #include <sstream>
 
@@ -37,7 +35,7 @@ std::string run(const std::string& command)
 }
 
 class WineInteropTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         const char* source = std::getenv("TESSIVAR_TEST_WINEPREFIX");
@@ -45,7 +43,8 @@ protected:
             GTEST_SKIP() << "TESSIVAR_TEST_WINEPREFIX is not set: no Wine prefix to compare with";
         if (run("command -v wine").empty() || run("command -v wineserver").empty())
             GTEST_SKIP() << "Wine is not installed";
-        std::filesystem::copy(source, prefix(), std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
+        std::filesystem::copy(source, prefix(),
+                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
     }
 
     std::filesystem::path prefix() const { return m_temp.path() / "prefix"; }
@@ -77,7 +76,8 @@ protected:
                     continue;
                 const std::string name = line.substr(4, typeAt - 4);
                 const std::size_t dataAt = line.find("    ", typeAt + 4);
-                const std::string type = line.substr(typeAt + 4, dataAt == std::string::npos ? std::string::npos : dataAt - typeAt - 4);
+                const std::string type =
+                    line.substr(typeAt + 4, dataAt == std::string::npos ? std::string::npos : dataAt - typeAt - 4);
                 const std::string data = dataAt == std::string::npos ? "" : line.substr(dataAt + 4);
                 keys[current][name] = SeenValue{type, data};
             }
@@ -86,7 +86,8 @@ protected:
     }
 
     // The same listing made from WineRegistry, in reg.exe's notation.
-    static void collect(WineRegistry& registry, HKEY root, const std::string& rootName, const std::string& path, SeenKeys& keys)
+    static void collect(WineRegistry& registry, HKEY root, const std::string& rootName, const std::string& path,
+                        SeenKeys& keys)
     {
         HKEY key = 0;
         if (registry.RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -119,7 +120,8 @@ protected:
     static SeenValue describe(std::uint32_t type, const std::vector<std::uint8_t>& raw)
     {
         static const std::map<std::uint32_t, std::string> kNames{
-            {0, "REG_NONE"}, {1, "REG_SZ"}, {2, "REG_EXPAND_SZ"}, {3, "REG_BINARY"}, {4, "REG_DWORD"}, {7, "REG_MULTI_SZ"}, {11, "REG_QWORD"}};
+            {0, "REG_NONE"},  {1, "REG_SZ"},       {2, "REG_EXPAND_SZ"}, {3, "REG_BINARY"},
+            {4, "REG_DWORD"}, {7, "REG_MULTI_SZ"}, {11, "REG_QWORD"}};
         const auto found = kNames.find(type);
         SeenValue seen{found == kNames.end() ? "other" : found->second, {}};
         const std::string bytes(raw.begin(), raw.end());
@@ -136,7 +138,8 @@ protected:
             for (char c : text)
                 seen.data += c ? std::string(1, c) : std::string("\\0");
         } else if (type == REG_DWORD && raw.size() == 4) {
-            std::snprintf(buffer, sizeof buffer, "0x%x", raw[0] | (raw[1] << 8) | (raw[2] << 16) | (static_cast<unsigned>(raw[3]) << 24));
+            std::snprintf(buffer, sizeof buffer, "0x%x",
+                          raw[0] | (raw[1] << 8) | (raw[2] << 16) | (static_cast<unsigned>(raw[3]) << 24));
             seen.data = buffer;
         } else {
             for (std::uint8_t b : raw) {
@@ -166,16 +169,18 @@ TEST_F(WineInteropTest, ReadsTheSameKeysValuesTypesAndDataAsWineRegQuery)
         const char* name;
         const char* path;
     };
-    for (const Root& root : {Root{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Software\\Microsoft\\Windows\\CurrentVersion"},
-                             Root{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Software\\Classes\\CLSID"},
-                             Root{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Software\\Microsoft"}}) {
+    for (const Root& root :
+         {Root{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Software\\Microsoft\\Windows\\CurrentVersion"},
+          Root{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "Software\\Classes\\CLSID"},
+          Root{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Software\\Microsoft"}}) {
         SCOPED_TRACE(root.path);
         SeenKeys ours;
         {
             WineRegistry registry(prefix());
             collect(registry, root.key, root.name, root.path, ours);
         }
-        const SeenKeys theirs = parseQuery(wine(std::string("reg query '") + root.name + "\\" + root.path + "' /s", prefix()));
+        const SeenKeys theirs =
+            parseQuery(wine(std::string("reg query '") + root.name + "\\" + root.path + "' /s", prefix()));
         ASSERT_GT(theirs.size(), 5u) << "wine reg query gave no listing";
         std::size_t compared = 0;
         for (const auto& [key, values] : theirs) {
@@ -204,18 +209,22 @@ TEST_F(WineInteropTest, ReadsTheSameKeysValuesTypesAndDataAsWineRegQuery)
 TEST_F(WineInteropTest, AddedValueIsSeenByWineAndNothingElseChangesMeaning)
 {
     const std::filesystem::path untouched = m_temp.path() / "untouched";
-    std::filesystem::copy(prefix(), untouched, std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
+    std::filesystem::copy(prefix(), untouched,
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks);
     {
         WineRegistry registry(prefix());
         HKEY key = 0;
-        ASSERT_EQ(registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\TessivarProbe", 0, nullptr, 0, KEY_ALL_ACCESS, &key, nullptr),
+        ASSERT_EQ(registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\TessivarProbe", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                           &key, nullptr),
                   ERROR_SUCCESS);
         const char text[] = "C:\\Program Files\\Probe \"quoted\"\\probe.exe";
-        ASSERT_EQ(registry.RegSetValueExA(key, "Probe", 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(text), sizeof text),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            registry.RegSetValueExA(key, "Probe", 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(text), sizeof text),
+            ERROR_SUCCESS);
         const std::uint32_t number = 0xFFFFFFFF;
-        ASSERT_EQ(registry.RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<const std::uint8_t*>(&number), 4),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            registry.RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<const std::uint8_t*>(&number), 4),
+            ERROR_SUCCESS);
         registry.RegCloseKey(key);
     }
     const SeenKeys seen = parseQuery(wine("reg query 'HKEY_LOCAL_MACHINE\\Software\\TessivarProbe'", prefix()));

@@ -4,13 +4,11 @@
 
 #include "platform/wine/reg_text.h"
 #include "platform/wine/wine_registry.h"
-
 #include "support/temp_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -57,9 +55,9 @@ const std::vector<Change> kChanges = {
      [](WineRegistry& r) {
          ASSERT_EQ(r.RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\App\\Sub"), ERROR_SUCCESS);
          HKEY key = 0;
-         ASSERT_EQ(r.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\App\\Sub", 0, nullptr, 0, KEY_ALL_ACCESS, &key,
-                                     nullptr),
-                   ERROR_SUCCESS);
+         ASSERT_EQ(
+             r.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\App\\Sub", 0, nullptr, 0, KEY_ALL_ACCESS, &key, nullptr),
+             ERROR_SUCCESS);
          r.RegCloseKey(key);
          setText(r, "Software\\App\\Sub", "x", "again");
      },
@@ -75,7 +73,7 @@ const std::vector<Change> kChanges = {
 };
 
 class LookupAfterEnumeration : public ::testing::TestWithParam<Change> {
-protected:
+  protected:
     void SetUp() override { m_temp.write("prefix/system.reg", kSystem); }
     std::filesystem::path prefix() const { return m_temp.path() / "prefix"; }
     test::TempDir m_temp;
@@ -143,8 +141,8 @@ TEST(LookupAfterEnumerationGone, AHandleDeletedThroughALinkBackToItSaysDeleted)
         link += (i ? "," : "") + std::string(byte);
     }
     test::TempDir temp;
-    temp.write("prefix/system.reg", kSystem + "\n[Software\\\\App\\\\Up] 1700000000\n#time=1da1747c66d0000\n#link\n" +
-                                        link + "\n");
+    temp.write("prefix/system.reg",
+               kSystem + "\n[Software\\\\App\\\\Up] 1700000000\n#time=1da1747c66d0000\n#link\n" + link + "\n");
     WineRegistry registry(temp.path() / "prefix");
     HKEY app = 0;
     ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\App", 0, KEY_ALL_ACCESS, &app), ERROR_SUCCESS);
@@ -193,7 +191,7 @@ TEST(WineRegistryText, EnumeratedNamesAndDataMatchTheTextConversions)
         u"abcdefghij\u4e2d",
         std::u16string(u"abc") + std::u16string{0xD83D, 0xDE00} + u"defghijk", // a pair across two blocks
         std::u16string(u"abcdefg") + std::u16string{0xD800},                   // a lone high closing a block
-        std::u16string(u"abcdefgh") + u'\0' + u"ijkl",                          // a zero unit is ASCII too
+        std::u16string(u"abcdefgh") + u'\0' + u"ijkl",                         // a zero unit is ASCII too
         // Blocks of eight units: a unit whose low byte alone looks like ASCII, the first unit
         // past ASCII, and a pair across two blocks.
         u"abcdefghijkl\u0141mnopqrstuvwxyz",
@@ -205,9 +203,9 @@ TEST(WineRegistryText, EnumeratedNamesAndDataMatchTheTextConversions)
     temp.write("prefix/system.reg", kSystem);
     WineRegistry registry(temp.path() / "prefix");
     HKEY key = 0;
-    ASSERT_EQ(registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Texts", 0, nullptr, 0, KEY_ALL_ACCESS, &key,
-                                       nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Texts", 0, nullptr, 0, KEY_ALL_ACCESS, &key, nullptr),
+        ERROR_SUCCESS);
     // The text itself as the name too (a zero cannot be in a name the A calls pass), made unique.
     const auto nameFor = [&texts](std::size_t i) {
         std::u16string name = texts[i];

@@ -1,20 +1,20 @@
 #include "platform/wine/wine_registry.h"
-
 #include "support/temp_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace tessivar::wine {
 namespace {
 
-const std::string kMachineHead = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
+const std::string kMachineHead =
+    "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
 const std::string kUserHead =
     "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n";
-const std::string kDefaultHead = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\.Default\n\n#arch=win64\n";
+const std::string kDefaultHead =
+    "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\.Default\n\n#arch=win64\n";
 
 std::string linkValue(const std::string& target)
 {
@@ -29,22 +29,25 @@ std::string linkValue(const std::string& target)
     return line + "\n";
 }
 
-const std::string kSystem = kMachineHead +
-                            "\n[Software\\\\Classes\\\\.txt] 1700000000\n#time=1da1747c66d0000\n@=\"txtfile\"\n"
-                            "\n[Software\\\\Classes\\\\Both] 1700000000\n#time=1da1747c66d0000\n\"From\"=\"machine\"\n"
-                            "\n[Software\\\\Loop\\\\A] 1700000000\n#time=1da1747c66d0000\n#link\n" +
-                            linkValue("\\Registry\\Machine\\Software\\Loop\\B") +
-                            "\n[Software\\\\Loop\\\\B] 1700000000\n#time=1da1747c66d0000\n#link\n" +
-                            linkValue("\\Registry\\Machine\\Software\\Loop\\A") +
-                            "\n[Software\\\\Missing] 1700000000\n#time=1da1747c66d0000\n#link\n" +
-                            linkValue("\\Registry\\Machine\\Software\\Nowhere") +
-                            "\n[Software\\\\Tessivar] 1700000000\n#time=1da1747c66d0000\n\"Path\"=\"C:\\\\app.exe\"\n"
-                            "\"Big\"=hex:" + std::string("00,") + "01\n"
-                            "\n[Software\\\\Tessivar\\\\Sub] 1700000000\n#time=1da1747c66d0000\n\"x\"=dword:00000001\n"
-                            "\n[Software\\\\ToUser] 1700000000\n#time=1da1747c66d0000\n#link\n" +
-                            linkValue("\\REGISTRY\\USER\\S-1-5-21-0-0-0-1000\\Software\\Target") +
-                            "\n[System\\\\CurrentControlSet\\\\Hardware Profiles\\\\Current\\\\Software\\\\Fonts] 1700000000\n"
-                            "#time=1da1747c66d0000\n\"LogPixels\"=dword:00000060\n";
+const std::string kSystem =
+    kMachineHead +
+    "\n[Software\\\\Classes\\\\.txt] 1700000000\n#time=1da1747c66d0000\n@=\"txtfile\"\n"
+    "\n[Software\\\\Classes\\\\Both] 1700000000\n#time=1da1747c66d0000\n\"From\"=\"machine\"\n"
+    "\n[Software\\\\Loop\\\\A] 1700000000\n#time=1da1747c66d0000\n#link\n" +
+    linkValue("\\Registry\\Machine\\Software\\Loop\\B") +
+    "\n[Software\\\\Loop\\\\B] 1700000000\n#time=1da1747c66d0000\n#link\n" +
+    linkValue("\\Registry\\Machine\\Software\\Loop\\A") +
+    "\n[Software\\\\Missing] 1700000000\n#time=1da1747c66d0000\n#link\n" +
+    linkValue("\\Registry\\Machine\\Software\\Nowhere") +
+    "\n[Software\\\\Tessivar] 1700000000\n#time=1da1747c66d0000\n\"Path\"=\"C:\\\\app.exe\"\n"
+    "\"Big\"=hex:" +
+    std::string("00,") +
+    "01\n"
+    "\n[Software\\\\Tessivar\\\\Sub] 1700000000\n#time=1da1747c66d0000\n\"x\"=dword:00000001\n"
+    "\n[Software\\\\ToUser] 1700000000\n#time=1da1747c66d0000\n#link\n" +
+    linkValue("\\REGISTRY\\USER\\S-1-5-21-0-0-0-1000\\Software\\Target") +
+    "\n[System\\\\CurrentControlSet\\\\Hardware Profiles\\\\Current\\\\Software\\\\Fonts] 1700000000\n"
+    "#time=1da1747c66d0000\n\"LogPixels\"=dword:00000060\n";
 
 const std::string kUser = kUserHead +
                           "\n[Software\\\\Classes\\\\Both] 1700000000\n#time=1da1747c66d0000\n\"From\"=\"user\"\n"
@@ -53,10 +56,11 @@ const std::string kUser = kUserHead +
                           "\n[Software\\\\ToMachine] 1700000000\n#time=1da1747c66d0000\n#link\n" +
                           linkValue("\\Registry\\Machine\\Software\\Tessivar");
 
-const std::string kDefault = kDefaultHead + "\n[Control Panel] 1700000000\n#time=1da1747c66d0000\n\"Who\"=\"default\"\n";
+const std::string kDefault =
+    kDefaultHead + "\n[Control Panel] 1700000000\n#time=1da1747c66d0000\n\"Who\"=\"default\"\n";
 
 class WineRegistryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         m_temp.write("prefix/system.reg", kSystem);
@@ -74,7 +78,8 @@ protected:
         char data[256] = {};
         std::uint32_t size = sizeof data;
         std::uint32_t type = 0;
-        const LSTATUS status = registry.RegQueryValueExA(key, name, &type, reinterpret_cast<std::uint8_t*>(data), &size);
+        const LSTATUS status =
+            registry.RegQueryValueExA(key, name, &type, reinterpret_cast<std::uint8_t*>(data), &size);
         registry.RegCloseKey(key);
         if (status != ERROR_SUCCESS)
             return "<no value>";
@@ -99,7 +104,8 @@ TEST_F(WineRegistryTest, HivesMapToTheirFilesAsWineComposesThem)
     ASSERT_EQ(registry.RegOpenKeyExA(HKEY_CURRENT_CONFIG, "Software\\Fonts", 0, KEY_READ, &fonts), ERROR_SUCCESS);
     std::uint32_t dpi = 0;
     std::uint32_t size = sizeof dpi;
-    EXPECT_EQ(registry.RegQueryValueExA(fonts, "LogPixels", nullptr, reinterpret_cast<std::uint8_t*>(&dpi), &size), ERROR_SUCCESS);
+    EXPECT_EQ(registry.RegQueryValueExA(fonts, "LogPixels", nullptr, reinterpret_cast<std::uint8_t*>(&dpi), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(dpi, 0x60u);
     registry.RegCloseKey(fonts);
     EXPECT_EQ(queryText(registry, HKEY_DYN_DATA, "Anything", "x"), "<no key>");
@@ -107,7 +113,9 @@ TEST_F(WineRegistryTest, HivesMapToTheirFilesAsWineComposesThem)
     char name[256];
     std::uint32_t length = sizeof name;
     std::vector<std::string> users;
-    for (std::uint32_t i = 0; length = sizeof name, registry.RegEnumKeyExA(HKEY_USERS, i, name, &length, nullptr, nullptr) == ERROR_SUCCESS; ++i)
+    for (std::uint32_t i = 0;
+         length = sizeof name, registry.RegEnumKeyExA(HKEY_USERS, i, name, &length, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i)
         users.emplace_back(name, length);
     EXPECT_EQ(users, (std::vector<std::string>{".Default", "S-1-5-21-0-0-0-1000"}));
 }
@@ -164,7 +172,8 @@ TEST_F(WineRegistryTest, BuffersThatAreTooSmallAskForMoreAndNamesAreUtf8)
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     const char text[] = "\xe4\xb8\xad";
-    ASSERT_EQ(registry.RegSetValueExA(key, "N\xc3\xa4me", 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(text), sizeof text),
+    ASSERT_EQ(registry.RegSetValueExA(key, "N\xc3\xa4me", 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(text),
+                                      sizeof text),
               ERROR_SUCCESS);
     // Stored as UTF-16 with its terminator, as Wine stores it.
     std::uint32_t type = 0;
@@ -205,7 +214,8 @@ TEST_F(WineRegistryTest, LoneSurrogateNamesAndRawDataSurviveExactly)
     WineRegistry registry(prefix());
     const std::string loneName = "a\xed\xb0\x80"; // WTF-8 of U+DC00
     HKEY key = 0;
-    ASSERT_EQ(registry.RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\" + loneName, 0, nullptr, 0, KEY_ALL_ACCESS, &key, nullptr),
+    ASSERT_EQ(registry.RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\" + loneName, 0, nullptr, 0, KEY_ALL_ACCESS, &key,
+                                       nullptr),
               ERROR_SUCCESS);
     const std::vector<std::uint8_t> odd{0x41, 0x00, 0x00, 0xd8, 0x7f};
     ASSERT_EQ(registry.setRawValue(key, loneName, REG_SZ, odd), ERROR_SUCCESS);
@@ -229,8 +239,10 @@ TEST_F(WineRegistryTest, HandlesOfDeletedKeysSayDeletedAndOthersSurviveSaves)
     WineRegistry registry(prefix());
     HKEY sub = 0;
     HKEY parent = 0;
-    ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tessivar\\Sub", 0, KEY_ALL_ACCESS, &sub), ERROR_SUCCESS);
-    ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tessivar", 0, KEY_ALL_ACCESS, &parent), ERROR_SUCCESS);
+    ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tessivar\\Sub", 0, KEY_ALL_ACCESS, &sub),
+              ERROR_SUCCESS);
+    ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tessivar", 0, KEY_ALL_ACCESS, &parent),
+              ERROR_SUCCESS);
     EXPECT_EQ(registry.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tessivar"), ERROR_ACCESS_DENIED); // has a subkey
     ASSERT_EQ(registry.RegDeleteKeyA(parent, "Sub"), ERROR_SUCCESS);
     std::uint32_t size = 0;
@@ -252,12 +264,15 @@ TEST_F(WineRegistryTest, OneValueChangeRewritesOnlyThatValueAndItsKeyTimes)
 {
     WineRegistry registry(prefix());
     HKEY key = 0;
-    ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tessivar\\Sub", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tessivar\\Sub", 0, KEY_ALL_ACCESS, &key),
+              ERROR_SUCCESS);
     const std::uint32_t two = 2;
-    ASSERT_EQ(registry.RegSetValueExA(key, "x", 0, REG_DWORD, reinterpret_cast<const std::uint8_t*>(&two), 4), ERROR_SUCCESS);
+    ASSERT_EQ(registry.RegSetValueExA(key, "x", 0, REG_DWORD, reinterpret_cast<const std::uint8_t*>(&two), 4),
+              ERROR_SUCCESS);
     registry.RegCloseKey(key);
     const std::string after = file("system.reg");
-    const std::string oldSection = "[Software\\\\Tessivar\\\\Sub] 1700000000\n#time=1da1747c66d0000\n\"x\"=dword:00000001\n";
+    const std::string oldSection =
+        "[Software\\\\Tessivar\\\\Sub] 1700000000\n#time=1da1747c66d0000\n\"x\"=dword:00000001\n";
     const std::size_t at = kSystem.find(oldSection);
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(after.substr(0, at), kSystem.substr(0, at));
@@ -277,8 +292,9 @@ TEST_F(WineRegistryTest, ABatchSavesOnceWhenTheOutermostBatchEnds)
     registry.beginBatch();
     registry.beginBatch();
     HKEY key = 0;
-    ASSERT_EQ(registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Batch", 0, nullptr, 0, KEY_ALL_ACCESS, &key, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Batch", 0, nullptr, 0, KEY_ALL_ACCESS, &key, nullptr),
+        ERROR_SUCCESS);
     for (int i = 0; i < 200; ++i) {
         const std::string name = "v" + std::to_string(i);
         ASSERT_EQ(registry.RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const std::uint8_t*>("x"), 2),
@@ -303,7 +319,8 @@ TEST_F(WineRegistryTest, MissingFilesAreEmptyHivesAndAreCreatedOnWrite)
     WineRegistry registry(prefix());
     HKEY key = 0;
     EXPECT_EQ(registry.RegOpenKeyExA(HKEY_USERS, ".Default\\Control Panel", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-    ASSERT_EQ(registry.RegCreateKeyExA(HKEY_USERS, ".Default\\New", 0, nullptr, 0, KEY_ALL_ACCESS, &key, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(registry.RegCreateKeyExA(HKEY_USERS, ".Default\\New", 0, nullptr, 0, KEY_ALL_ACCESS, &key, nullptr),
+              ERROR_SUCCESS);
     registry.RegCloseKey(key);
     const std::string made = file("userdef.reg");
     EXPECT_EQ(made.rfind(kDefaultHead + "\n[New] ", 0), 0u) << made;
@@ -337,9 +354,10 @@ TEST_F(WineRegistryTest, VersionComesFromThePrefixOrDefaultsToWindows10)
     EXPECT_EQ(info.dwBuildNumber, 19045u);
     EXPECT_STREQ(info.szCSDVersion, "");
 
-    m_temp.write("prefix/system.reg", kMachineHead + "\n[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion] 1\n"
-                                                     "\"CSDVersion\"=\"Service Pack 1\"\n\"CurrentBuildNumber\"=\"7601\"\n"
-                                                     "\"CurrentVersion\"=\"6.1\"\n");
+    m_temp.write("prefix/system.reg", kMachineHead +
+                                          "\n[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion] 1\n"
+                                          "\"CSDVersion\"=\"Service Pack 1\"\n\"CurrentBuildNumber\"=\"7601\"\n"
+                                          "\"CurrentVersion\"=\"6.1\"\n");
     WineRegistry seven(prefix());
     ASSERT_TRUE(seven.GetVersionExA(&info));
     EXPECT_EQ(info.dwMajorVersion, 6u);

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,7 +53,8 @@ std::string replaceFileAtomically(const std::filesystem::path& path, std::string
     return replaceFileAtomically(path, [content](const ContentSink& sink) { return sink(content); });
 }
 
-std::string replaceFileAtomically(const std::filesystem::path& path, const std::function<bool(const ContentSink&)>& produce)
+std::string replaceFileAtomically(const std::filesystem::path& path,
+                                  const std::function<bool(const ContentSink&)>& produce)
 {
     const std::filesystem::path target = writeTarget(path);
     const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();

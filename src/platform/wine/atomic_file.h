@@ -34,6 +34,7 @@ std::string replaceFileAtomically(const std::filesystem::path& path, std::string
 // The same, with the content handed over in pieces: `produce` calls the sink it gets for each
 // piece and returns false when it could not make the whole content.
 using ContentSink = std::function<bool(std::string_view)>;
-std::string replaceFileAtomically(const std::filesystem::path& path, const std::function<bool(const ContentSink&)>& produce);
+std::string replaceFileAtomically(const std::filesystem::path& path,
+                                  const std::function<bool(const ContentSink&)>& produce);
 
 } // namespace tessivar::wine

@@ -1,13 +1,11 @@
 #include "platform/wine/drives.h"
 
+#include "platform/registry.h"
 #include "platform/text_utils.h"
 
-#include <sys/stat.h>
-
 #include <iterator>
+#include <sys/stat.h>
 #include <system_error>
-
-#include "platform/registry.h"
 
 namespace tessivar::wine {
 
@@ -115,7 +113,8 @@ std::vector<WineDrive> listDrives(const std::filesystem::path& prefix, const Dri
         drive.letter = letter;
         drive.root = *root;
         drive.hasRoot = isFolder(*root);
-        drive.type = drive.hasRoot ? driveTypeFor(letter, readType ? readType(letter) : std::string()) : DriveType::unknown;
+        drive.type =
+            drive.hasRoot ? driveTypeFor(letter, readType ? readType(letter) : std::string()) : DriveType::unknown;
         drive.insidePrefix = letter == 'c' || isWithin(*root, prefix);
         drives.push_back(std::move(drive));
     }

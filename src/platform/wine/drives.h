@@ -3,13 +3,13 @@
 // The drives of a Wine prefix: one per lower-case "x:" link in its dosdevices folder, typed as
 // Wine's mount manager types them.
 
+#include "platform/file_system.h"
+
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "platform/file_system.h"
 
 namespace tessivar {
 class Registry;
@@ -28,8 +28,8 @@ DriveTypeReader driveTypeReaderFor(Registry& registry);
 DriveType driveTypeFor(char lowerLetter, const std::string& setting);
 
 struct WineDrive {
-    char letter = 0;                // lower case
-    std::filesystem::path root;     // the link's target, relative targets resolved against dosdevices/
+    char letter = 0;            // lower case
+    std::filesystem::path root; // the link's target, relative targets resolved against dosdevices/
     DriveType type = DriveType::unknown;
     bool hasRoot = false;
     // The folder is the prefix's own: C: always (it holds the Windows folder wherever drive_c

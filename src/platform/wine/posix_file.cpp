@@ -42,9 +42,9 @@ int openRegularFile(const std::filesystem::path& path, FinalLink link, FileRead*
         fd = ::open(path.c_str(), flags);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        *state = errno == ENOENT || errno == ENOTDIR ? FileRead::missing
+        *state = errno == ENOENT || errno == ENOTDIR                   ? FileRead::missing
                  : errno == ELOOP || errno == EISDIR || errno == ENXIO ? FileRead::notAFile
-                                                                        : FileRead::failed;
+                                                                       : FileRead::failed;
         return -1;
     }
     struct stat info {};

@@ -11,7 +11,7 @@ namespace tessivar::wine {
 
 // Owns a file descriptor and closes it when it goes.
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : m_fd(fd) {}
     ~FileDescriptor();
     FileDescriptor(const FileDescriptor&) = delete;
@@ -22,7 +22,7 @@ public:
     // Closes now and says whether the close succeeded (it can report a late write error).
     bool close();
 
-private:
+  private:
     int m_fd;
 };
 
@@ -31,10 +31,10 @@ bool writeAll(int fd, std::string_view bytes);
 // What opening or reading a file of outside origin found.
 enum class FileRead {
     ok,
-    missing,   // nothing at the path (a dangling symbolic link included)
-    notAFile,  // a folder, FIFO, device or socket, or a refused symbolic link
-    tooLarge,  // larger than the caller's bound
-    failed,    // it exists but could not be opened or read
+    missing,  // nothing at the path (a dangling symbolic link included)
+    notAFile, // a folder, FIFO, device or socket, or a refused symbolic link
+    tooLarge, // larger than the caller's bound
+    failed,   // it exists but could not be opened or read
 };
 
 enum class FinalLink { follow, refuse };

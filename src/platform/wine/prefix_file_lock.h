@@ -14,7 +14,7 @@ namespace tessivar::wine {
 inline constexpr std::chrono::milliseconds kPrefixLockWait{30000};
 
 class PrefixFileLock final : public PrefixLock {
-public:
+  public:
     explicit PrefixFileLock(std::filesystem::path prefix, std::chrono::milliseconds wait = kPrefixLockWait);
     ~PrefixFileLock() override;
     PrefixFileLock(const PrefixFileLock&) = delete;
@@ -26,7 +26,7 @@ public:
     void unlock() override;
     bool held() const { return m_depth > 0; }
 
-private:
+  private:
     std::filesystem::path m_prefix;
     std::chrono::milliseconds m_wait;
     int m_fd = -1;

@@ -1,5 +1,4 @@
 #include "platform/wine/reg_file.h"
-
 #include "platform/wine/reg_text.h"
 
 #include <cstdio>
@@ -8,7 +7,7 @@
 namespace tessivar::wine {
 
 class RegFileWriter {
-public:
+  public:
     RegFileWriter(RegFile& file, const std::function<bool(std::string_view)>& sink, RegLayout layout)
         : m_file(file), m_text(file.m_text->view()), m_sink(sink), m_layout(layout)
     {
@@ -45,7 +44,7 @@ public:
         return flush(true);
     }
 
-private:
+  private:
     bool keepsOriginalText(const RegKey& key) const
     {
         return m_layout == RegLayout::keepOriginalText && !key.m_changed && m_file.m_textReusable &&
@@ -99,8 +98,8 @@ private:
         writePath(key);
         const auto seconds = static_cast<std::uint32_t>(
             (static_cast<std::int64_t>(key.m_modified) - static_cast<std::int64_t>(kFiletimeUnixEpoch)) / 10000000);
-        std::snprintf(buffer, sizeof buffer, "] %u\n#time=%x%08x\n", seconds, static_cast<unsigned>(key.m_modified >> 32),
-                      static_cast<unsigned>(key.m_modified & 0xFFFFFFFFu));
+        std::snprintf(buffer, sizeof buffer, "] %u\n#time=%x%08x\n", seconds,
+                      static_cast<unsigned>(key.m_modified >> 32), static_cast<unsigned>(key.m_modified & 0xFFFFFFFFu));
         m_out += buffer;
         if (key.m_class) {
             m_out += "#class=\"";
@@ -145,7 +144,8 @@ private:
         case 4:
             if (size == 4) {
                 const auto* bytes = reinterpret_cast<const unsigned char*>(value.data.data());
-                const std::uint32_t dword = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+                const std::uint32_t dword =
+                    bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
                 std::snprintf(buffer, sizeof buffer, "dword:%08x\n", dword);
                 m_out += buffer;
                 return;
@@ -205,10 +205,12 @@ std::string RegFile::serialize(RegLayout layout)
 {
     std::string out;
     out.reserve(m_text->view().size() + 4096);
-    write([&out](std::string_view piece) {
-        out += piece;
-        return true;
-    }, layout);
+    write(
+        [&out](std::string_view piece) {
+            out += piece;
+            return true;
+        },
+        layout);
     return out;
 }
 

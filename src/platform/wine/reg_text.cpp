@@ -55,8 +55,8 @@ void appendUnitAsCodePoint(std::u16string& out, std::uint32_t cp)
 std::string utf16ToUtf8Impl(std::u16string_view text, bool keepLoneSurrogates)
 {
     std::string out(text.size() * 3, '\0');
-    char* end = writeUtf8(out.data(), text.size(), [text](std::size_t i) { return std::uint32_t{text[i]}; },
-                          keepLoneSurrogates);
+    char* end = writeUtf8(
+        out.data(), text.size(), [text](std::size_t i) { return std::uint32_t{text[i]}; }, keepLoneSurrogates);
     out.resize(static_cast<std::size_t>(end - out.data()));
     return out;
 }
@@ -173,14 +173,38 @@ std::size_t unescape(std::string_view text, std::size_t pos, char delimiter, std
                 return std::string_view::npos;
             const char e = text[pos];
             switch (e) {
-            case 'a': out += u'\a'; ++pos; continue;
-            case 'b': out += u'\b'; ++pos; continue;
-            case 'e': out += char16_t(27); ++pos; continue;
-            case 'f': out += u'\f'; ++pos; continue;
-            case 'n': out += u'\n'; ++pos; continue;
-            case 'r': out += u'\r'; ++pos; continue;
-            case 't': out += u'\t'; ++pos; continue;
-            case 'v': out += u'\v'; ++pos; continue;
+            case 'a':
+                out += u'\a';
+                ++pos;
+                continue;
+            case 'b':
+                out += u'\b';
+                ++pos;
+                continue;
+            case 'e':
+                out += char16_t(27);
+                ++pos;
+                continue;
+            case 'f':
+                out += u'\f';
+                ++pos;
+                continue;
+            case 'n':
+                out += u'\n';
+                ++pos;
+                continue;
+            case 'r':
+                out += u'\r';
+                ++pos;
+                continue;
+            case 't':
+                out += u'\t';
+                ++pos;
+                continue;
+            case 'v':
+                out += u'\v';
+                ++pos;
+                continue;
             case 'x': {
                 ++pos;
                 if (pos >= text.size() || !isHexDigit(text[pos])) {

@@ -5,6 +5,7 @@
 // and the UTF-8 (WTF-8 for names) the rest of the program speaks.
 
 #include "platform/utf16_text.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -39,8 +40,7 @@ std::size_t unescape(std::string_view text, std::size_t pos, char delimiter, std
 // kept), written from `p` on, which has room for three bytes a unit (no unit takes more; a pair
 // takes four bytes for its two units). Returns the end. `unitAt(i)` reads the i-th of `count`
 // units, so that the units can come from a string or straight from stored bytes.
-template <typename UnitAt>
-char* writeUtf8(char* p, std::size_t count, UnitAt unitAt, bool keepLoneSurrogates)
+template <typename UnitAt> char* writeUtf8(char* p, std::size_t count, UnitAt unitAt, bool keepLoneSurrogates)
 {
     for (std::size_t i = 0; i < count; ++i) {
         std::uint32_t cp = unitAt(i);

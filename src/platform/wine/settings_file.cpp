@@ -1,18 +1,17 @@
 #include "platform/wine/settings_file.h"
 
+#include "platform/wine/posix_file.h"
+#include "platform/wine/settings_text.h"
+
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <chrono>
 #include <system_error>
-
-#include "platform/wine/posix_file.h"
-#include "platform/wine/settings_text.h"
+#include <unistd.h>
 
 namespace tessivar::wine {
 
@@ -138,9 +137,9 @@ std::optional<std::string> SettingsFile::read(std::string_view key)
             m_cacheDocument = std::move(loaded.document);
         m_cacheStamp = stamp;
         // A change within the same tick of the file system's clock would not move the time.
-        const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                             std::chrono::system_clock::now().time_since_epoch())
-                             .count();
+        const auto now =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+                .count();
         m_cacheValid = now - stamp.modifiedNanoseconds > kUntrustedChangeNanoseconds;
     }
     if (!m_cacheDocument)

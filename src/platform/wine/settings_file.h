@@ -15,19 +15,19 @@
 // first unused n) before writing a fresh file; when it cannot be moved aside the write is refused,
 // so a damaged file is never overwritten.
 
+#include "platform/settings_backend.h"
+#include "platform/wine/atomic_file.h"
+#include "platform/wine/settings_text.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/settings_backend.h"
-#include "platform/wine/atomic_file.h"
-#include "platform/wine/settings_text.h"
-
 namespace tessivar::wine {
 
 class SettingsFile final : public SettingsBackend {
-public:
+  public:
     // `application` and `section` name the part of the file this store reads and writes
     // ("Tessivar v4.0", "Settings"); other sections in the file are kept as they are.
     SettingsFile(std::filesystem::path file, std::string_view application, std::string_view section = "Settings");
@@ -43,7 +43,7 @@ public:
 
     const std::filesystem::path& path() const { return m_file; }
 
-private:
+  private:
     std::filesystem::path m_file;
     std::string m_sectionName;
     // The file last read, when it may answer the next read: its stamp, and its document (nullopt

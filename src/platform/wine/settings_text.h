@@ -32,7 +32,7 @@ struct SettingsDocument {
         std::string value;
     };
     struct Section {
-        std::string name;   // "application/section"
+        std::string name; // "application/section"
         std::vector<Entry> entries;
     };
     std::vector<Section> sections;

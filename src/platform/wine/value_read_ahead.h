@@ -15,7 +15,7 @@ namespace tessivar::wine {
 class RegKey;
 
 class ValueReadAhead {
-public:
+  public:
     ValueReadAhead() = default;
     ValueReadAhead(const ValueReadAhead&) = delete;
     ValueReadAhead& operator=(const ValueReadAhead&) = delete;
@@ -27,7 +27,7 @@ public:
     // Drops what is queued and returns once the thread has finished the key at hand.
     void stop();
 
-private:
+  private:
     struct Request {
         RegKey* key;
         bool subtree;

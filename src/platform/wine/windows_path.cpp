@@ -150,7 +150,9 @@ std::optional<WindowsPath> canonicalWindowsPath(std::string_view text, Wildcards
     WindowsPath path;
     std::string_view body;
     std::string_view view = s;
-    auto driveAt = [&](std::string_view v) { return v.size() >= 3 && isAsciiLetter(v[0]) && v[1] == ':' && v[2] == '\\'; };
+    auto driveAt = [&](std::string_view v) {
+        return v.size() >= 3 && isAsciiLetter(v[0]) && v[1] == ':' && v[2] == '\\';
+    };
     if (view.starts_with("\\\\?\\")) {
         const std::string_view rest = view.substr(4);
         if (rest.size() >= 4 && equalsIgnoringCase(rest.substr(0, 4), "unix") &&

@@ -13,9 +13,9 @@ namespace tessivar::wine {
 struct WindowsPath {
     enum class Kind { drive, unix };
     Kind kind = Kind::drive;
-    char drive = 0;                     // lower case 'a'..'z' for Kind::drive
-    std::vector<std::string> parts;     // the components below the root, none empty, no "." or ".."
-    bool namesFolder = false;           // the text ended in "\" (or in blanks and dots after one)
+    char drive = 0;                 // lower case 'a'..'z' for Kind::drive
+    std::vector<std::string> parts; // the components below the root, none empty, no "." or ".."
+    bool namesFolder = false;       // the text ended in "\" (or in blanks and dots after one)
 
     bool isRoot() const { return parts.empty(); }
     // "c:\windows" style, components folded: a key for caches.

@@ -1,13 +1,11 @@
 // The drives, folders and volumes of WineFileSystem.
 
+#include "platform/wine/posix_file.h"
 #include "platform/wine/wine_file_system.h"
 
-#include "platform/wine/posix_file.h"
-
-#include <sys/stat.h>
-
-#include <cstdlib>
 #include <algorithm>
+#include <cstdlib>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace tessivar::wine {

@@ -1,14 +1,13 @@
 #include "platform/wine/wine_file_system.h"
 
-#include <dirent.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fstream>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace tessivar::wine {
 
@@ -108,7 +107,8 @@ WineFileSystem::Listing& WineFileSystem::listing(const std::string& unixFolder)
             unsigned char type = item->d_type;
             if (type == DT_UNKNOWN) {
                 struct stat entryInfo {};
-                type = ::lstat(join(unixFolder, name).c_str(), &entryInfo) == 0 ? typeFromMode(entryInfo.st_mode) : static_cast<unsigned char>(DT_REG);
+                type = ::lstat(join(unixFolder, name).c_str(), &entryInfo) == 0 ? typeFromMode(entryInfo.st_mode)
+                                                                                : static_cast<unsigned char>(DT_REG);
             }
             made->entries.push_back(Entry{std::move(name), type});
         }
@@ -183,9 +183,8 @@ std::optional<std::string> WineFileSystem::driveRootPath(const WindowsPath& path
 
 bool WineFileSystem::isFontFolder(const WindowsPath& path, std::size_t componentCount) const
 {
-    return !m_fontFolder.empty() && path.kind == WindowsPath::Kind::drive && path.drive == 'c' &&
-           componentCount == 2 && path.parts.size() >= 2 && foldCase(path.parts[0]) == "windows" &&
-           foldCase(path.parts[1]) == "fonts";
+    return !m_fontFolder.empty() && path.kind == WindowsPath::Kind::drive && path.drive == 'c' && componentCount == 2 &&
+           path.parts.size() >= 2 && foldCase(path.parts[0]) == "windows" && foldCase(path.parts[1]) == "fonts";
 }
 
 bool WineFileSystem::isWineRegisteredFont(const WindowsPath& path) const
@@ -423,7 +422,7 @@ FindHandle WineFileSystem::FindFirstFileA(std::string_view pattern, FindData* da
             if (found.attributes == INVALID_FILE_ATTRIBUTES)
                 return; // gone since it was listed
         } else {
-            found.attributes = type == DT_DIR ? FILE_ATTRIBUTE_DIRECTORY
+            found.attributes = type == DT_DIR   ? FILE_ATTRIBUTE_DIRECTORY
                                : type == DT_LNK ? FILE_ATTRIBUTE_REPARSE_POINT
                                                 : FILE_ATTRIBUTE_ARCHIVE;
             if (isHiddenName(name))

@@ -15,7 +15,9 @@
 // kept, so that a lookup costs hash probes rather than system calls; writes through this class
 // drop the listings they change. Outside an operation nothing is kept between calls.
 
-#include <sys/types.h>
+#include "platform/file_system.h"
+#include "platform/wine/drives.h"
+#include "platform/wine/windows_path.h"
 
 #include <array>
 #include <cstdint>
@@ -24,13 +26,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
-
-#include "platform/file_system.h"
-#include "platform/wine/drives.h"
-#include "platform/wine/windows_path.h"
 
 namespace tessivar::wine {
 
@@ -49,7 +48,7 @@ struct WineFileSystemOptions {
 std::filesystem::path findWineFontFolder();
 
 class WineFileSystem final : public FileSystem {
-public:
+  public:
     explicit WineFileSystem(std::filesystem::path prefix, WineFileSystemOptions options = {});
     ~WineFileSystem() override;
 
@@ -93,7 +92,7 @@ public:
     const std::filesystem::path& prefix() const { return m_prefix; }
     const std::filesystem::path& wineFontFolder() const { return m_fontFolder; }
 
-private:
+  private:
     struct Entry {
         std::string name;
         unsigned char type = 0; // DT_* of the folder listing
@@ -139,7 +138,7 @@ private:
     };
     // Outside an operation, what one call learnt is forgotten when it returns.
     class CallScope {
-    public:
+      public:
         explicit CallScope(WineFileSystem& files) : m_files(files) {}
         ~CallScope()
         {
@@ -149,7 +148,7 @@ private:
         CallScope(const CallScope&) = delete;
         CallScope& operator=(const CallScope&) = delete;
 
-    private:
+      private:
         WineFileSystem& m_files;
     };
 

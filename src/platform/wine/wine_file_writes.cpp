@@ -1,16 +1,14 @@
 // The operations of WineFileSystem that read whole files or change the disk.
 
-#include "platform/wine/wine_file_system.h"
-
 #include "platform/wine/posix_file.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/wine/wine_file_system.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessivar::wine {
 
@@ -48,8 +46,7 @@ bool readBounded(const std::string& path, std::string* bytes, std::size_t maxByt
 
 // Writes `produce`'s bytes into a new file beside `target` and renames it over the target, so
 // that the target is either the old file or the complete new one, never a mix.
-template <typename Produce>
-bool replaceAtomically(const std::string& target, mode_t mode, Sync sync, Produce produce)
+template <typename Produce> bool replaceAtomically(const std::string& target, mode_t mode, Sync sync, Produce produce)
 {
     std::string finalPath = target;
     struct stat linkInfo {};

@@ -1,10 +1,9 @@
 #include "platform/wine/wine_file_system.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <array>
+#include <dirent.h>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace tessivar::wine {
 
