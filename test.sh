@@ -9,6 +9,11 @@ cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 
 jobs=$(nproc)
+
+echo "== format (clang-format, check only)"
+git ls-files -z 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h' \
+    'tools/*.cpp' 'tools/*.h' | xargs -0 clang-format --dry-run --Werror
+
 fuzz_seconds=${TESSIVAR_FUZZ_SECONDS:-60}
 
 # One Wine prefix per run, shared by every test that needs the real Wine.

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only those that are missing.
 set -euo pipefail
 
-packages=(cmake g++ clang libclang-rt-14-dev make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+packages=(cmake g++ clang clang-format libclang-rt-14-dev make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           wine wine64
           qt6-base-dev qt6-svg-dev qt6-multimedia-dev
           xvfb trayer xdotool x11-utils libx11-dev imagemagick desktop-file-utils tidy)
