@@ -1,5 +1,9 @@
 #include "platform/wine/on_demand_registry.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "platform/wine/wine_registry.h"
 
 #include <array>
@@ -25,7 +29,14 @@ bool OnDemandRegistry::release()
 {
     if (m_openKeys > 0 || m_batches > 0)
         return !m_registry;
+    if (!m_registry)
+        return true;
     m_registry.reset();
+#ifdef __GLIBC__
+    // The parsed tree was many small blocks; the program may now wait in the tray for hours, so
+    // the pages they held go back to the system rather than staying in the heap.
+    malloc_trim(0);
+#endif
     return true;
 }
 
