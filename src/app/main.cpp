@@ -39,6 +39,7 @@
 
 #include <QApplication>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 int main(int argc, char** argv)
@@ -57,6 +58,18 @@ int main(int argc, char** argv)
     if (!instance.claim())
         return instance.activateRunning() ? 0 : 1;
     ui::SessionEnd session(app);
+
+    // The splash first, drawn before the rest is built behind it; it shows the main window when
+    // its time is up.
+    std::function<void()> showMainWindow;
+    ui::QtMousePointer pointer;
+    FrmSplash splash(pointer, [&] {
+        if (showMainWindow)
+            showMainWindow();
+    });
+    ui::SplashWindow splashWindow(splash);
+    splashWindow.load();
+    QCoreApplication::processEvents();
 
     // The prefix of the command line; its registry is read for each scan or repair and let go
     // of afterwards, so that nothing parsed is held while the program waits in the tray.
@@ -134,9 +147,6 @@ int main(int argc, char** argv)
     QObject::connect(&session, &ui::SessionEnd::sessionEnding, &window, [&] { window.sessionEnding(); });
     QObject::connect(&instance, &ui::SingleInstance::activationRequested, &window, [&] { unit.Restore(); });
 
-    ui::QtMousePointer pointer;
-    FrmSplash splash(pointer, [&] { unit.Show(); });
-    ui::SplashWindow splashWindow(splash);
-    splashWindow.load();
+    showMainWindow = [&] { unit.Show(); };
     return QApplication::exec();
 }

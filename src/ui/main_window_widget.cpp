@@ -2,6 +2,7 @@
 
 #include "engine/scan_model.h"
 #include "engine/section_list.h"
+#include "platform/free_memory.h"
 #include "ui/list_models.h"
 #include "ui/skin_layout.h"
 #include "ui/skin_palette.h"
@@ -428,8 +429,12 @@ void MainWindowWidget::renderTimers()
 void MainWindowWidget::renderWindow()
 {
     if (!m_unit.Visible) {
-        if (isVisible())
+        if (isVisible()) {
             hide();
+            // Hidden, the window may wait in the tray for hours: its pictures' drawings were
+            // just let go, and the heap hands their pages back.
+            returnFreeMemory();
+        }
         return;
     }
     const bool minimised = m_unit.windowState == WindowState::minimised;

@@ -80,6 +80,15 @@ void SvgPicture::paintEvent(QPaintEvent*)
     painter.drawPixmap(0, 0, rendered());
 }
 
+// A window closed into the tray may stay hidden for hours: its pictures are drawn again when it
+// shows, rather than held all that time. A picture hidden inside a shown window (the blinking
+// indicator) keeps its drawing.
+void SvgPicture::hideEvent(QHideEvent*)
+{
+    if (!window()->isVisible())
+        m_cache = QPixmap();
+}
+
 void SvgPicture::mouseMoveEvent(QMouseEvent* event)
 {
     emit mouseMoved(event->position().toPoint());

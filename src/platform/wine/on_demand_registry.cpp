@@ -1,9 +1,6 @@
 #include "platform/wine/on_demand_registry.h"
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
+#include "platform/free_memory.h"
 #include "platform/wine/wine_registry.h"
 
 #include <array>
@@ -32,11 +29,8 @@ bool OnDemandRegistry::release()
     if (!m_registry)
         return true;
     m_registry.reset();
-#ifdef __GLIBC__
-    // The parsed tree was many small blocks; the program may now wait in the tray for hours, so
-    // the pages they held go back to the system rather than staying in the heap.
-    malloc_trim(0);
-#endif
+    // The parsed tree was many small blocks; the program may now wait for hours.
+    returnFreeMemory();
     return true;
 }
 
