@@ -5,9 +5,8 @@
 //
 //   bench_desktop_footprint      (needs Xvfb, trayer, xdotool and TESSIVAR_TEST_WINEPREFIX)
 
+#include "e2e/desktop_user.h"
 #include "e2e/x_session.h"
-#include "platform/wine/settings_file.h"
-#include "support/temp_dir.h"
 #include "support/temp_prefix.h"
 
 #include <algorithm>
@@ -17,7 +16,6 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -30,36 +28,11 @@ using Clock = std::chrono::steady_clock;
 
 const std::string kTitle = "Tessivar v4.0";
 
-// A user of our own: the test prefix copied without a drive onto the whole machine, its own
-// settings and folders.
-struct World {
-    test::TempDir dir;
-    std::vector<std::string> environment;
-    fs::path report;
-
-    World(const fs::path& testPrefix, const std::string& display)
+// A user of our own, who makes no backups.
+struct World : test::DesktopUser {
+    World(const fs::path& testPrefix, const std::string& display) : DesktopUser(testPrefix, display)
     {
-        const fs::path prefix = dir.path() / "prefix";
-        fs::copy(testPrefix, prefix, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
-        std::error_code ignored;
-        fs::remove(prefix / "dosdevices" / "z:", ignored);
-        fs::create_directories(prefix / "drive_c" / "reports");
-        report = prefix / "drive_c" / "reports" / "ScanReport.txt";
-        const fs::path runtime = dir.path() / "runtime";
-        fs::create_directories(runtime);
-        chmod(runtime.c_str(), 0700);
-        const fs::path config = dir.path() / "config";
-        environment = {"DISPLAY=" + display,
-                       "QT_QPA_PLATFORM=xcb",
-                       "WAYLAND_DISPLAY=",
-                       "WINEPREFIX=" + prefix.string(),
-                       "XDG_CONFIG_HOME=" + config.string(),
-                       "XDG_DATA_HOME=" + (dir.path() / "data").string(),
-                       "XDG_RUNTIME_DIR=" + runtime.string()};
-        wine::SettingsFile settings(config / "tessivar" / "settings.ini", kTitle);
-        settings.write("chkMakeLogFile", "1");
-        settings.write("txtLogFile", "C:\\reports");
-        settings.write("chkMakeBackUp", "0");
+        setting("chkMakeBackUp", "0");
     }
 };
 

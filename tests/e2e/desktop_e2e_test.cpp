@@ -1,8 +1,7 @@
 // The desktop program for real: `tessivar` on a private X server, driven the way a user drives it.
 
+#include "e2e/desktop_user.h"
 #include "e2e/x_session.h"
-#include "platform/wine/settings_file.h"
-#include "support/temp_dir.h"
 #include "support/temp_prefix.h"
 #include "ui/backup_window.h"
 #include "ui/settings_dialog_window.h"
@@ -14,7 +13,6 @@
 #include <gtest/gtest.h>
 #include <iostream>
 #include <sstream>
-#include <sys/stat.h>
 #include <thread>
 
 namespace tessivar::test {
@@ -83,41 +81,17 @@ bool waitForFile(const fs::path& path, std::chrono::milliseconds timeout)
     return false;
 }
 
-// One user's world: a copy of the test prefix without a drive onto the whole machine, settings
-// asking for a report and backups, folders of its own.
-struct DesktopWorld {
-    TempDir dir;
-    fs::path prefix = dir.path() / "prefix";
-    fs::path config = dir.path() / "config";
-    fs::path log = dir.path() / "tessivar.log";
-    fs::path report = prefix / "drive_c" / "reports" / "ScanReport.txt";
+// One user's world, with backups on and the start-up entry off.
+struct DesktopWorld : DesktopUser {
     fs::path backups = prefix / "drive_c" / "backups";
     fs::path autostart = config / "autostart" / "tessivar.desktop";
-    std::vector<std::string> environment;
 
-    explicit DesktopWorld(const fs::path& testPrefix, const std::string& display)
+    DesktopWorld(const fs::path& testPrefix, const std::string& display) : DesktopUser(testPrefix, display)
     {
-        fs::copy(testPrefix, prefix, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
-        std::error_code ignored;
-        fs::remove(prefix / "dosdevices" / "z:", ignored);
-        fs::create_directories(prefix / "drive_c" / "reports");
         fs::create_directories(backups);
-        const fs::path runtime = dir.path() / "runtime";
-        fs::create_directories(runtime);
-        chmod(runtime.c_str(), 0700);
-        environment = {"DISPLAY=" + display,
-                       "QT_QPA_PLATFORM=xcb",
-                       "WAYLAND_DISPLAY=",
-                       "WINEPREFIX=" + prefix.string(),
-                       "XDG_CONFIG_HOME=" + config.string(),
-                       "XDG_DATA_HOME=" + (dir.path() / "data").string(),
-                       "XDG_RUNTIME_DIR=" + runtime.string()};
-        wine::SettingsFile settings(config / "tessivar" / "settings.ini", "Tessivar v4.0");
-        settings.write("chkMakeLogFile", "1");
-        settings.write("txtLogFile", "C:\\reports");
-        settings.write("chkMakeBackUp", "1");
-        settings.write("txtBackUp", "C:\\backups");
-        settings.write("chkRunAtStartup", "0");
+        setting("chkMakeBackUp", "1");
+        setting("txtBackUp", "C:\\backups");
+        setting("chkRunAtStartup", "0");
     }
 
     // The report the command line writes for this prefix as it is now, times aside.
