@@ -232,6 +232,19 @@ std::string foldCase(std::string_view name)
     return out;
 }
 
+bool equalFolded(std::string_view a, std::string_view b)
+{
+    auto isAscii = [](std::string_view text) {
+        for (char c : text)
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return false;
+        return true;
+    };
+    if (!isAscii(a) || !isAscii(b))
+        return foldCase(a) == foldCase(b);
+    return equalsIgnoringCase(a, b);
+}
+
 bool hasWildcard(std::string_view name)
 {
     return name.find_first_of("*?") != std::string_view::npos;

@@ -35,6 +35,8 @@ std::optional<WindowsPath> canonicalWindowsPath(std::string_view text, Wildcards
 // Case folding for name comparison: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic letters
 // fold to lower case; everything else (and invalid UTF-8) compares byte for byte.
 std::string foldCase(std::string_view name);
+// foldCase(a) == foldCase(b), without building either when both are ASCII.
+bool equalFolded(std::string_view a, std::string_view b);
 
 bool hasWildcard(std::string_view name);
 

@@ -137,12 +137,20 @@ WineFileSystem::State WineFileSystem::findEntry(const std::string& unixFolder, c
     if (list.error != 0)
         return (list.error == ENOENT || list.error == ENOTDIR) ? State::missing : State::failed;
     if (!list.indexed && list.lookups++ < kScansBeforeIndex) {
-        // The name as written wins over its case variants, so finding it settles the lookup.
-        for (const auto& candidate : list.entries)
+        // The name as written wins over its case variants; else the first variant, as in the index.
+        const Entry* variant = nullptr;
+        for (const auto& candidate : list.entries) {
             if (candidate.name == name) {
                 *entry = candidate;
                 return State::found;
             }
+            if (!variant && equalFolded(candidate.name, name))
+                variant = &candidate;
+        }
+        if (!variant)
+            return looksLikeShortName(name) ? State::failed : State::missing;
+        *entry = *variant;
+        return State::found;
     }
     if (!list.indexed)
         index(list);

@@ -102,9 +102,8 @@ class WineFileSystem final : public FileSystem {
         dev_t device = 0;
         ino_t inode = 0;
         std::vector<Entry> entries;
-        // Built at the first lookup a plain scan for the exact name cannot answer, or after a
-        // few lookups: a walk lists thousands of folders and looks up a name or two in each,
-        // which plain scans answer for less than folding every name.
+        // Built after a few lookups: a walk lists thousands of folders and looks up a name or two
+        // in each, which plain scans answer for less than folding every name.
         std::size_t lookups = 0;
         bool indexed = false;
         std::unordered_map<std::string, std::uint32_t> folded; // first entry per folded name
