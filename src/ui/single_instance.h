@@ -1,14 +1,16 @@
 #pragma once
 
 // One program per user. The first start takes a lock in the user's runtime folder and listens
-// there; a later start finds the lock taken, asks the running program to show its window and
-// exits, so that two programs never scan or repair the same files at once.
+// there on a Unix socket; a later start finds the lock taken, asks the running program to show
+// its window and exits, so that two programs never scan or repair the same files at once.
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <map>
 #include <memory>
+
+class QSocketNotifier;
 
 namespace tessivar::ui {
 
@@ -35,9 +37,16 @@ class SingleInstance : public QObject {
     void activationRequested();
 
   private:
+    void listen();
+    void acceptAll();
+    void readFrom(int client);
+    void drop(int client);
+
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer m_server;
+    int m_listener = -1;
+    std::unique_ptr<QSocketNotifier> m_listening;
+    std::map<int, std::unique_ptr<QSocketNotifier>> m_clients;
 };
 
 } // namespace tessivar::ui
