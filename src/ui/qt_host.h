@@ -37,6 +37,7 @@ class QtHost : public Host {
     void setRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
     void setIdleReset(std::function<void()> reset) { m_idleReset = std::move(reset); }
     void setSoundFiles(SoundPlayer::PathMapper mapper) { m_sound.setPathMapper(std::move(mapper)); }
+    void setSoundModule(const QString& path) { m_sound.setModulePaths({path}); }
 
     // How many event-loop passes yield() made, for the benchmarks.
     long long passes() const { return m_passes; }

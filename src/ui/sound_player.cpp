@@ -1,8 +1,10 @@
 #include "ui/sound_player.h"
 
-#include <QFile>
-#include <QSoundEffect>
-#include <QUrl>
+#include "ui/sound_output.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibrary>
 #include <fstream>
 #include <system_error>
 
@@ -10,7 +12,7 @@ namespace tessivar::ui {
 
 namespace {
 
-// A RIFF file of the WAVE form: the only kind QSoundEffect plays, as sndPlaySound did.
+// A RIFF file of the WAVE form: the only kind the module plays, as sndPlaySound did.
 bool isWaveFile(const std::filesystem::path& file)
 {
     std::error_code error;
@@ -25,9 +27,38 @@ bool isWaveFile(const std::filesystem::path& file)
 
 } // namespace
 
-SoundPlayer::SoundPlayer(PathMapper mapper) : m_mapper(std::move(mapper)) {}
+SoundPlayer::SoundPlayer(PathMapper mapper) : m_mapper(std::move(mapper)), m_modulePaths(defaultModulePaths()) {}
 
 SoundPlayer::~SoundPlayer() = default;
+
+std::vector<QString> SoundPlayer::defaultModulePaths()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    return {programFolder + QStringLiteral("/tessivar-sound.so"),
+            programFolder + QStringLiteral("/../" TESSIVAR_INSTALL_LIBDIR "/tessivar/tessivar-sound.so")};
+}
+
+SoundOutput* SoundPlayer::output()
+{
+    if (m_loadTried)
+        return m_output.get();
+    m_loadTried = true;
+    for (const QString& path : m_modulePaths) {
+        if (!QFileInfo::exists(path))
+            continue;
+        auto module = std::make_unique<QLibrary>(path);
+        const auto create = reinterpret_cast<CreateSoundOutput>(module->resolve(kCreateSoundOutput));
+        if (!create) {
+            qWarning("tessivar: the sound module %s cannot be loaded: %s", qPrintable(path),
+                     qPrintable(module->errorString()));
+            continue;
+        }
+        m_output.reset(create());
+        m_module = std::move(module);
+        break;
+    }
+    return m_output.get();
+}
 
 bool SoundPlayer::playAsync(std::string_view path)
 {
@@ -36,14 +67,10 @@ bool SoundPlayer::playAsync(std::string_view path)
     const std::optional<std::filesystem::path> file = m_mapper(path);
     if (!file || !isWaveFile(*file))
         return false;
-    if (!m_effect)
-        m_effect = std::make_unique<QSoundEffect>();
-    const QUrl source = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(file->string())));
-    if (m_effect->source() == source)
-        m_effect->stop();
-    else
-        m_effect->setSource(source); // loads in the background; play() waits for it
-    m_effect->play();
+    SoundOutput* player = output();
+    if (!player)
+        return false;
+    player->play(file->string());
     return true;
 }
 

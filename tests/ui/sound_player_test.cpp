@@ -29,6 +29,7 @@ TEST(QtHostSound, PlaysOnlyAWaveFileThePrefixHolds)
     prefix.write("drive_c/windows/media/notes.txt", "not a sound");
     wine::WineFileSystem files(prefix.path());
     QtHost host;
+    host.setSoundModule(QStringLiteral(TESSIVAR_SOUND_MODULE));
     EXPECT_FALSE(host.playSoundAsync("C:\\WINDOWS\\media\\ding.wav")) << "no mapper: no sound";
 
     host.setSoundFiles([&files](std::string_view path) { return files.unixPathOf(path); });
@@ -41,6 +42,11 @@ TEST(QtHostSound, PlaysOnlyAWaveFileThePrefixHolds)
         EXPECT_EQ(host.playSoundAsync(path), played) << path;
     // A second detection reuses the player while the first sound may still be playing.
     EXPECT_TRUE(host.playSoundAsync("C:\\windows\\media\\ding.wav"));
+
+    QtHost withoutModule;
+    withoutModule.setSoundModule(QStringLiteral("/nonexistent/tessivar-sound.so"));
+    withoutModule.setSoundFiles([&files](std::string_view path) { return files.unixPathOf(path); });
+    EXPECT_FALSE(withoutModule.playSoundAsync("C:\\windows\\media\\ding.wav")) << "no module: no sound";
 }
 
 } // namespace
