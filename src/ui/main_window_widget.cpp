@@ -431,8 +431,10 @@ void MainWindowWidget::renderWindow()
     if (!m_unit.Visible) {
         if (isVisible()) {
             hide();
-            // Hidden, the window may wait in the tray for hours: its pictures' drawings were
-            // just let go, and the heap hands their pages back.
+            // Hidden, the window may wait in the tray for hours: its native window and the
+            // pixels behind it go (showing makes them anew), its pictures' drawings were just let
+            // go, and the heap hands their pages back.
+            destroy();
             returnFreeMemory();
         }
         return;

@@ -188,9 +188,12 @@ class DesktopEndToEnd : public ::testing::Test {
     }
 
     // Close request, the notification's OK: the window goes into the tray.
-    void closeIntoTheTray(const XWindowInfo& main)
+    // The main window as it is now: each showing after a stay in the tray is a new X window.
+    void closeIntoTheTray()
     {
-        x().requestClose(main.id);
+        const auto main = x().waitForWindow(kTitle, 650, 347, 10s);
+        ASSERT_TRUE(main) << "the main window";
+        x().requestClose(main->id);
         const auto notification = x().waitForWindow(kTitle, 447, 164, 10s);
         ASSERT_TRUE(notification) << "the notification";
         click(centre(*notification, layout::notification::kOk));
@@ -226,7 +229,7 @@ class DesktopEndToEnd : public ::testing::Test {
 
 XSession* DesktopEndToEnd::s_x = nullptr;
 
-TEST_F(DesktopEndToEnd, SplashThenMainWindowScanReportAndCloseIntoTheTray)
+TEST_F(DesktopEndToEnd, SplashThenMainWindowScanReportCloseIntoTheTrayAndASecondStartShowsIt)
 {
     DesktopWorld world(*m_testPrefix, x().displayName());
     const std::string cliReport = world.commandLineReport();
@@ -242,15 +245,22 @@ TEST_F(DesktopEndToEnd, SplashThenMainWindowScanReportAndCloseIntoTheTray)
     scan(world, *main);
     EXPECT_EQ(withoutTimes(readFile(world.report)), cliReport);
 
-    closeIntoTheTray(*main);
+    closeIntoTheTray();
     EXPECT_FALSE(waitForExit(m_app, 500ms)) << "still running in the tray";
+
+    // A second start shows the running program's window where it was, and ends.
+    const pid_t second = spawnProcess({TESSIVAR_APP}, world.environment, world.log.string());
+    EXPECT_EQ(waitForExit(second, 10s), std::optional<int>(0));
+    const auto shown = x().waitForWindow(kTitle, 650, 347, 10s);
+    ASSERT_TRUE(shown) << "shown again";
+    EXPECT_EQ(QPoint(shown->x, shown->y), QPoint(main->x, main->y));
 }
 
 TEST_F(DesktopEndToEnd, TrayMenuOpensSettingsWhoseStartUpBoxWritesAndRemovesTheEntryAndExitEnds)
 {
     DesktopWorld world(*m_testPrefix, x().displayName());
-    const XWindowInfo main = start(world);
-    closeIntoTheTray(main);
+    start(world);
+    ASSERT_NO_FATAL_FAILURE(closeIntoTheTray());
 
     auto menu = openTrayMenu();
     ASSERT_TRUE(menu) << "the menu";
@@ -271,7 +281,7 @@ TEST_F(DesktopEndToEnd, TrayMenuOpensSettingsWhoseStartUpBoxWritesAndRemovesTheE
     click({dialog->x + 186 + 20, dialog->y + 326 + 15}); // OK
     EXPECT_TRUE(x().windowGone("Settings — Tessivar v4.0", dialogSize.width(), dialogSize.height(), 10s));
 
-    ASSERT_NO_FATAL_FAILURE(closeIntoTheTray(main));
+    ASSERT_NO_FATAL_FAILURE(closeIntoTheTray());
     menu = openTrayMenu();
     ASSERT_TRUE(menu) << "the menu again";
     click(menuEntry(*menu, 3)); // Exit
