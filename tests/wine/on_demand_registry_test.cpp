@@ -38,6 +38,30 @@ TEST(OnDemandRegistry, ReadsAtFirstUseAndLetsGoOnlyWhenNothingIsOpen)
     EXPECT_TRUE(registry.release()) << "a failed open holds nothing";
 }
 
+// The desktop program reaches its registry only through this one: a scan must hear that the files
+// cannot be read, and a repair must hold the lock every other writer of the prefix holds.
+TEST(OnDemandRegistry, PassesOnWhetherItCouldReadAndTheLockOfWhatItRead)
+{
+    FakeRegistry* read = nullptr;
+    OnDemandRegistry registry([&] {
+        auto fake = std::make_unique<FakeRegistry>();
+        fake->refuseReads("system.reg is empty");
+        read = fake.get();
+        return fake;
+    });
+    std::string why;
+    EXPECT_FALSE(registry.canRead(&why));
+    EXPECT_EQ(why, "system.reg is empty");
+
+    PrefixLockScope held(registry.prefixLock());
+    ASSERT_TRUE(held.held());
+    EXPECT_EQ(read->lock.depth, 1);
+    EXPECT_FALSE(registry.release()) << "the lock is held";
+    held.release();
+    EXPECT_EQ(read->lock.depth, 0);
+    EXPECT_TRUE(registry.release());
+}
+
 TEST(CachedDriveTypeReader, ReadsTheSettingsAgainOnlyWhenSystemRegChanges)
 {
     const test::TempPrefix prefix;

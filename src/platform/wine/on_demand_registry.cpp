@@ -24,7 +24,7 @@ OnDemandRegistry::~OnDemandRegistry() = default;
 
 bool OnDemandRegistry::release()
 {
-    if (m_openKeys > 0 || m_batches > 0)
+    if (m_openKeys > 0 || m_batches > 0 || m_lock.holds > 0)
         return !m_registry;
     if (!m_registry)
         return true;
@@ -39,6 +39,27 @@ Registry& OnDemandRegistry::current()
     if (!m_registry)
         m_registry = m_open();
     return *m_registry;
+}
+
+bool OnDemandRegistry::canRead(std::string* why)
+{
+    return current().canRead(why);
+}
+
+bool OnDemandRegistry::HeldLock::lock(std::string* why)
+{
+    if (!m_owner.current().prefixLock().lock(why))
+        return false;
+    ++holds;
+    return true;
+}
+
+void OnDemandRegistry::HeldLock::unlock()
+{
+    if (holds == 0)
+        return;
+    --holds;
+    m_owner.current().prefixLock().unlock();
 }
 
 LSTATUS OnDemandRegistry::opened(LSTATUS status)

@@ -20,8 +20,8 @@ class OnDemandRegistry final : public Registry {
     explicit OnDemandRegistry(Opener open);
     ~OnDemandRegistry() override;
 
-    // Drops the parsed registry, unless a key is still open or a batch of writes is pending; true
-    // when nothing is held afterwards.
+    // Drops the parsed registry, unless a key is still open, a batch of writes is pending or its
+    // prefix lock is held; true when nothing is held afterwards.
     bool release();
     bool holdsRegistry() const { return m_registry != nullptr; }
 
@@ -54,8 +54,22 @@ class OnDemandRegistry final : public Registry {
     void beginBatch() override;
     bool endBatch(std::string* why) override;
     std::string lastWriteError() const override;
+    bool canRead(std::string* why) override;
+    PrefixLock& prefixLock() override { return m_lock; }
 
   private:
+    // The lock of the registry read, which stays while it is held.
+    class HeldLock final : public PrefixLock {
+      public:
+        explicit HeldLock(OnDemandRegistry& owner) : m_owner(owner) {}
+        bool lock(std::string* why) override;
+        void unlock() override;
+        int holds = 0;
+
+      private:
+        OnDemandRegistry& m_owner;
+    };
+
     Registry& current();
     LSTATUS opened(LSTATUS status);
 
@@ -63,6 +77,7 @@ class OnDemandRegistry final : public Registry {
     std::unique_ptr<Registry> m_registry;
     long m_openKeys = 0;
     int m_batches = 0;
+    HeldLock m_lock{*this};
 };
 
 // Drive types read from the prefix's HKLM\Software\Wine\Drives, kept until system.reg changes on
