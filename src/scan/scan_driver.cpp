@@ -168,16 +168,24 @@ std::string TimeOfDayText(const LocalDateTime& moment)
 
 void ImgScanNowMouseMove_Click(ScanContext& context)
 {
-    // A registry that could not be read whole would scan as a clean system; say why instead and
-    // leave the window as it is.
-    if (std::string why; !context.registry.canRead(&why)) {
-        context.host.showMessageBox(MessageKind::ScanRefused, "The registry cannot be scanned: " + why);
-        return;
-    }
     ScanModel& model = context.model;
+    // The scanning view is up, and Scan Now off, while the registry files are read: a large
+    // registry takes a while, during which the window may pass through its event loop.
+    const bool wasEnabled = model.ImgScanNowNormalEnabled;
+    const bool wasScanningVisible = model.PicScanningVisible;
+    const FrontPanel wasFront = model.frontPanel;
     model.ImgScanNowNormalEnabled = false;
     model.PicScanningVisible = true;
     model.frontPanel = FrontPanel::scanning;
+    // A registry that could not be read whole would scan as a clean system; say why instead and
+    // leave the window as it was.
+    if (std::string why; !context.registry.canRead(&why)) {
+        model.frontPanel = wasFront;
+        model.PicScanningVisible = wasScanningVisible;
+        model.ImgScanNowNormalEnabled = wasEnabled;
+        context.host.showMessageBox(MessageKind::ScanRefused, "The registry cannot be scanned: " + why);
+        return;
+    }
     model.tmrPicVisibleOrNotEnabled = false;
     model.PicBugVisible = false;
 

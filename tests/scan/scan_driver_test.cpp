@@ -148,13 +148,21 @@ TEST_F(DriverTest, UnreadableRegistryIsReportedAndNotScanned)
     sectionList(11, {2});
     model.lvwRegistryProblems.rows = {"old summary"};
     registry.refuseReads("system.reg: not a Wine registry file");
+    model.frontPanel = FrontPanel::results;
+    bool busyWhileReading = false;
+    registry.whileReading = [&] {
+        busyWhileReading = !model.ImgScanNowNormalEnabled && model.frontPanel == FrontPanel::scanning;
+    };
     ImgScanNowMouseMove_Click(context);
+    EXPECT_TRUE(busyWhileReading) << "no second scan can start while the files are read";
     EXPECT_EQ(host.messageBoxKinds, std::vector<std::string>{"SCAN REFUSED"});
     EXPECT_EQ(host.outcomeTexts,
               std::vector<std::string>{"The registry cannot be scanned: system.reg: not a Wine registry file"});
     EXPECT_EQ(host.yields, 0u);
     EXPECT_EQ(model.lvwRegistryProblems.rows, std::vector<std::string>{"old summary"});
     EXPECT_TRUE(model.ImgScanNowNormalEnabled);
+    EXPECT_EQ(model.frontPanel, FrontPanel::results);
+    EXPECT_FALSE(model.PicScanningVisible);
 }
 
 TEST_F(DriverTest, SectionsRunInOrderWithTheirStatusTexts)

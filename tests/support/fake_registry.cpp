@@ -611,6 +611,8 @@ bool FakeRegistry::canWrite(std::string* why)
 
 bool FakeRegistry::canRead(std::string* why)
 {
+    if (whileReading)
+        whileReading();
     if (m_unreadableReason.empty())
         return true;
     if (why)

@@ -23,6 +23,7 @@
 #include "platform/registry.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -130,6 +131,8 @@ class FakeRegistry : public Registry {
     void refuseWrites(std::string reason);
     // canRead() false with this reason, as for a registry file that is not one.
     void refuseReads(std::string reason) { m_unreadableReason = std::move(reason); }
+    // Called by canRead(), as a program reading its files would pass through its event loop.
+    std::function<void()> whileReading;
     void allowWrites();
     // endBatch (and a write outside a batch) reports this failure; the change stays in memory.
     void failSaves(std::string reason);
