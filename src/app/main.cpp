@@ -75,6 +75,7 @@ int main(int argc, char** argv)
     // of afterwards, so that nothing parsed is held while the program waits in the tray.
     const std::filesystem::path prefix = wine::defaultPrefixPath();
     wine::OnDemandRegistry registry([prefix] { return std::make_unique<wine::WineRegistry>(prefix); });
+    registry.setWhileReading([] { QCoreApplication::processEvents(); });
     wine::WineFileSystemOptions options;
     options.driveTypes = wine::cachedDriveTypeReader(prefix);
     wine::WineFileSystem files(prefix, std::move(options));

@@ -2,9 +2,12 @@
 #include "support/fake_registry.h"
 #include "support/temp_prefix.h"
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 
 namespace tessivar::wine {
 namespace {
@@ -60,6 +63,25 @@ TEST(OnDemandRegistry, PassesOnWhetherItCouldReadAndTheLockOfWhatItRead)
     held.release();
     EXPECT_EQ(read->lock.depth, 0);
     EXPECT_TRUE(registry.release());
+}
+
+// A window passes through its event loop while a large registry is read for a scan.
+TEST(OnDemandRegistry, ReadsForAScanAndLetsGoAsideWhileThePassRuns)
+{
+    std::atomic<int> passes = 0;
+    OnDemandRegistry registry([&] {
+        // Done only once the program went on passing meanwhile (or after five seconds).
+        for (int waited = 0; passes < 3 && waited < 5000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return std::make_unique<FakeRegistry>();
+    });
+    registry.setWhileReading([&] { ++passes; });
+    EXPECT_TRUE(registry.canRead(nullptr));
+    EXPECT_GE(passes, 3);
+    EXPECT_TRUE(registry.holdsRegistry());
+    EXPECT_TRUE(registry.release()) << "taken apart aside";
+    EXPECT_FALSE(registry.holdsRegistry());
+    registry.settle();
 }
 
 TEST(CachedDriveTypeReader, ReadsTheSettingsAgainOnlyWhenSystemRegChanges)

@@ -4,6 +4,8 @@
 #include "platform/wine/wine_registry.h"
 
 #include <array>
+#include <chrono>
+#include <future>
 #include <system_error>
 
 namespace tessivar::wine {
@@ -20,7 +22,16 @@ bool isRoot(HKEY key)
 
 OnDemandRegistry::OnDemandRegistry(Opener open) : m_open(std::move(open)) {}
 
-OnDemandRegistry::~OnDemandRegistry() = default;
+OnDemandRegistry::~OnDemandRegistry()
+{
+    settle();
+}
+
+void OnDemandRegistry::settle()
+{
+    if (m_dropping.joinable())
+        m_dropping.join();
+}
 
 bool OnDemandRegistry::release()
 {
@@ -28,9 +39,21 @@ bool OnDemandRegistry::release()
         return !m_registry;
     if (!m_registry)
         return true;
-    m_registry.reset();
+    settle();
     // The parsed tree was many small blocks; the program may now wait for hours.
-    returnFreeMemory();
+    auto drop = [](std::unique_ptr<Registry> registry) {
+        registry.reset();
+        returnFreeMemory();
+    };
+    if (m_whileReading) {
+        try {
+            m_dropping = std::thread(drop, std::move(m_registry));
+            return true;
+        } catch (const std::system_error&) {
+            // no thread to be had: taken apart here
+        }
+    }
+    drop(std::move(m_registry));
     return true;
 }
 
@@ -43,7 +66,27 @@ Registry& OnDemandRegistry::current()
 
 bool OnDemandRegistry::canRead(std::string* why)
 {
+    if (!m_registry && m_whileReading && !m_reading)
+        readAside();
     return current().canRead(why);
+}
+
+void OnDemandRegistry::readAside()
+{
+    std::future<std::unique_ptr<Registry>> pending;
+    try {
+        pending = std::async(std::launch::async, m_open);
+    } catch (const std::system_error&) {
+        return; // no thread to be had: read where it is asked for
+    }
+    m_reading = true;
+    while (pending.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+        m_whileReading();
+    m_reading = false;
+    std::unique_ptr<Registry> read = pending.get();
+    // Something asked during a pass has read it already, and may hold its keys open.
+    if (!m_registry)
+        m_registry = std::move(read);
 }
 
 bool OnDemandRegistry::HeldLock::lock(std::string* why)

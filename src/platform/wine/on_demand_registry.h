@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace tessivar::wine {
 
@@ -24,6 +25,15 @@ class OnDemandRegistry final : public Registry {
     // prefix lock is held; true when nothing is held afterwards.
     bool release();
     bool holdsRegistry() const { return m_registry != nullptr; }
+    // Waits until the registry released last has been taken apart.
+    void settle();
+
+    // A pass through the program's event loop. Given one, the files a scan asks about first
+    // (canRead) are read on a thread of their own while the pass runs every few milliseconds, and
+    // a released registry is taken apart on that thread too, so that a window goes on drawing and
+    // answering while a large registry is read or let go.
+    using Pass = std::function<void()>;
+    void setWhileReading(Pass pass) { m_whileReading = std::move(pass); }
 
     LSTATUS RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options, std::uint32_t samDesired,
                           HKEY* result) override;
@@ -73,8 +83,13 @@ class OnDemandRegistry final : public Registry {
     Registry& current();
     LSTATUS opened(LSTATUS status);
 
+    void readAside();
+
     Opener m_open;
+    Pass m_whileReading;
+    bool m_reading = false;
     std::unique_ptr<Registry> m_registry;
+    std::thread m_dropping; // takes apart the registry released last
     long m_openKeys = 0;
     int m_batches = 0;
     HeldLock m_lock{*this};
