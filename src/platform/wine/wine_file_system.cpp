@@ -1,9 +1,12 @@
 #include "platform/wine/wine_file_system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -19,6 +22,8 @@ constexpr std::size_t kMaxCachedEntries = 250000;
 // Lookups of a folder answered by a plain scan before its names are folded into an index; a scan
 // costs about what folding a tenth of the names does.
 constexpr std::size_t kScansBeforeIndex = 4;
+// What one read of a folder's entries takes, as much as opendir's own buffer.
+constexpr std::size_t kDirentBufferBytes = 32768;
 
 unsigned char typeFromMode(mode_t mode)
 {
@@ -94,27 +99,42 @@ WineFileSystem::Listing& WineFileSystem::listing(const std::string& unixFolder)
         m_cachedEntries = 0;
     }
     auto made = std::make_unique<Listing>();
-    if (DIR* dir = ::opendir(unixFolder.c_str())) {
+    const int folder = ::open(unixFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        made->error = errno != 0 ? errno : EIO;
+    } else {
         struct stat info {};
-        if (::fstat(::dirfd(dir), &info) == 0) {
+        if (::fstat(folder, &info) == 0) {
             made->device = info.st_dev;
             made->inode = info.st_ino;
         }
-        while (const dirent* item = ::readdir(dir)) {
-            std::string name = item->d_name;
-            if (name == "." || name == "..")
-                continue;
-            unsigned char type = item->d_type;
-            if (type == DT_UNKNOWN) {
-                struct stat entryInfo {};
-                type = ::lstat(join(unixFolder, name).c_str(), &entryInfo) == 0 ? typeFromMode(entryInfo.st_mode)
-                                                                                : static_cast<unsigned char>(DT_REG);
+        // Read into a buffer that stays, where opendir would allocate one for every folder. An
+        // error part-way ends the listing with what was read, as readdir would.
+        m_direntBuffer.resize(kDirentBufferBytes);
+        ssize_t got = 0;
+        while ((got = ::getdents64(folder, m_direntBuffer.data(), m_direntBuffer.size())) > 0) {
+            for (ssize_t at = 0; at < got;) {
+                const auto* item = reinterpret_cast<const dirent64*>(m_direntBuffer.data() + at);
+                at += item->d_reclen;
+                const std::string_view name = item->d_name;
+                if (name == "." || name == "..")
+                    continue;
+                unsigned char type = item->d_type;
+                if (type == DT_UNKNOWN) {
+                    struct stat entryInfo {};
+                    type = ::fstatat(folder, item->d_name, &entryInfo, AT_SYMLINK_NOFOLLOW) == 0
+                               ? typeFromMode(entryInfo.st_mode)
+                               : static_cast<unsigned char>(DT_REG);
+                }
+                m_scratch.push_back(Entry{std::string(name), type});
             }
-            made->entries.push_back(Entry{std::move(name), type});
         }
-        ::closedir(dir);
-    } else {
-        made->error = errno != 0 ? errno : EIO;
+        ::close(folder);
+        // Gathered in a buffer that stays, then moved into one block of the exact size: growing
+        // each listing's own vector would fault in fresh memory at every doubling.
+        made->entries.reserve(m_scratch.size());
+        std::move(m_scratch.begin(), m_scratch.end(), std::back_inserter(made->entries));
+        m_scratch.clear();
     }
     m_cachedEntries += made->entries.size() + 1;
     return *m_listings.emplace(unixFolder, std::move(made)).first->second;
@@ -460,6 +480,7 @@ FindHandle WineFileSystem::FindFirstFileA(std::string_view pattern, FindData* da
                     return INVALID_FIND_HANDLE; // an unreadable folder lists nothing
                 continue;
             }
+            state.results.reserve(state.results.size() + list.entries.size() + 2);
             if (f == 0 && folderCount > 0) {
                 for (const char* special : {".", ".."})
                     if (wildcardMatch(last, special))

@@ -176,6 +176,8 @@ class WineFileSystem final : public FileSystem {
     std::filesystem::path m_fontFolder;
     int m_depth = 0;
     std::unordered_map<std::string, std::unique_ptr<Listing>> m_listings;
+    std::vector<Entry> m_scratch;     // the names of the folder being listed
+    std::vector<char> m_direntBuffer; // what the system gives of them
     std::size_t m_cachedEntries = 0;
     std::unordered_map<std::string, Folder> m_folders;
     std::array<std::optional<std::optional<std::string>>, 26> m_driveRoots;
