@@ -19,6 +19,7 @@
 #include "shell/main_window_peers.h"
 #include "support/memory_settings.h"
 #include "support/null_platform.h"
+#include "support/quiet_peers.h"
 #include "support/synthetic_registry.h"
 #include "support/temp_prefix.h"
 #include "ui/main_window_widget.h"
@@ -85,21 +86,6 @@ class TimedQtHost final : public Host {
   private:
     ui::QtHost m_inner;
     Clock::time_point m_last = Clock::now();
-};
-
-struct NoPeers final : MainWindowPeers, TrayIcon {
-    void showNotification(std::string_view) override {}
-    void showSettingsDialog() override {}
-    void showBackupManager() override {}
-    void showTrayMenu() override {}
-    void OpenWebPage(std::string_view, std::string_view) override {}
-    void repaint(std::string_view) override {}
-    void endProgram() override {}
-    bool isSystemTrayAvailable() const override { return true; }
-    void ShowIcon(std::string_view) override {}
-    void ChangeToolTip(std::string_view) override {}
-    void RemoveIcon() override {}
-    bool bRunningInTray() const override { return false; }
 };
 
 wine::WineFileSystemOptions optionsFor(const fs::path& prefix)
@@ -170,7 +156,7 @@ Figures windowScan(const fs::path& prefix, TimedQtHost& qtHost)
     SettingsStore settings(backend);
     ScanModel model;
     ScanContext context{registry, files, settings, clock, host, model};
-    NoPeers peers;
+    test::QuietPeers peers;
     FRMmAIN unit(context, peers, peers);
     host.attach(&unit);
     ui::MainWindowWidget window(unit, model);

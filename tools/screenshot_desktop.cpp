@@ -18,6 +18,7 @@
 #include "shell/message_box.h"
 #include "shell/settings_dialog.h"
 #include "shell/tray_menu.h"
+#include "support/quiet_peers.h"
 #include "ui/backup_window.h"
 #include "ui/main_window_widget.h"
 #include "ui/message_box_window.h"
@@ -163,23 +164,6 @@ struct ShotHost : Host {
     bool playSoundAsync(const std::string&) override { return false; }
 };
 
-// The other windows and the tray stay out of the main window's pictures.
-struct QuietPeers : MainWindowPeers, TrayIcon {
-    bool iconUp = false;
-    void showNotification(std::string_view) override {}
-    void showSettingsDialog() override {}
-    void showBackupManager() override {}
-    void showTrayMenu() override {}
-    void OpenWebPage(std::string_view, std::string_view) override {}
-    void repaint(std::string_view) override {}
-    void endProgram() override {}
-    bool isSystemTrayAvailable() const override { return true; }
-    void ShowIcon(std::string_view) override { iconUp = true; }
-    void ChangeToolTip(std::string_view) override {}
-    void RemoveIcon() override { iconUp = false; }
-    bool bRunningInTray() const override { return iconUp; }
-};
-
 struct NoFolderPicker : FolderPicker {
     std::optional<fs::path> chooseFolder(std::string_view) override { return std::nullopt; }
 };
@@ -220,7 +204,7 @@ struct Desktop {
     MainWindowHost host{shotHost};
     ScanModel model;
     ScanContext context{registry, files, settings, clock, host, model};
-    QuietPeers peers;
+    test::QuietPeers peers; // the other windows and the tray stay out of the pictures
 
     Desktop()
     {
