@@ -8,6 +8,7 @@
 #include "support/null_platform.h"
 #include "support/temp_prefix.h"
 #include "ui/main_window_widget.h"
+#include "ui/pointer.h"
 #include "ui/svg_picture.h"
 
 #include <QCheckBox>
@@ -142,13 +143,13 @@ TEST_F(MainWindowWidgetTest, OnlyALitPictureActs)
     auto* lit = control<SvgPicture>(window, "ImgHelpMouseMove");
     QTest::mouseClick(lit, Qt::LeftButton);
     EXPECT_TRUE(peers.calls.empty()) << "idle: the lit picture is not there to take the click";
-    QTest::mouseMove(normal, QPoint(5, 5));
+    test::hover(normal, QPoint(5, 5));
     EXPECT_TRUE(lit->isVisible());
     EXPECT_TRUE(control(window, "ImgHelpPicmouseMove")->isVisible()) << "icon and caption light together";
     QTest::mouseClick(lit, Qt::LeftButton);
     EXPECT_EQ(peers.calls, std::vector<std::string>{"https://tessivar.example/tessivarhelp.html"});
 
-    QTest::mouseMove(control(window, "Picture1"), QPoint(5, 5));
+    test::hover(control(window, "Picture1"), QPoint(5, 5));
     EXPECT_FALSE(lit->isVisible());
     EXPECT_TRUE(normal->isVisible());
 }
@@ -165,7 +166,7 @@ TEST_F(MainWindowWidgetTest, AScanSwitchesToTheScanningViewThenToTheResultsAndAR
         if (std::exchange(first, false))
             scanningShown = QTest::qWaitFor([&] { return control(window, "PicScanning")->isVisible(); });
     };
-    QTest::mouseMove(control(window, "ImgScanNowNormal"), QPoint(5, 5));
+    test::hover(control(window, "ImgScanNowNormal"), QPoint(5, 5));
     QTest::mouseClick(control(window, "ImgScanNowMouseMove"), Qt::LeftButton);
     EXPECT_TRUE(scanningShown);
     EXPECT_FALSE(control(window, "PicScanning")->isVisible());
@@ -184,7 +185,7 @@ TEST_F(MainWindowWidgetTest, AScanSwitchesToTheScanningViewThenToTheResultsAndAR
               QStringLiteral("This file could not be found on your hard drive:C:\\Gone\\gone.exe"));
     EXPECT_EQ(details->model()->index(0, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(192, 0, 0));
 
-    QTest::mouseMove(control(window, "ImgRepairNormal"), QPoint(5, 5));
+    test::hover(control(window, "ImgRepairNormal"), QPoint(5, 5));
     QTest::mouseClick(control(window, "ImgRepairMouseMove"), Qt::LeftButton);
     EXPECT_EQ(boxes, std::vector<std::string>{"FILES REPAIRED"});
     EXPECT_FALSE(control(window, "PicResults")->isVisible());

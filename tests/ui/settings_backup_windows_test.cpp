@@ -7,6 +7,7 @@
 #include "support/null_platform.h"
 #include "ui/backup_window.h"
 #include "ui/click_label.h"
+#include "ui/pointer.h"
 #include "ui/settings_dialog_window.h"
 #include "ui/svg_picture.h"
 
@@ -28,7 +29,7 @@ void lightAndClick(QWidget& window, const char* normal, const char* lit)
 {
     auto* idle = child<SvgPicture>(window, normal);
     ASSERT_TRUE(idle) << normal;
-    QTest::mouseMove(idle, QPoint(5, 5));
+    test::hover(idle, QPoint(5, 5));
     auto* hover = child<SvgPicture>(window, lit);
     ASSERT_TRUE(hover && hover->isVisible()) << lit;
     QTest::mouseClick(hover, Qt::LeftButton);

@@ -1,3 +1,4 @@
+#include "ui/pointer.h"
 #include "ui/qt_host.h"
 #include "ui/skin_resources.h"
 #include "ui/skinned_button.h"
@@ -58,7 +59,7 @@ TEST(SkinnedButton, HoverLightsThroughTheUnitAndOnlyTheLitLookActs)
     QTest::mouseClick(normal, Qt::LeftButton);
     EXPECT_EQ(clicks, 0) << "idle: neither look acts";
 
-    QTest::mouseMove(normal, QPoint(10, 10));
+    test::hover(normal, QPoint(10, 10));
     EXPECT_TRUE(pair.lit);
     EXPECT_FALSE(normal->isVisible());
     EXPECT_TRUE(lit->isVisible());
@@ -68,7 +69,7 @@ TEST(SkinnedButton, HoverLightsThroughTheUnitAndOnlyTheLitLookActs)
     pair.reset();
     pair.NormalEnabled = false;
     button.refresh();
-    QTest::mouseMove(normal, QPoint(12, 12));
+    test::hover(normal, QPoint(12, 12));
     QTest::mouseClick(lit, Qt::LeftButton);
     EXPECT_FALSE(pair.lit);
     EXPECT_EQ(clicks, 1) << "a disabled button never lights and never acts";

@@ -1,5 +1,6 @@
 #include "support/memory_settings.h"
 #include "ui/notification_window.h"
+#include "ui/pointer.h"
 #include "ui/qt_tray_icon.h"
 #include "ui/skin_label.h"
 #include "ui/splash_window.h"
@@ -78,11 +79,11 @@ TEST_F(NotificationWindowTest, ItsControlsActThroughTheUnitAndOnlyTheLitOkCloses
 
     QTest::mouseClick(lit, Qt::LeftButton);
     EXPECT_TRUE(form.loaded) << "the idle OK does not close";
-    QTest::mouseMove(normal, QPoint(5, 5));
+    test::hover(normal, QPoint(5, 5));
     EXPECT_TRUE(lit->isVisible());
-    QTest::mouseMove(background, QPoint(5, 5));
+    test::hover(background, QPoint(5, 5));
     EXPECT_FALSE(lit->isVisible()) << "the background puts OK back to idle";
-    QTest::mouseMove(normal, QPoint(6, 6));
+    test::hover(normal, QPoint(6, 6));
     QTest::mouseClick(lit, Qt::LeftButton);
     EXPECT_FALSE(form.loaded);
 }

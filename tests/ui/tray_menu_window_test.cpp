@@ -1,5 +1,6 @@
 #include "support/fake_desktop.h"
 #include "ui/click_label.h"
+#include "ui/pointer.h"
 #include "ui/timer_runner.h"
 #include "ui/tray_menu_window.h"
 
@@ -52,7 +53,7 @@ TEST(TrayMenuWindow, RisesAtTheBottomRightByItsTimersAndSinksAwayAfterAnEntry)
 
     auto* scan = child<ClickLabel>(window, "MenuScan");
     ASSERT_TRUE(scan);
-    QTest::mouseMove(scan, QPoint(10, 10));
+    test::hover(scan, QPoint(10, 10));
     EXPECT_TRUE(unit.MenuScan.emphasised);
     EXPECT_TRUE(scan->font().bold() && scan->font().underline());
     QTest::mouseClick(scan, Qt::LeftButton);
