@@ -213,13 +213,8 @@ int main(int argc, char** argv)
     bench::ColdFigure coldFind;
     bench::ColdFigure coldWalk;
     for (int round = 0; round < 5; ++round) {
-        const auto findRound = bench::runCold({"find", (prefix / "drive_c").string(), "-xdev", "-type", "f"}, 1);
-        const auto walkRound = bench::runCold(bench::selfOnce("walk", {prefix.string()}), 1);
-        for (auto [kept, measured] : {std::pair{&coldFind, &findRound}, std::pair{&coldWalk, &walkRound}}) {
-            kept->seconds = std::min(kept->seconds, measured->seconds);
-            kept->residentMegabytes = std::max(kept->residentMegabytes, measured->residentMegabytes);
-            kept->ok = kept->ok && measured->ok;
-        }
+        coldFind.add(bench::runCold({"find", (prefix / "drive_c").string(), "-xdev", "-type", "f"}, 1));
+        coldWalk.add(bench::runCold(bench::selfOnce("walk", {prefix.string()}), 1));
     }
     bench::printCold("drive walk + check", coldWalk, "find -xdev -type f", coldFind);
     return recorded == static_cast<std::size_t>(files / 200) ? 0 : 1;

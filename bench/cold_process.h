@@ -22,6 +22,14 @@ struct ColdFigure {
     double seconds = 1e9;         // best wall time of the rounds, fork to reaped
     double residentMegabytes = 0; // peak resident memory of the child (the largest of the rounds)
     bool ok = true;               // every round exited with 0
+
+    // Takes in one more round.
+    void add(const ColdFigure& round)
+    {
+        seconds = std::min(seconds, round.seconds);
+        residentMegabytes = std::max(residentMegabytes, round.residentMegabytes);
+        ok = ok && round.ok;
+    }
 };
 
 // The peak memory a child reports (ru_maxrss) carries over what its parent had resident when it
@@ -103,9 +111,7 @@ inline ColdFigure runCold(const std::vector<std::string>& arguments, int rounds 
             return figure;
         }
         ::pclose(pipe);
-        figure.seconds = std::min(figure.seconds, took);
-        figure.residentMegabytes = std::max(figure.residentMegabytes, static_cast<double>(peakKilobytes) / 1024.0);
-        figure.ok = figure.ok && status == 0;
+        figure.add({took, static_cast<double>(peakKilobytes) / 1024.0, status == 0});
     }
     return figure;
 }
