@@ -1,6 +1,5 @@
 #include "platform/wine/wine_file_system.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
@@ -132,8 +131,7 @@ WineFileSystem::Listing& WineFileSystem::listing(const std::string& unixFolder)
         ::close(folder);
         // Gathered in a buffer that stays, then moved into one block of the exact size: growing
         // each listing's own vector would fault in fresh memory at every doubling.
-        made->entries.reserve(m_scratch.size());
-        std::move(m_scratch.begin(), m_scratch.end(), std::back_inserter(made->entries));
+        made->entries.assign(std::make_move_iterator(m_scratch.begin()), std::make_move_iterator(m_scratch.end()));
         m_scratch.clear();
     }
     m_cachedEntries += made->entries.size() + 1;
